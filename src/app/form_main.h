@@ -1,0 +1,101 @@
+// TFormMain: the borderless main window, its shared state, timers, chrome and Host role.
+#pragma once
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+#include "app/host.h"
+#include "app/main_state.h"
+
+class QDialog;
+
+namespace vortik {
+
+class TFormMain : public QWidget, public Host {
+  Q_OBJECT
+
+ public:
+  explicit TFormMain(QWidget* parent = nullptr);
+  ~TFormMain() override;
+
+  // Host
+  MainState& state() override { return state_; }
+  void SetStatusText(const std::string& utf8) override;
+  void SetGaugeMax(int max) override;
+  void SetGaugePos(int pos) override;
+  void ShowMessage(const std::string& utf8) override;
+  void ProcessEvents() override;
+  void SetUpgradeMode(int mode) override;
+  void ScanDevicePort() override;
+
+  // The dialogs created by the entry after the main window (language, product language, car type).
+  void AttachDialogs(QDialog* form1, QDialog* form2, QDialog* form4);
+
+  // --- chrome -------------------------------------------------------------------------------
+  QPushButton* SpeedButtonSetting = nullptr;
+  QPushButton* btn_minimize = nullptr;
+  QPushButton* SpeedButton4 = nullptr;
+  QLabel* Label_Status = nullptr;
+  QPushButton* Button_Test1 = nullptr;
+  QPushButton* Button_Test2 = nullptr;
+
+  // The page container and its six pages; pages 0..3 are lifted onto the window by the tab
+  // set-up, pages 4 and 5 stay inside the hidden container.
+  QWidget* PageControl_Main = nullptr;
+  QWidget* TabSheet_InternetUpgrade = nullptr;
+  QWidget* TabSheetPrint = nullptr;
+  QWidget* TabSheet3 = nullptr;
+  QWidget* Feedback = nullptr;
+  QWidget* TabSheet_Manual = nullptr;
+  QWidget* TabSheet_LocalUpgrade = nullptr;
+
+  // --- timers -------------------------------------------------------------------------------
+  QTimer* UartReadTimer = nullptr;
+  QTimer* TimerCheckInternet = nullptr;
+  QTimer* TimerAnimator = nullptr;
+  QTimer* TimerMonitorWaveRecv = nullptr;
+
+  // --- upgrade progress targets (chosen by SetUpgradeMode) ----------------------------------
+  QProgressBar* curGauge = nullptr;
+  QLabel* curStatusLabel = nullptr;
+
+  // --- page 0: internet upgrade -------------------------------------------------------------
+
+  // --- page 5: local upgrade ----------------------------------------------------------------
+
+  // --- skin ---------------------------------------------------------------------------------
+
+  // --- language -----------------------------------------------------------------------------
+
+ public Q_SLOTS:
+  void btn_minimizeClick();
+  void SpeedButton4Click();
+  void SpeedButtonSettingClick();
+  void UartReadTimerTimer();
+  void TimerCheckInternetTimer();
+  void TimerAnimatorTimer();
+  void TimerMonitorWaveRecvTimer();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildComponents();
+  bool FormCloseQuery();
+
+  MainState state_;
+  QDialog* form1_ = nullptr;
+  QDialog* form2_ = nullptr;
+  QDialog* form4_ = nullptr;
+};
+
+}  // namespace vortik

@@ -1,0 +1,47 @@
+// The main window's shared state members with their start values (no Qt: flows read and write it).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vortik {
+
+inline constexpr int kLangTextCount = 48;
+inline constexpr int kDevicePartCapacity = 540;
+inline constexpr int kDevicePartEntrySize = 10;
+inline constexpr uint32_t kWaveInitialCapacity = 8192;
+
+struct MainState {
+  int32_t comPort = -1;      // port the tool was opened on; 0 after a scan found none; -1 before
+  int32_t upgradeMode = 0;   // 0 idle; 1..3 local upgrade box n; 10 internet upgrade
+  int32_t curTab = 0;        // 0 Internet Upgrade, 1 Print, 2 DTC Lookup, 3 Feedback
+  bool appClosing = false;   // set once the window agreed to close; loops stop at next check
+  bool internetConnected = false;
+  bool chartShown = false;
+  uint32_t reportCodePage = 28605;  // ISO-8859-15
+
+  // Wave capture buffer.
+  std::vector<uint8_t> waveBuffer = std::vector<uint8_t>(kWaveInitialCapacity);
+  int32_t waveLength = 0;
+  uint32_t waveCapacity = kWaveInitialCapacity;
+  bool waveRestart = true;
+
+  bool dtcFiltered = false;
+
+  std::array<std::string, kLangTextCount> langText{};  // UTF-8
+  int32_t langIndex = 0;
+
+  // Download progress state.
+  int32_t progressMode = 0;
+  int32_t romProgressSize = 0;
+  int32_t flashProgressSize = 0;
+
+  // The tool's part table from the last device-info reply.
+  bool deviceInfoExtended = false;
+  std::array<std::array<uint8_t, kDevicePartEntrySize>, kDevicePartCapacity> devicePartTable{};
+  int32_t devicePartCount = 0;
+};
+
+}  // namespace vortik

@@ -1,0 +1,16 @@
+// One modal message box with one OK button; tests install a hook that records the text instead.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace vortik {
+
+void ShowMessageBox(QWidget* parent, const QString& text);
+// With a hook set, message boxes are handed to it and not shown; nullptr restores the boxes.
+void SetMessageBoxHook(std::function<void(const QString&)> hook);
+
+}  // namespace vortik
