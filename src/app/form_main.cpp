@@ -51,7 +51,11 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   // 3. Sockets need no library start-up here.
   // 4. Shared state start values are MainState's defaults.
   // 5. The serial port: 1,000,000 baud, 8N1, not opened yet.
-  //    [device link plugs in here]
+  syncUart = std::make_unique<TSyncUart>();
+  syncUart->fSetBaudRate(1000000);
+  syncUart->fSetParity(ptNONE);
+  syncUart->fSetDataBits(db8BITS);
+  syncUart->fSetStopBits(sb1BITS);
   // 6. Timers.
   UartReadTimer = MakeTimer(this, "UartReadTimer", 100, false);
   state_.reportCodePage = 28605;

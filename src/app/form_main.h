@@ -12,6 +12,7 @@
 
 #include "app/host.h"
 #include "app/main_state.h"
+#include "device/sync_uart.h"
 
 class QDialog;
 
@@ -64,6 +65,10 @@ class TFormMain : public QWidget, public Host {
   // --- upgrade progress targets (chosen by SetUpgradeMode) ----------------------------------
   QProgressBar* curGauge = nullptr;
   QLabel* curStatusLabel = nullptr;
+
+  // --- device link ---------------------------------------------------------------------------
+  TSyncUart& SyncUart() { return *syncUart; }
+  std::unique_ptr<TSyncUart> syncUart;  // the one serial port to the tool; lives with the window
 
   // --- page 0: internet upgrade -------------------------------------------------------------
 
