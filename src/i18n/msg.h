@@ -1,14 +1,11 @@
-// A user-visible message by its language-table key, with its default English text.
+// Message texts by language key, with the English default when the key has no loaded text.
 #pragma once
 
 #include <string>
 
 namespace vortik {
 
-// The text of `key` in the current language. Until the language table answers for message
-// keys, this is the default English text given with the key.
-inline std::string Msg(const char* /*key*/, const char* english) {
-  return english;
-}
+// The current language's text of `key` (e.g. "MsgError13"), else `english`. UTF-8.
+std::string Msg(const char* key, const char* english);
 
 }  // namespace vortik

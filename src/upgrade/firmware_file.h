@@ -6,14 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace vortik {
+#include "device/frame.h"  // FirmwareKind
 
-// The byte that names an image kind on the wire and to the burn engine.
-enum class FirmwareKind : uint8_t {
-  kRom = 1,    // the tool's program
-  kFlash = 2,  // the tool's data FLASH (DTC files)
-  kLogo = 3,   // the start-up picture, alone or with FLASH data
-};
+namespace vortik {
 
 // "ROM", "FLASH" or "LOGO"; empty for any other value.
 std::string_view FirmwareKindWord(FirmwareKind kind);
