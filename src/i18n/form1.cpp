@@ -15,6 +15,7 @@
 
 #include "app/entry.h"
 #include "app/message_box.h"
+#include "i18n/fonts.h"
 #include "i18n/lang_table.h"
 
 namespace vortik {
@@ -42,7 +43,15 @@ const RadioPlace kRadioPlaces[12] = {
 constexpr int kRadioWidth = 130;
 constexpr int kRadioHeight = 25;
 
-const QColor kDeepBlue(2, 33, 81);
+// A light ring; the chosen language gets a bright dot inside it.
+constexpr const char* kRadioIndicatorStyle =
+    "QRadioButton { spacing: 8px; }"
+    "QRadioButton::indicator { width: 12px; height: 12px; border-radius: 8px;"
+    " border: 2px solid rgba(225, 238, 255, 210); background: transparent; }"
+    "QRadioButton::indicator:hover { border-color: white; }"
+    "QRadioButton::indicator:checked { border-color: white; background: qradialgradient("
+    "cx: 0.5, cy: 0.5, radius: 0.5, fx: 0.5, fy: 0.5, stop: 0 #ffffff, stop: 0.45 #8fd8ff,"
+    " stop: 0.55 rgba(0, 0, 0, 0), stop: 1 rgba(0, 0, 0, 0)); }";
 
 // A label that reports a left click (press and release over it).
 class ClickLabel : public QLabel {
@@ -196,6 +205,8 @@ void SetWhiteText(QWidget* w) {
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QDialog(parent) {
+  // Normally done by the entry already; the dialog must not depend on it to look right.
+  InstallFontSubstitutions();
   setObjectName(QStringLiteral("Form1"));
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
   setMouseTracking(true);
@@ -224,7 +235,9 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent) {
     pal.setColor(QPalette::Window, kRadioPlaces[i].background);
     pal.setColor(QPalette::WindowText, Qt::white);
     radio->setPalette(pal);
+    radio->setBackgroundRole(QPalette::Window);
     radio->setAutoFillBackground(true);
+    radio->setStyleSheet(QString::fromLatin1(kRadioIndicatorStyle));
     radios_[i] = radio;
   }
 
@@ -247,7 +260,7 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent) {
   for (QLabel* caption : {Label_Confirm, Label_Cancel}) {
     // The caption is centred on its frame's face; the frame sits a few pixels higher.
     caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    caption->setFont(PixelFont("微软雅黑", 18));
+    caption->setFont(PixelFont("微软雅黑", 17));
     caption->setCursor(Qt::PointingHandCursor);
     caption->setTextFormat(Qt::PlainText);
     SetWhiteText(caption);
