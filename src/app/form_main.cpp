@@ -81,7 +81,8 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
   // 12. Skin and layout.             [skin plugs in here]
   setFixedSize(kWindowWidth, kWindowHeight);
-  // 13. Language texts.              [language table plugs in here]
+  // 13. Language texts.
+  LoadLanguageTexts();
   // 14. Find the tool and open its port; scan again whenever tty devices come or go.
   StartDeviceMonitor();
   ScanDevicePort();

@@ -109,6 +109,12 @@ class TFormMain : public QWidget, public Host {
   // --- skin ---------------------------------------------------------------------------------
 
   // --- language -----------------------------------------------------------------------------
+  // Reads lang.ini once: langIndex, langText, captions, fonts and per-language layout.
+  void LoadLanguageTexts();
+  void ApplyLanguageFonts(int language);
+  void PlaceCheckUpdateLabel();
+  // Puts Label_InternetConnected on its plate for the language and connection state.
+  void PlaceInternetCaption(bool connected);
 
  public Q_SLOTS:
   void btn_minimizeClick();
