@@ -12,6 +12,7 @@
 #include "i18n/form1.h"
 #include "net/form2.h"
 #include "net/form4.h"
+#include "net/pickers_ui.h"
 #include "platform/folders.h"
 #include "platform/process.h"
 
@@ -40,6 +41,7 @@ int RunApplication(int argc, char** argv) {
     auto* form2 = new TForm2(formMain.get());
     auto* form4 = new TForm4(formMain.get());
     formMain->AttachDialogs(form1, form2, form4);
+    BindProductPickers(form2, form4);
     formMain->show();
     QApplication::exec();
   } catch (const std::exception& e) {
