@@ -10,8 +10,11 @@
 #include "app/form_main.h"
 #include "app/pending_events.h"
 #include "i18n/form1.h"
+#include "i18n/lang_table.h"
 #include "net/form2.h"
 #include "net/form4.h"
+#include "net/pickers.h"
+#include "net/pickers_ui.h"
 #include "platform/folders.h"
 #include "platform/process.h"
 
@@ -40,6 +43,9 @@ int RunApplication(int argc, char** argv) {
     auto* form2 = new TForm2(formMain.get());
     auto* form4 = new TForm4(formMain.get());
     formMain->AttachDialogs(form1, form2, form4);
+    BindProductPickers(form2, form4);
+    SetLanguageNameReader(
+        [](const std::string& code) { return LanguageDisplayName(LanguageFilePath(), code); });
     formMain->show();
     QApplication::exec();
   } catch (const std::exception& e) {

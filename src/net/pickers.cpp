@@ -1,0 +1,98 @@
+#include "net/pickers.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace vortik {
+
+namespace {
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+ProductPickers& Pickers() {
+  static ProductPickers pickers;
+  return pickers;
+}
+
+LanguageNameReader& NameReader() {
+  static LanguageNameReader reader;
+  return reader;
+}
+
+std::string EnglishName(std::string_view code) {
+  static constexpr std::pair<const char*, const char*> kNames[] = {
+      {"EN", "English"},  {"CN", "Chinese"}, {"DE", "German"},     {"PL", "Polish"},
+      {"JP", "Japanese"}, {"RU", "Russian"}, {"PT", "Portuguese"}, {"ES", "Spanish"},
+      {"IT", "Italian"},  {"KR", "Korean"},  {"FR", "French"},     {"NL", "Dutch"}};
+  for (const auto& [known, name] : kNames) {
+    if (code == known) return name;
+  }
+  return std::string(code);
+}
+
+// The "_LA" codes name tools whose language is not chosen here.
+bool IsLaCode(std::string_view code) {
+  return code.size() >= 8 && code[5] == '_' && code[6] == 'L' && code[7] == 'A';
+}
+
+}  // namespace
+
+void SetProductPickers(ProductPickers pickers) {
+  Pickers() = std::move(pickers);
+}
+
+const ProductPickers& CurrentProductPickers() {
+  return Pickers();
+}
+
+void SetLanguageNameReader(LanguageNameReader reader) {
+  NameReader() = std::move(reader);
+}
+
+std::string PickerLanguageName(std::string_view code) {
+  const char* known = "EN";
+  for (const char* server : kServerLanguageCodes) {
+    if (EqualsNoCase(code, server)) {
+      known = server;
+      break;
+    }
+  }
+  return NameReader() ? NameReader()(known) : EnglishName(known);
+}
+
+void ChooseProductLanguage(std::string& productCode, const std::string& subtype, MainState& state,
+                           CatalogueState& catalogue) {
+  catalogue.choiceChanged = false;
+  if (IsLaCode(productCode)) return;
+  ParseProductCode(productCode, state, catalogue);
+  const std::string model = catalogue.model;
+  if (!QueryLanguageList(model, subtype, catalogue.currentLanguage, Pickers().language,
+                         catalogue)) {
+    return;
+  }
+  productCode = model + "_" + catalogue.languages[static_cast<size_t>(catalogue.chosenLanguage)];
+  if (catalogue.chosenLanguage != catalogue.preselectedLanguage) catalogue.choiceChanged = true;
+}
+
+bool ChooseProductAndLanguage(std::string& productCode, const std::string& subtype,
+                              CatalogueState& catalogue) {
+  const std::string deviceModel = productCode.substr(0, 5);
+  const std::string deviceLanguage = productCode.size() > 6 ? productCode.substr(6, 2) : "";
+  catalogue.choiceChanged = false;
+  if (!QueryProductList(deviceModel, subtype, Pickers().carType, catalogue)) return false;
+  const std::string product = catalogue.products[static_cast<size_t>(catalogue.chosenProduct)];
+  if (!EqualsNoCase(product, deviceModel)) catalogue.choiceChanged = true;
+  if (!QueryLanguageList(product, subtype, deviceLanguage, Pickers().language, catalogue)) {
+    return false;
+  }
+  const std::string& language = catalogue.languages[static_cast<size_t>(catalogue.chosenLanguage)];
+  if (!EqualsNoCase(language, deviceLanguage)) catalogue.choiceChanged = true;
+  productCode = product + "_" + language;
+  return true;
+}
+
+}  // namespace vortik

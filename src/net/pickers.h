@@ -1,0 +1,48 @@
+// The product and language choice made before an internet upgrade asks for firmware, the
+// pickers it shows, and the display names of the language codes in the language picker.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "app/main_state.h"
+#include "net/catalogue.h"
+
+namespace vortik {
+
+// The modal pickers of the choice. The ui binds them to TForm2 and TForm4; tests set their own
+// to answer the dialogs. A picker left empty counts as closed without OK.
+struct ProductPickers {
+  LanguagePicker language;
+  CarTypePicker carType;
+};
+void SetProductPickers(ProductPickers pickers);
+const ProductPickers& CurrentProductPickers();
+
+// Where the display names of the twelve server language codes come from (the language file's
+// Lang section). The reader is asked with a code of kServerLanguageCodes as written there.
+using LanguageNameReader = std::function<std::string(const std::string& code)>;
+// nullptr restores the built-in English names.
+void SetLanguageNameReader(LanguageNameReader reader);
+// The picker's line for a code: the name of the matching server code in any letter case; a
+// code outside the twelve gets the name of "EN".
+std::string PickerLanguageName(std::string_view code);
+
+// Lets the user pick the language of the tool's own model. Clears the choice-changed flag;
+// unless the code is of the "_LA" kind (model of five characters, '_', "LA"), parses it, asks
+// the server for the model's languages and shows the language picker. When a list came, the
+// code becomes model + '_' + the chosen language, and the flag is set when the user moved away
+// from the preselection. Any failure leaves the code as it was.
+void ChooseProductLanguage(std::string& productCode, const std::string& subtype, MainState& state,
+                           CatalogueState& catalogue = Catalogue());
+
+// For the "500" family: the product picker, then the language picker of the chosen product.
+// Sets the choice-changed flag when the product or the language differs from the tool's (the
+// code's first five characters and its characters 7 and 8, any letter case), and rewrites the
+// code to product + '_' + language. False, with the code unchanged, when either list could not
+// be obtained.
+bool ChooseProductAndLanguage(std::string& productCode, const std::string& subtype,
+                              CatalogueState& catalogue = Catalogue());
+
+}  // namespace vortik

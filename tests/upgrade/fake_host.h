@@ -1,0 +1,59 @@
+// A Host for download tests: records what the window would show and lets a test act when
+// pending events run.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/host.h"
+
+namespace vortik::test {
+
+class DownloadHost : public Host {
+ public:
+  struct GaugeEvent {
+    bool isMax;  // SetGaugeMax, else SetGaugePos
+    int value;
+  };
+
+  MainState& state() override { return state_; }
+  void SetStatusText(const std::string& utf8) override { statusTexts.push_back(utf8); }
+  void SetGaugeMax(int max) override { gauge.push_back({true, max}); }
+  void SetGaugePos(int pos) override { gauge.push_back({false, pos}); }
+  void ShowMessage(const std::string& utf8) override { messages.push_back(utf8); }
+  void ProcessEvents() override {
+    ++eventRuns;
+    if (onEvents) onEvents(*this);
+  }
+  void SetUpgradeMode(int mode) override { state_.upgradeMode = mode; }
+  void ScanDevicePort() override {}
+
+  std::vector<int> GaugeMaxima() const { return Values(true); }
+  std::vector<int> GaugePositions() const { return Values(false); }
+  void Clear() {
+    statusTexts.clear();
+    gauge.clear();
+    messages.clear();
+    eventRuns = 0;
+  }
+
+  std::vector<std::string> statusTexts;
+  std::vector<GaugeEvent> gauge;
+  std::vector<std::string> messages;
+  int eventRuns = 0;
+  std::function<void(DownloadHost&)> onEvents;
+
+ private:
+  std::vector<int> Values(bool isMax) const {
+    std::vector<int> out;
+    for (const GaugeEvent& e : gauge) {
+      if (e.isMax == isMax) out.push_back(e.value);
+    }
+    return out;
+  }
+
+  MainState state_;
+};
+
+}  // namespace vortik::test
