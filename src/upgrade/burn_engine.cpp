@@ -117,8 +117,9 @@ int GaugeMaxFor(uint64_t bytes, uint32_t blockSize) {
 }
 
 // The block loop shared by the whole-file burns: reads the file block by block until a read
-// finds its end; the last block goes out at full length, padded with zeros. `firstTimeoutMs`
-// applies to block 0 only; `afterFirstBlock` runs once block 0 is acknowledged.
+// finds its end; the last block goes out at full length, padded with zeros. The time-out of
+// `policy` applies to block 0, later blocks wait `laterTimeoutMs`; `afterFirstBlock` runs once
+// block 0 is acknowledged.
 bool SendFileBlocks(Host& host, TSyncUart& uart, platform::File& file, BlockFrame& frame,
                     uint32_t blockSize, int gaugeMax, AttemptPolicy policy, uint32_t laterTimeoutMs,
                     const std::function<void()>& afterFirstBlock, BurnStats& stats) {
@@ -127,8 +128,8 @@ bool SendFileBlocks(Host& host, TSyncUart& uart, platform::File& file, BlockFram
       stats.closing = true;
       return false;
     }
-    host.SetGaugePos(
-        std::min(static_cast<int>(std::min<uint32_t>(block + 1, kMaxBurnBlocks)), gaugeMax));
+    // The read that finds the end moves the gauge once more after the last block: keep it full.
+    host.SetGaugePos(std::min(static_cast<int>(block) + 1, gaugeMax));
     std::span<uint8_t> data = frame.Begin(block);
     const int64_t read = file.Read(data.data(), blockSize);
     if (read == 0) return true;  // the end of the file: every block is in
@@ -279,7 +280,7 @@ bool BurnParts(Host& host, TSyncUart& uart, FirmwareKind kind, const FlashPartLi
         keepAwake.Request();
         t0 = now;
       }
-      host.SetGaugePos(std::min(static_cast<int>(block + 1), gaugeMax));
+      host.SetGaugePos(std::min(static_cast<int>(block) + 1, gaugeMax));
       std::span<uint8_t> data = frame.Begin(block);
       // The file was long enough when checked; one that shrank since ends the burn.
       if (file.Read(data.data(), blockSize) != static_cast<int64_t>(blockSize)) {
