@@ -15,6 +15,8 @@
 #include "device/sync_uart.h"
 
 class QDialog;
+class QGroupBox;
+class QLineEdit;
 
 namespace vortik {
 
@@ -69,10 +71,40 @@ class TFormMain : public QWidget, public Host {
   // --- device link ---------------------------------------------------------------------------
   TSyncUart& SyncUart() { return *syncUart; }
   std::unique_ptr<TSyncUart> syncUart;  // the one serial port to the tool; lives with the window
+  void initUartPort(int port);
+  void Button_QueryIDClick();
+  void Button_SetIDClick();
+  void Button_QueryVersionClick();
+  void Button_Test1Click();
+  void Button_Test2Click();
+  void Button3Click();
+  std::string setIdProposal;  // the Set ID button's next offer
 
   // --- page 0: internet upgrade -------------------------------------------------------------
 
   // --- page 5: local upgrade ----------------------------------------------------------------
+  QGroupBox* GroupBox_Upgrade1 = nullptr;
+  QGroupBox* GroupBox_Upgrade2 = nullptr;
+  QGroupBox* GroupBox_Upgrade3 = nullptr;
+  QLineEdit* Edit_UpgradePath1 = nullptr;
+  QLineEdit* Edit_UpgradePath2 = nullptr;
+  QLineEdit* Edit_UpgradePath3 = nullptr;
+  QPushButton* Button_UpgradeSelect1 = nullptr;
+  QPushButton* Button_UpgradeSelect2 = nullptr;
+  QPushButton* Button_UpgradeSelect3 = nullptr;
+  QPushButton* Button_LocalUpgrade1 = nullptr;
+  QPushButton* Button_LocalUpgrade2 = nullptr;
+  QPushButton* Button_LocalUpgrade3 = nullptr;
+  QLabel* Label_UpdateStatus1 = nullptr;
+  QLabel* Label_UpdateStatus2 = nullptr;
+  QLabel* Label_UpdateStatus3 = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;
+  QProgressBar* ProgressBar2 = nullptr;
+  QProgressBar* ProgressBar3 = nullptr;
+  QPushButton* Button_QueryID = nullptr;
+  QPushButton* Button_SetID = nullptr;
+  QPushButton* Button_QueryVersion = nullptr;
+  QPushButton* Button3 = nullptr;
 
   // --- skin ---------------------------------------------------------------------------------
 
@@ -95,6 +127,10 @@ class TFormMain : public QWidget, public Host {
 
  private:
   void BuildComponents();
+  void BuildLocalUpgradePage();     // device link: page 5 and the diagnostic buttons
+  void PlaceLocalUpgradeGauges();
+  void StartDeviceMonitor();
+  void UpdateUartReadTimer();
   bool FormCloseQuery();
 
   MainState state_;

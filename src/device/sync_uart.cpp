@@ -193,6 +193,12 @@ int TSyncUart::RecvData(uint8_t* buffer, int capacity) {
 
 uint32_t TSyncUart::SyncRequest(const uint8_t* tx, uint32_t txLength, uint8_t* rx,
                                 uint32_t rxLength, uint32_t timeoutMs, uint32_t intervalMs) {
+  return SyncRequestUntil(tx, txLength, rx, rxLength, timeoutMs, intervalMs, nullptr);
+}
+
+uint32_t TSyncUart::SyncRequestUntil(const uint8_t* tx, uint32_t txLength, uint8_t* rx,
+                                     uint32_t rxLength, uint32_t timeoutMs, uint32_t intervalMs,
+                                     const ReplyComplete& complete) {
   const uint32_t start = platform::TickCountMs();
   if (tx != nullptr && txLength > 0) {
     PurgeRead(false);  // stale bytes of earlier traffic are dropped
@@ -213,6 +219,7 @@ uint32_t TSyncUart::SyncRequest(const uint8_t* tx, uint32_t txLength, uint8_t* r
     }
     const int32_t left = static_cast<int32_t>(start + timeoutMs - platform::TickCountMs());
     if (left <= 0 || received >= rxLength) break;
+    if (complete && received > 0 && complete(rx, received)) break;
   }
   return received;
 }

@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -98,6 +99,11 @@ class TSyncUart {
   // most intervalMs, running pending window events after each wait. Returns bytes received.
   uint32_t SyncRequest(const uint8_t* tx, uint32_t txLength, uint8_t* rx, uint32_t rxLength,
                        uint32_t timeoutMs, uint32_t intervalMs);
+  // The same, but it also ends as soon as `complete` says the bytes in hand are a whole reply
+  // (for replies whose length is only known from their own header).
+  using ReplyComplete = std::function<bool(const uint8_t* rx, uint32_t received)>;
+  uint32_t SyncRequestUntil(const uint8_t* tx, uint32_t txLength, uint8_t* rx, uint32_t rxLength,
+                            uint32_t timeoutMs, uint32_t intervalMs, const ReplyComplete& complete);
   void PurgeRead(bool abort);
   void PurgeWrite(bool abort);
   // true: wait until this thread owns the port's lock (recursive); false: release one level.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "burn_fixture.h"
+#include "device/device_commands.h"
 #include "platform/clock.h"
 #include "upgrade/flash_parts.h"
 
@@ -267,8 +268,11 @@ TEST_F(BurnOnTool, FirstPartsTableBecomesTheToolsSoTheNextSelectionIsMinimal) {
   ASSERT_EQ(list.size(), 4u);
   for (FlashPart& part : list)
     part.localPath = files.paths[static_cast<size_t>(part.entryIndex) - 1];
-  ASSERT_TRUE(BurnParts(host, uart, FirmwareKind::kFlash, list,
-                        [&](FirmwareKind k, uint32_t s) { return Announce(k, s); }));
+  // Bound to the device command, as the internet upgrade binds it.
+  ASSERT_TRUE(BurnParts(host, uart, FirmwareKind::kFlash, list, [&](FirmwareKind k, uint32_t s) {
+    return NotifyFirmwareSize(host, uart, k, s);
+  }));
+  EXPECT_EQ(tool.storage().Announced(FirmwareKind::kFlash), 28672u + kPartListAnnounceExtra);
 
   // Every part sits at its address with the bytes of its file.
   const auto flash = tool.storage().Flash();
