@@ -321,10 +321,10 @@ void ScanToolSim::HandleFrame(const uint8_t* frame, int length, uint64_t complet
     } else if (command == kCmdNotifyLatestVersion.code) {
       replyPayload.push_back(payloadLength == kNotifyLatestVersionPayload ? 0 : 1);
     } else if (command == kCmdNotifyFirmwareSize.code) {
-      replyPayload.push_back(payloadLength == kNotifyFirmwareSizePayload ? 0 : 1);
+      replyPayload.push_back(storage_.OnNotifyFirmwareSize(payload, payloadLength));
     } else if (command == kCmdBurnBlock.code) {
       const bool ok = payloadLength >= kBurnBlockHeader;
-      replyPayload.push_back(ok ? 0 : 1);
+      replyPayload.push_back(storage_.OnBurnBlock(payload, payloadLength, identity));
       replyPayload.push_back(ok ? payload[1] : 0);  // the block number, echoed
       replyPayload.push_back(ok ? payload[2] : 0);
     } else {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/pty.h"
+#include "sim_storage.h"
 
 namespace vortik::sim {
 
@@ -94,6 +95,8 @@ class ScanToolSim {
   int RequestCount(uint16_t command) const;  // well-formed requests seen with that code
   int GarbageBytes() const;                  // bytes skipped while resynchronising
   std::vector<uint8_t> LastRequest(uint16_t command) const;
+  // The images burnt into the tool (it locks on its own).
+  SimStorage& storage() { return storage_; }
 
  private:
   void Run();
@@ -109,6 +112,7 @@ class ScanToolSim {
   std::map<uint16_t, int> counts_;
   std::map<uint16_t, std::vector<uint8_t>> lastRequests_;
   int garbage_ = 0;
+  SimStorage storage_;
   platform::Pty pty_;
   std::string path_;
   std::atomic<bool> stop_{false};

@@ -1,0 +1,96 @@
+// Burn tests' common ground: a host that records what the window would show, and the emulated
+// tool on a pseudo-terminal with the port open at 1,000,000 baud.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/host.h"
+#include "device/device_globals.h"
+#include "device/frame.h"
+#include "device/port_table.h"
+#include "device/sync_uart.h"
+#include "scantool_sim.h"
+#include "upgrade/firmware_fixtures.h"
+
+namespace vortik::test::burn {
+
+class FakeHost : public Host {
+ public:
+  MainState& state() override { return state_; }
+  void SetStatusText(const std::string& utf8) override { statusTexts.push_back(utf8); }
+  void SetGaugeMax(int max) override { gaugeMax = max; }
+  void SetGaugePos(int pos) override {
+    gaugePositions.push_back(pos);
+    if (onGaugePos) onGaugePos(pos);
+  }
+  void ShowMessage(const std::string& utf8) override { messages.push_back(utf8); }
+  void ProcessEvents() override { ++processEventsCalls; }
+  void SetUpgradeMode(int mode) override { state_.upgradeMode = mode; }
+  void ScanDevicePort() override {}
+
+  std::vector<std::string> statusTexts;
+  int gaugeMax = -1;
+  std::vector<int> gaugePositions;
+  std::vector<std::string> messages;
+  int processEventsCalls = 0;
+  std::function<void(int)> onGaugePos;  // e.g. to close the window mid-burn
+
+ private:
+  MainState state_;
+};
+
+// The emulated tool, the port to it, the block sizes it reported and a temporary folder.
+class BurnOnTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = Device();
+    ASSERT_TRUE(tool.Start());
+    uart.fSetBaudRate(1000000);
+    uart.fSetPort(Ports().Register(tool.path()));
+    ASSERT_TRUE(uart.Open());
+    ASSERT_FALSE(dir.path().empty());
+  }
+  void TearDown() override { Device() = saved_; }
+
+  void SetBlockSizes(uint16_t rom, uint16_t flash) {
+    Device().romBlockSize = rom;
+    Device().flashBlockSize = flash;
+  }
+
+  // Tells the tool the size of the coming image, as the flows do before a burn.
+  bool Announce(FirmwareKind kind, uint32_t size) {
+    const uint8_t payload[kNotifyFirmwareSizePayload] = {
+        static_cast<uint8_t>(kind), static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
+        static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
+    uint8_t frame[32];
+    const int length =
+        BuildFrame(frame, kCmdNotifyFirmwareSize.code, payload, kNotifyFirmwareSizePayload);
+    uint8_t reply[11] = {};
+    const uint32_t n = uart.SyncRequest(frame, static_cast<uint32_t>(length), reply, 11, 500, 5);
+    return ReplyAccepted(frame, reply, n, 11, true);
+  }
+
+  // A file of pattern bytes in the temporary folder.
+  std::string WriteImage(const std::string& name, size_t size, uint32_t seed) {
+    const std::string path = dir.File(name);
+    EXPECT_TRUE(WriteFileBytes(path, PatternBytes(size, seed)));
+    return path;
+  }
+
+  int BlocksSent() const { return tool.RequestCount(kCmdBurnBlock.code); }
+
+  sim::ScanToolSim tool;
+  TSyncUart uart;
+  ScopedTempDir dir;
+  FakeHost host;
+
+ private:
+  DeviceGlobals saved_;
+};
+
+}  // namespace vortik::test::burn
