@@ -2,11 +2,27 @@
 #include <QApplication>
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include <string>
+
+#include "i18n/fonts.h"
+#include "i18n/lang_table.h"
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                  : qgetenv("QT_QPA_PLATFORM"));
+  qputenv("QT_QPA_PLATFORM",
+          qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);
+  vortik::InstallFontSubstitutions();
+  // Window tests start in English from a language file of their own, never the build tree's.
+  char dir[] = "/tmp/vortik-ui-test-XXXXXX";
+  if (mkdtemp(dir) != nullptr) vortik::SetLanguageFilePath(std::string(dir) + "/lang.ini");
   ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  std::remove((std::string(dir) + "/lang.ini").c_str());
+  rmdir(dir);
+  return result;
 }

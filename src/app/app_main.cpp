@@ -9,6 +9,7 @@
 #include "app/entry.h"
 #include "app/form_main.h"
 #include "app/pending_events.h"
+#include "i18n/fonts.h"
 #include "i18n/form1.h"
 #include "i18n/lang_table.h"
 #include "net/form2.h"
@@ -36,6 +37,7 @@ int RunApplication(int argc, char** argv) {
   try {
     QApplication::setApplicationName(QStringLiteral("VORTIK"));
     QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
+    InstallFontSubstitutions();
     SetPendingEventsHandler([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
     formMain = std::make_unique<TFormMain>();
     // The three dialogs are created after the main window, hidden, and live until exit.

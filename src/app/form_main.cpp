@@ -71,6 +71,7 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   // 9. Manual list.                  [manual browser plugs in here]
   // 10. Local-upgrade gauges over their path boxes.
   PlaceLocalUpgradeGauges();
+  BindLocalUpgrade();
   // 11. Centre on the screen; caption "VORTIK".
   resize(kWindowWidth, kWindowHeight);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -106,6 +106,17 @@ class TFormMain : public QWidget, public Host {
   QPushButton* Button_QueryVersion = nullptr;
   QPushButton* Button3 = nullptr;
 
+  // --- local upgrade flow (page 5 buttons) ---------------------------------------------------
+  void Button_UpgradeSelect1Click() { SelectUpgradeFile(1); }
+  void Button_UpgradeSelect2Click() { SelectUpgradeFile(2); }
+  void Button_UpgradeSelect3Click() { SelectUpgradeFile(3); }
+  void Button_LocalUpgrade1Click() { LocalUpgrade(1); }
+  void Button_LocalUpgrade2Click() { LocalUpgrade(2); }
+  void Button_LocalUpgrade3Click() { LocalUpgrade(3); }
+  void SelectUpgradeFile(int box);
+  void LocalUpgrade(int box);
+  void BindLocalUpgrade();
+
   // --- skin ---------------------------------------------------------------------------------
 
   // --- language -----------------------------------------------------------------------------

@@ -1,0 +1,17 @@
+// The local upgrade: burn a ROM, FLASH or LOGO image chosen from disk into the Scan Tool.
+#pragma once
+
+#include <string>
+
+namespace vortik {
+
+class Host;
+class TSyncUart;
+
+// Runs the local upgrade of box `box` (1 ROM, 2 FLASH, 3 LOGO; also the image kind) with the
+// file at `path`: device info, latest-version and size notices, then the burn. Every outcome
+// shows exactly one message; the window is busy with that box from the device steps to the
+// end and idle afterwards.
+void RunLocalUpgrade(Host& host, TSyncUart& uart, int box, const std::string& path);
+
+}  // namespace vortik
