@@ -81,6 +81,8 @@ class TFormMain : public QWidget, public Host {
   std::string setIdProposal;  // the Set ID button's next offer
 
   // --- page 0: internet upgrade -------------------------------------------------------------
+  // "Check Update" (Button_InternetUpdate and Label_CheckUpdate): the whole internet upgrade.
+  void Button_InternetUpdateClick();
 
   // --- page 5: local upgrade ----------------------------------------------------------------
   QGroupBox* GroupBox_Upgrade1 = nullptr;

@@ -5,8 +5,16 @@
 #include <span>
 #include <string>
 
+#include "device/device_commands.h"
+#include "device/device_globals.h"
 #include "i18n/msg.h"
+#include "net/catalogue.h"
+#include "net/pickers.h"
+#include "platform/file_ops.h"
+#include "upgrade/burn_engine.h"
 #include "upgrade/downloads.h"
+#include "upgrade/firmware_file.h"
+#include "upgrade/md5_check.h"
 
 namespace vortik {
 
@@ -18,7 +26,222 @@ void ShowFlashFailure(Host& host) {
   host.ShowMessage(Msg("MsgError19", "Fail to download flash DTC files!"));
 }
 
+// Legacy files may end in a verification trailer that is not part of the image.
+constexpr int32_t kTrailerBytes = static_cast<int32_t>(kMd5TrailerSize);
+
+// What the run fetched and is about to burn.
+struct Fetched {
+  bool doRom = false;
+  bool doFlash = false;
+  int32_t romLength = 0;
+  int32_t flashLength = 0;  // legacy FLASH only; parts carry their own sizes
+  std::string romPath;
+  std::string flashPath;  // legacy FLASH only
+};
+
+bool IsFile(const std::string& path) {
+  return !path.empty() && platform::FileSize(path) >= 0;
+}
+
+// Fetches and checks one file of the legacy server: the download, its size as the reply gave
+// it, then its trailer, which is cut off. `length` (and `gaugeSize`) lose the trailer's bytes
+// when one was cut. On failure the check's message has been shown and the path is empty.
+std::string FetchLegacyFile(Host& host, const std::string& location, int32_t& length,
+                            int32_t& gaugeSize, const char* downloadKey, const char* downloadText,
+                            const char* sizeKey, const char* sizeText, const char* md5Key,
+                            const char* md5Text) {
+  std::string path = DownloadLegacyFile(host, location);
+  if (!IsFile(path)) {
+    host.ShowMessage(Msg(downloadKey, downloadText));
+    return {};
+  }
+  if (CheckFileSize(path, length) != 0) {
+    host.ShowMessage(Msg(sizeKey, sizeText));
+    return {};
+  }
+  switch (CheckMd5Trailer(path)) {
+    case -1:
+      host.ShowMessage(Msg(md5Key, md5Text));
+      return {};
+    case 0:
+      length -= kTrailerBytes;
+      gaugeSize -= kTrailerBytes;
+      break;
+    default:
+      break;
+  }
+  return path;
+}
+
+// Steps from the device info to the last burn. Every failure shows its one message and ends
+// the steps; the caller brings the window back to idle.
+void UpgradeSteps(Host& host, TSyncUart& uart) {
+  MainState& state = host.state();
+  InternetUpgradeTables& tables = UpgradeTables();
+  tables.Clear();
+
+  DeviceTextField typeField{}, subtypeField{}, romField{}, flashField{};
+  if (!RequestDeviceInfo(host, uart, typeField, subtypeField, romField, flashField)) {
+    host.ShowMessage(Msg("MsgError13", "Fail to request device info!"));
+    return;
+  }
+  std::string productType = FieldText(typeField);
+  const std::string subtype = FieldText(subtypeField);
+  const bool extended = state.deviceInfoExtended;
+
+  UpdateOffer offer;
+  bool answered = false;
+  if (!extended) {
+    answered = CheckUpgradeLegacy(productType, subtype, &offer);
+  } else {
+    if (Device().isTQ500Family) {
+      if (!ChooseProductAndLanguage(productType, subtype)) {
+        host.ShowMessage(Msg("MsgError19", "Fail to download flash DTC files!"));
+        return;
+      }
+    } else {
+      ChooseProductLanguage(productType, subtype, state);
+    }
+    answered = CheckUpgrade(productType, subtype, &offer, &tables.offeredParts);
+  }
+  if (!answered) {
+    host.ShowMessage(Msg("MsgError15", "Fail to request server, pelease try later!"));
+    return;
+  }
+
+  // A legacy tool makes no choice of its own, so it sees what the last choice left.
+  const bool choiceChanged = Catalogue().choiceChanged;
+  const bool romNewer = CompareVersions(offer.romVersion, FieldText(romField)) > 0;
+  const bool flashNewer = CompareVersions(offer.flashVersion, FieldText(flashField)) > 0;
+  const uint8_t count = choiceChanged || (romNewer && flashNewer) ? 2
+                        : romNewer || flashNewer                  ? 1
+                                                                  : 0;
+  // The tool hears the latest versions even when nothing will come.
+  if (!NotifyLatestVersion(host, uart, productType, subtype, offer.romVersion, offer.flashVersion,
+                           count)) {
+    host.ShowMessage(Msg("MsgError12", "Fail to nofity latest version to device!"));
+    return;
+  }
+
+  Fetched fetched;
+  fetched.doRom = romNewer || choiceChanged;
+  fetched.doFlash = flashNewer || choiceChanged;
+  fetched.romLength = offer.romLength;
+  fetched.flashLength = offer.flashLength;
+  if (!fetched.doRom && !fetched.doFlash) {
+    host.ShowMessage(
+        Msg("MsgError17", "Nothing to be upgrade, The local device is alread the latest!"));
+    return;
+  }
+  int burned = 0;
+
+  // Everything is fetched and verified before anything is burnt, the ROM first.
+  if (fetched.doRom) {
+    host.SetStatusText(Msg("MsgInfo3", "Dowloading ROM update files..."));
+    if (fetched.doFlash) {
+      // One gauge for both downloads: the ROM's share first, then the FLASH's.
+      state.progressMode = 1;
+      state.romProgressSize = offer.romLength;
+      state.flashProgressSize = extended ? 0 : offer.flashLength;
+    }
+    if (extended) {
+      fetched.romPath = DownloadRomFile(host, offer.romLocation, offer.romDigest, offer.romLength);
+      if (fetched.romPath.empty()) return;
+    } else {
+      fetched.romPath =
+          FetchLegacyFile(host, offer.romLocation, fetched.romLength, state.romProgressSize,
+                          "MsgError18", "Fail to download rom upgrade files!", "MsgError27",
+                          "check rom file size failure, please update again!", "MsgError28",
+                          "check rom file MD5 failure, please update again!");
+      if (fetched.romPath.empty()) return;
+    }
+  }
+  if (fetched.doFlash) {
+    if (extended) {
+      if (!DownloadFlashParts(host, tables.offeredParts, choiceChanged, tables.selectedParts,
+                              Device().flashBlockSize)) {
+        return;
+      }
+    } else {
+      host.SetStatusText(Msg("MsgInfo4", "Dowloading flash DTC files..."));
+      if (state.progressMode != 0) state.progressMode = 2;
+      fetched.flashPath =
+          FetchLegacyFile(host, offer.flashLocation, fetched.flashLength, state.flashProgressSize,
+                          "MsgError19", "Fail to download flash DTC files!", "MsgError29",
+                          "check flash file size failure, please update again!", "MsgError30",
+                          "check flash file MD5 failure, please update again!");
+      if (fetched.flashPath.empty()) return;
+    }
+    // Files are named after the last part of their address, so a FLASH file of the same name
+    // as the ROM has just overwritten the verified ROM: burning it would put FLASH data into
+    // the ROM.
+    if (fetched.doRom) {
+      bool clash = fetched.flashPath == fetched.romPath;
+      for (const FlashPart& part : tables.selectedParts) clash |= part.localPath == fetched.romPath;
+      if (clash) {
+        host.ShowMessage(Msg("MsgError19", "Fail to download flash DTC files!"));
+        return;
+      }
+    }
+  }
+
+  if (fetched.doRom) {
+    if (!NotifyFirmwareSize(host, uart, FirmwareKind::kRom,
+                            static_cast<uint32_t>(fetched.romLength))) {
+      // The ROM is skipped; the FLASH still comes.
+      host.ShowMessage(Msg("MsgError11", "Fail to nofity firmware size to device!"));
+    } else if (BurnFile(host, uart, FirmwareKind::kRom, fetched.romPath)) {
+      ++burned;
+    } else {
+      host.ShowMessage(Msg("MsgError8", "Burn ROM fail!"));
+      return;
+    }
+  }
+  if (fetched.doFlash) {
+    if (extended) {
+      const NotifyFirmwareSizeFn notify = [&host, &uart](FirmwareKind kind, uint32_t size) {
+        return NotifyFirmwareSize(host, uart, kind, size);
+      };
+      if (BurnParts(host, uart, FirmwareKind::kFlash, tables.selectedParts, notify)) {
+        host.ShowMessage(Msg("MsgInfo2", "Upgrade finished!"));
+      } else {
+        host.ShowMessage(Msg("MsgError9", "Burn FLASH fail!"));
+      }
+      return;
+    }
+    if (!NotifyFirmwareSize(host, uart, FirmwareKind::kFlash,
+                            static_cast<uint32_t>(fetched.flashLength))) {
+      host.ShowMessage(Msg("MsgError11", "Fail to nofity firmware size to device!"));
+    } else if (BurnFile(host, uart, FirmwareKind::kFlash, fetched.flashPath)) {
+      ++burned;
+    } else {
+      host.ShowMessage(Msg("MsgError9", "Burn FLASH fail!"));
+      return;
+    }
+  }
+  if (burned >= 1) host.ShowMessage(Msg("MsgInfo2", "Upgrade finished!"));
+}
+
 }  // namespace
+
+InternetUpgradeTables& UpgradeTables() {
+  static InternetUpgradeTables tables;
+  return tables;
+}
+
+void RunInternetUpgrade(Host& host, TSyncUart& uart) {
+  MainState& state = host.state();
+  if (!state.internetConnected) {
+    host.ShowMessage(Msg("MsgError16", "Internet is not connected!"));
+    return;
+  }
+  host.SetUpgradeMode(10);
+  UpgradeSteps(host, uart);
+  state.progressMode = 0;
+  host.SetUpgradeMode(0);
+  // The tool restarts after a burn and may come back on another port.
+  host.ScanDevicePort();
+}
 
 int CompareVersions(std::string_view a, std::string_view b) {
   // Versions are text: nothing after a NUL counts.

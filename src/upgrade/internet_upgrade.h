@@ -1,4 +1,5 @@
-// Pieces of the internet upgrade: the version comparison and the fetch of the FLASH parts.
+// The internet upgrade: the whole run behind "Check Update", its application-wide tables, the
+// version comparison and the fetch of the FLASH parts.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,31 @@
 #include "upgrade/update_server.h"
 
 namespace vortik {
+
+class TSyncUart;
+
+// The FLASH tables of the internet upgrade that outlive one run: what the update server offered
+// and the parts selected for the burn. Every run empties them before it asks the tool.
+struct InternetUpgradeTables {
+  FlashPartTables offeredParts;  // URLs and digests of the "fls" list, and so its count
+  FlashPartList selectedParts;   // the parts to burn, in burn order, with their local paths
+  void Clear() {
+    offeredParts.Clear();
+    selectedParts.clear();
+  }
+};
+
+// The one instance of this process.
+InternetUpgradeTables& UpgradeTables();
+
+// The whole internet upgrade behind "Check Update": asks the tool who it is, asks the matching
+// server what is current (after the product and language choice for extended tools), tells the
+// tool what is coming, fetches and verifies every image before anything is burnt, burns the ROM
+// and then the FLASH (for extended tools only the changed parts, the part holding the table
+// last), and reports the outcome. Without a connection it only says so; otherwise the window is
+// busy from the first device step and, whatever happened, idle again at the end, followed by a
+// fresh search for the tool's port, as a tool restarts after a burn.
+void RunInternetUpgrade(Host& host, TSyncUart& uart);
 
 // +1 when version text `a` is newer than `b`, -1 when older, 0 when they count as equal. Up to
 // three '.'-separated components are compared as decimal numbers (leading blanks and a sign

@@ -52,18 +52,26 @@ constexpr uint64_t kStallNs = 200'000'000;  // an unfinished frame this old is d
 
 Identity DemoIdentity() {
   Identity id;
-  id.type = "TQ520";
+  id.type = "TQ460";
   id.subtype = "EU";
-  id.romVersion = "2.1.0";
-  id.flashVersion = "2.1.0";
-  id.family500 = true;
-  id.familyTag = "TQ500 ";
+  // One version behind the demo server's offer (ROM 1.2.0, FLASH 2.1.0).
+  id.romVersion = "1.1.0";
+  id.flashVersion = "2.0.0";
   id.romBlockSize = 1024;
   id.flashBlockSize = 4096;
-  // Entry 0 describes no part; entries 1..2 are parts of 8 KiB and 4 KiB.
-  id.parts = {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-              {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x20, 0x00, 0x00, 0x01},
-              {0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x02}};
+  // The table of the demo server's parted FLASH (update-server-sim's DemoFlashLayout) as an
+  // earlier FLASH left it: part 3 carries an older tag, so only parts 3 and 1 are burnt.
+  auto entry = [](uint32_t address, uint32_t size, uint16_t tag) {
+    return std::array<uint8_t, 10>{
+        static_cast<uint8_t>(address >> 24), static_cast<uint8_t>(address >> 16),
+        static_cast<uint8_t>(address >> 8),  static_cast<uint8_t>(address),
+        static_cast<uint8_t>(size >> 24),    static_cast<uint8_t>(size >> 16),
+        static_cast<uint8_t>(size >> 8),     static_cast<uint8_t>(size),
+        static_cast<uint8_t>(tag >> 8),      static_cast<uint8_t>(tag)};
+  };
+  id.parts = {entry(0x00000, 0x80000, 0x0000), entry(0x00000, 0x10000, 0x0201),
+              entry(0x10000, 0x20000, 0x0200), entry(0x30000, 0x40000, 0x0200),
+              entry(0x70000, 0x10000, 0x0200)};
   id.id = "000000000001";
   return id;
 }
@@ -319,7 +327,7 @@ void ScanToolSim::HandleFrame(const uint8_t* frame, int length, uint64_t complet
       hasStatus = false;
       replyPayload = DeviceInfoPayload(identity);
     } else if (command == kCmdNotifyLatestVersion.code) {
-      replyPayload.push_back(payloadLength == kNotifyLatestVersionPayload ? 0 : 1);
+      replyPayload.push_back(storage_.OnNotifyLatestVersion(payload, payloadLength));
     } else if (command == kCmdNotifyFirmwareSize.code) {
       replyPayload.push_back(storage_.OnNotifyFirmwareSize(payload, payloadLength));
     } else if (command == kCmdBurnBlock.code) {

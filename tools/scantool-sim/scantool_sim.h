@@ -41,7 +41,8 @@ struct Identity {
   std::string id = "000000000001";  // 12 characters
 };
 
-// The identity the demo uses: a long-form 500-family tool with a small part table.
+// The identity the demo uses: an extended tool with a part table, one version behind the demo
+// server's offer and with one FLASH part older than offered.
 Identity DemoIdentity();
 // The device-info reply payload for an identity (exposed for tests of the decoder).
 std::vector<uint8_t> DeviceInfoPayload(const Identity& identity);

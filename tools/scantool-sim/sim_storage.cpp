@@ -41,7 +41,22 @@ void AdoptPartTable(const std::vector<StoredPart>& parts, Identity& identity) {
   }
 }
 
+// A NUL-padded 10-byte text field.
+std::string FieldAt(const uint8_t* p) {
+  size_t n = 0;
+  while (n < 10 && p[n] != 0) ++n;
+  return std::string(reinterpret_cast<const char*>(p), n);
+}
+
 }  // namespace
+
+uint8_t SimStorage::OnNotifyLatestVersion(const uint8_t* payload, int length) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (length != kNotifyLatestVersionPayload) return kMalformed;
+  toldRomVersion_ = FieldAt(payload + 21);
+  toldFlashVersion_ = FieldAt(payload + 31);
+  return kAccepted;
+}
 
 uint8_t SimStorage::OnNotifyFirmwareSize(const uint8_t* payload, int length) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -125,6 +140,10 @@ void SimStorage::FinishIfComplete(Identity& identity) {
   } else {
     if (!burn.announced || raw.size() < *burn.announced) return;
     images_[i] = std::vector<uint8_t>(raw.begin(), raw.begin() + *burn.announced);
+  }
+  if (burn.kind == FirmwareKind::kRom && toldRomVersion_) identity.romVersion = *toldRomVersion_;
+  if (burn.kind == FirmwareKind::kFlash && toldFlashVersion_) {
+    identity.flashVersion = *toldFlashVersion_;
   }
   burn_.reset();
 }
@@ -216,6 +235,8 @@ void SimStorage::Clear() {
   announcements_ = {};
   burn_.reset();
   last_.reset();
+  toldRomVersion_.reset();
+  toldFlashVersion_.reset();
   received_ = {};
   announced_ = {};
   images_ = {};

@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "device/frame.h"
@@ -42,6 +43,10 @@ enum BlockStatus : uint8_t {
 
 class SimStorage {
  public:
+  // NotifyLatestVersion: the ROM and FLASH versions about to be installed. A burn of ROM or
+  // FLASH that completes afterwards makes the told version of its kind the tool's own, so the
+  // tool reports what it was brought to. Returns the status (refused unless 41 bytes).
+  uint8_t OnNotifyLatestVersion(const uint8_t* payload, int length);
   // NotifyFirmwareSize: a new image of that kind and size comes next. Returns the status.
   uint8_t OnNotifyFirmwareSize(const uint8_t* payload, int length);
   // BurnBlock: stores the block, or refuses it. A completed part-list burn whose first part
@@ -90,6 +95,8 @@ class SimStorage {
     uint16_t number;
   };
   std::optional<Last> last_;  // the last block accepted, which may come again
+  std::optional<std::string> toldRomVersion_;
+  std::optional<std::string> toldFlashVersion_;
   std::array<std::vector<uint8_t>, 3> received_{};
   std::array<std::optional<uint32_t>, 3> announced_{};
   std::array<std::optional<std::vector<uint8_t>>, 3> images_{};

@@ -345,14 +345,56 @@ std::string JsonList(const std::vector<std::string>& items) {
 
 }  // namespace
 
+std::vector<DemoPart> DemoFlashLayout() {
+  return {{64 * 1024, 0x0201}, {128 * 1024, 0x0200}, {256 * 1024, 0x0201}, {64 * 1024, 0x0200}};
+}
+
+std::vector<std::string> PartedFlashFiles(const std::vector<DemoPart>& parts) {
+  constexpr size_t kTableOffset = 8192;
+  // Entries 0 .. M-1: address and size (big-endian), then the tag.
+  std::string table;
+  auto putBe = [&table](uint32_t v, int bytes) {
+    for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) {
+      table += static_cast<char>((v >> shift) & 0xFF);
+    }
+  };
+  uint32_t total = 0;
+  for (const DemoPart& part : parts) total += part.size;
+  putBe(static_cast<uint32_t>(parts.size() + 2), 2);  // N: entries 0 .. M-1 plus one
+  putBe(0, 4);
+  putBe(total, 4);
+  putBe(0, 2);
+  uint32_t address = 0;
+  for (const DemoPart& part : parts) {
+    putBe(address, 4);
+    putBe(part.size, 4);
+    putBe(part.tag, 2);
+    address += part.size;
+  }
+  std::vector<std::string> files;
+  for (size_t k = 1; k <= parts.size(); ++k) {
+    const DemoPart& part = parts[k - 1];
+    std::string bytes = Filler(part.size, static_cast<uint32_t>(k) * 65536u + part.tag);
+    if (k == 1) {
+      if (bytes.size() < kTableOffset + table.size()) bytes.resize(kTableOffset + table.size());
+      bytes.replace(kTableOffset, table.size(), table);
+    }
+    files.push_back(std::move(bytes));
+  }
+  return files;
+}
+
 bool WriteDemoContent(const std::string& dir, const DemoContent& content) {
-  const std::string rom = content.romImage.empty() ? Filler(64 * 1024, 1) : content.romImage;
+  const std::string rom = content.romImage.empty() ? Filler(192 * 1024, 1) : content.romImage;
   std::vector<std::string> parts = content.flashParts;
-  if (parts.empty()) parts.push_back(Filler(16 * 1024, 2));
+  if (parts.empty()) parts = PartedFlashFiles(DemoFlashLayout());
+  // Files of the legacy server end in a verification trailer: a marker and the MD5 of the rest.
+  auto withTrailer = [](std::string bytes) { return bytes + "md5_check-v1.0.0" + Md5Hex(bytes); };
   const std::string legacyRom =
-      content.legacyRomImage.empty() ? Filler(32 * 1024, 3) : content.legacyRomImage;
-  const std::string legacyFlash =
-      content.legacyFlashImage.empty() ? Filler(32 * 1024, 4) : content.legacyFlashImage;
+      content.legacyRomImage.empty() ? withTrailer(Filler(32 * 1024, 3)) : content.legacyRomImage;
+  const std::string legacyFlash = content.legacyFlashImage.empty()
+                                      ? withTrailer(Filler(32 * 1024, 4))
+                                      : content.legacyFlashImage;
 
   bool ok = WriteSimFile(dir, "files/rom/" + content.productType + ".rom", rom);
   std::string fls;
@@ -372,13 +414,17 @@ bool WriteDemoContent(const std::string& dir, const DemoContent& content) {
       "\"fls\":{\"ver\":\"" +
       content.flashVersion + "\",\"list\":[" + fls + "]}}}";
   ok = ok && WriteSimFile(dir, "update/default.json", offer);
-  ok =
-      ok && WriteSimFile(dir, "languages/default.json",
-                         "{\"code\":\"100\",\"data\":{\"language\":" + JsonList(content.languages) +
-                             ",\"default\":\"" + content.defaultLanguage + "\"}}");
-  ok = ok &&
-       WriteSimFile(dir, "products.json",
-                    "{\"message\":\"successful\",\"data\":" + JsonList(content.products) + "}");
+  if (!content.languages.empty()) {
+    ok = ok &&
+         WriteSimFile(dir, "languages/default.json",
+                      "{\"code\":\"100\",\"data\":{\"language\":" + JsonList(content.languages) +
+                          ",\"default\":\"" + content.defaultLanguage + "\"}}");
+  }
+  if (!content.products.empty()) {
+    ok = ok &&
+         WriteSimFile(dir, "products.json",
+                      "{\"message\":\"successful\",\"data\":" + JsonList(content.products) + "}");
+  }
   ok = ok && WriteSimFile(dir, "files/legacy/rom.bin", legacyRom);
   ok = ok && WriteSimFile(dir, "files/legacy/flash.bin", legacyFlash);
   ok = ok &&

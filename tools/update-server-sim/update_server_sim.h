@@ -79,20 +79,38 @@ class UpdateServerSim {
 // Writes `content` to root/relative, creating the folders on the way. True on success.
 bool WriteSimFile(const std::string& root, const std::string& relative, const std::string& content);
 
+// One part of a parted FLASH image: its size and the 2-byte tag its table entry carries.
+struct DemoPart {
+  uint32_t size = 0;
+  uint16_t tag = 0;
+};
+
+// The parts of the demo's FLASH offer, in "fls" order. Part 1 carries the table of all parts
+// at offset 8192; the emulated tool's demo identity holds the same table except for part 3's
+// tag, so the demo fetches and burns parts 3 and 1 only.
+std::vector<DemoPart> DemoFlashLayout();
+
+// The bytes of a parted FLASH image laid out as `parts` (consecutive addresses from 0): part k
+// is filler seeded by k and its tag; part 1 also carries the table (count, then entries 0 .. M-1,
+// entry 0 spanning all parts) at offset 8192.
+std::vector<std::string> PartedFlashFiles(const std::vector<DemoPart>& parts);
+
 // The demo's content: what the servers offer to the emulated tool.
 struct DemoContent {
   std::string productType = "TQ460";  // the extended tool's model
-  std::vector<std::string> languages = {"EN", "DE", "FR"};
+  // Languages offered for every model; none (the demo) means no language list is served, so
+  // the run asks nothing.
+  std::vector<std::string> languages;
   std::string defaultLanguage = "EN";
   std::vector<std::string> products = {"TQ460", "TQ450", "BRX450", "TQ480"};
   std::string romVersion = "1.2.0";
   std::string flashVersion = "2.1.0";
-  std::string romImage;                 // ROM file bytes (generated when empty)
-  std::vector<std::string> flashParts;  // FLASH part files in "fls" order (one generated)
+  std::string romImage;                 // ROM file bytes (192 KiB generated when empty)
+  std::vector<std::string> flashParts;  // FLASH part files in "fls" order (DemoFlashLayout)
   std::string legacyRomVersion = "1.2.0";
   std::string legacyFlashVersion = "2.1.0";
-  std::string legacyRomImage;    // legacy ROM file bytes (generated when empty)
-  std::string legacyFlashImage;  // legacy FLASH file bytes (generated when empty)
+  std::string legacyRomImage;    // legacy ROM file bytes (generated, with a trailer, when empty)
+  std::string legacyFlashImage;  // legacy FLASH file bytes (generated, with a trailer, when empty)
 };
 
 // Writes the demo's replies and files into `dir` (the layout above). True on success.
