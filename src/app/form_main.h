@@ -78,6 +78,7 @@ class TFormMain : public QWidget, public Host {
   void Button_Test1Click();
   void Button_Test2Click();
   void Button3Click();
+  void OpenDiagnosticPort(int port);
   std::string setIdProposal;  // the Set ID button's next offer
 
   // --- page 0: internet upgrade -------------------------------------------------------------
@@ -144,7 +145,7 @@ class TFormMain : public QWidget, public Host {
 
  private:
   void BuildComponents();
-  void BuildLocalUpgradePage();     // device link: page 5 and the diagnostic buttons
+  void BuildLocalUpgradePage();  // device link: page 5 and the diagnostic buttons
   void PlaceLocalUpgradeGauges();
   void StartDeviceMonitor();
   void UpdateUartReadTimer();
