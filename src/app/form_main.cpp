@@ -74,7 +74,8 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   }
   setWindowTitle(QStringLiteral("VORTIK"));
   QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
-  // 12. Skin and layout.             [skin plugs in here]
+  // 12. Skin and layout.
+  SetupSkin();
   setFixedSize(kWindowWidth, kWindowHeight);
   // 13. Language texts.              [language table plugs in here]
   // 14. Find the tool and open its port.
@@ -108,6 +109,9 @@ void TFormMain::BuildComponents() {
   Button_Test2->setGeometry(568, 24, 75, 25);
   Button_Test2->hide();
 
+  // The four tab pictures and their captions (shown by the skin).
+  BuildTabRow();
+
   // The page container keeps its designed bounds until the skin moves and hides it.
   PageControl_Main = new QWidget(this);
   PageControl_Main->setObjectName(QStringLiteral("PageControl_Main"));
@@ -115,7 +119,7 @@ void TFormMain::BuildComponents() {
   auto makePage = [this](const char* name) {
     auto* page = new QWidget(PageControl_Main);
     page->setObjectName(QString::fromLatin1(name));
-    page->setGeometry(0, 0, 953, 492);
+    page->setGeometry(4, 27, 953, 492);  // the client area below the container's tab strip
     page->setAttribute(Qt::WA_TranslucentBackground);
     page->hide();
     return page;
@@ -127,6 +131,8 @@ void TFormMain::BuildComponents() {
   TabSheet_Manual = makePage("TabSheet_Manual");
   TabSheet_LocalUpgrade = makePage("TabSheet_LocalUpgrade");
   TabSheet_InternetUpgrade->show();
+
+  BuildPage0();
 }
 
 void TFormMain::AttachDialogs(QDialog* form1, QDialog* form2, QDialog* form4) {
@@ -164,12 +170,17 @@ void TFormMain::ScanDevicePort() {
   // [port discovery plugs in here]
 }
 
+// --- page 0 ----------------------------------------------------------------------------------
+
+void TFormMain::Button_InternetUpdateClick() {
+  // [internet upgrade plugs in here]
+}
+
 // --- chrome -----------------------------------------------------------------------------------
 
 void TFormMain::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
-  // [skin: the background picture replaces this fill]
-  painter.fillRect(rect(), QColor(2, 33, 81));
+  PaintBackground(painter);
 }
 
 void TFormMain::mousePressEvent(QMouseEvent* event) {
@@ -214,8 +225,6 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 // --- timers (their handlers arrive with their subsystems) ------------------------------------
 
 void TFormMain::UartReadTimerTimer() {}
-void TFormMain::TimerCheckInternetTimer() {}
-void TFormMain::TimerAnimatorTimer() {}
 void TFormMain::TimerMonitorWaveRecvTimer() {}
 
 }  // namespace vortik
