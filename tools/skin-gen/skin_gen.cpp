@@ -14,6 +14,7 @@
 #include <QRadialGradient>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -671,6 +672,24 @@ QImage DrawForm1() {
         c[ch] = std::clamp(static_cast<int>(std::lround(value)), 0, 255);
       }
       image.setPixel(x, y, qRgb(c[0], c[1], c[2]));
+    }
+  }
+  // The plane is within a few steps of each sample; behind each button the exact colour is
+  // blended in over a soft edge, so no box shows around a button.
+  constexpr int kFeather = 10;
+  for (const Sample& s : samples) {
+    const QRect button(static_cast<int>(s.x), static_cast<int>(s.y), 130, 25);
+    for (int y = button.top() - kFeather; y <= button.bottom() + kFeather; ++y) {
+      for (int x = button.left() - kFeather; x <= button.right() + kFeather; ++x) {
+        const int dx = std::max({button.left() - x, x - button.right(), 0});
+        const int dy = std::max({button.top() - y, y - button.bottom(), 0});
+        const double w = 1.0 - std::min(1.0, std::hypot(dx, dy) / kFeather);
+        if (w <= 0) continue;
+        const QRgb base = image.pixel(x, y);
+        auto mix = [w](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * w)); };
+        image.setPixel(x, y,
+                       qRgb(mix(qRed(base), s.r), mix(qGreen(base), s.g), mix(qBlue(base), s.b)));
+      }
     }
   }
   QPainter p(&image);
