@@ -155,7 +155,7 @@ void TFormMain::SetupSkin() {
   }
   // 7. The background picture, kept for every paint.
   bkBitmap = bitmapFactory->LoadBitmapA("png:main", false);
-  bkPixmap_ = QPixmap::fromImage(ToQImage(bkBitmap.get()));
+  bkPixmap_ = QPixmap::fromImage(ToQImage(bkBitmap.get()), Qt::NoFormatConversion);
   // 8. The search box frame.    [DTC lookup: the search box's look plugs in here]
   ActivateIfPresent("Image1", "png:editsearch_frame", "png:editsearch_frame_edit");
   // 9. [report view: the text area's look plugs in here]

@@ -170,22 +170,35 @@ BitmapRef DecodePng(const uint8_t* data, size_t size, Colour backColor) {
     b->pixels = std::move(image.rgba);
     return b;
   }
-  BitmapRef b = Bitmap::Create(width, height, 24);
+  // Compact the RGBA rows into padded RGB rows in place: every write lands at or before the
+  // byte it replaces, so no second buffer is needed.
+  auto b = std::make_shared<Bitmap>();
+  b->width = width;
+  b->height = height;
+  b->bitsPerPixel = 24;
+  b->rowBytes = (width * 3 + 3) & ~3;
+  uint8_t* pixels = image.rgba.data();
   for (int y = 0; y < height; ++y) {
-    const uint8_t* s = image.rgba.data() + static_cast<size_t>(y) * width * 4;
-    uint8_t* d = b->Row(y);
-    for (int x = 0; x < width; ++x, s += 4, d += 3) {
-      if (s[3] == 0) {
-        d[0] = RedOf(backColor);
-        d[1] = GreenOf(backColor);
-        d[2] = BlueOf(backColor);
+    const uint8_t* src = pixels + static_cast<size_t>(y) * width * 4;
+    uint8_t* dst = pixels + static_cast<size_t>(y) * b->rowBytes;
+    for (int x = 0; x < width; ++x, src += 4, dst += 3) {
+      if (src[3] == 0) {
+        dst[0] = RedOf(backColor);
+        dst[1] = GreenOf(backColor);
+        dst[2] = BlueOf(backColor);
       } else {
-        d[0] = s[0];
-        d[1] = s[1];
-        d[2] = s[2];
+        const uint8_t r = src[0];
+        const uint8_t g = src[1];
+        const uint8_t bl = src[2];
+        dst[0] = r;
+        dst[1] = g;
+        dst[2] = bl;
       }
     }
+    for (int pad = width * 3; pad < b->rowBytes; ++pad) *dst++ = 0;
   }
+  image.rgba.resize(static_cast<size_t>(b->rowBytes) * height);
+  b->pixels = std::move(image.rgba);
   return b;
 }
 

@@ -10,9 +10,19 @@ namespace vortik {
 
 QImage ToQImage(const Bitmap* bitmap) {
   if (bitmap == nullptr || bitmap->width <= 0 || bitmap->height <= 0) return QImage();
-  const QImage view(bitmap->pixels.data(), bitmap->width, bitmap->height, bitmap->rowBytes,
-                    bitmap->bitsPerPixel == 24 ? QImage::Format_RGB888 : QImage::Format_RGBA8888);
-  return view.copy();
+  if (bitmap->bitsPerPixel == 32) {
+    const QImage view(bitmap->pixels.data(), bitmap->width, bitmap->height, bitmap->rowBytes,
+                      QImage::Format_RGBA8888);
+    return view.copy();
+  }
+  // Straight into the raster engine's own opaque format, so a pixmap needs no conversion.
+  QImage image(bitmap->width, bitmap->height, QImage::Format_RGB32);
+  for (int y = 0; y < bitmap->height; ++y) {
+    const uint8_t* s = bitmap->Row(y);
+    auto* d = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < bitmap->width; ++x, s += 3) d[x] = qRgb(s[0], s[1], s[2]);
+  }
+  return image;
 }
 
 PictureControl::PictureControl(QWidget* parent, const char* name, int x, int y, int width,
