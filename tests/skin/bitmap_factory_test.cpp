@@ -16,6 +16,16 @@ namespace {
 using testing::MemoryResourceStore;
 using testing::SolidPng;
 
+// A button surface that records the width of every picture it is asked to show (picture n is
+// n pixels wide; 0 stands for none).
+class RecordingSurface : public ButtonSurface {
+ public:
+  void ShowBitmap(const BitmapRef& bitmap) override { shown.push_back(bitmap ? bitmap->width : 0); }
+  void Detach() override { detached = true; }
+  std::vector<int> shown;
+  bool detached = false;
+};
+
 // A factory over pictures "p1".."p20" (picture n is n pixels wide) with a hand-set clock.
 class FactoryTest : public ::testing::Test {
  protected:
@@ -28,6 +38,7 @@ class FactoryTest : public ::testing::Test {
 
   uint32_t now_ = 1000;
   MemoryResourceStore store_;
+  RecordingSurface surface_;  // outlives the factory, which detaches its buttons
   TBitmapFactory factory_{store_, [this] { return now_; }};
 
   const ResourceEntry* Entry(const std::string& name) {
@@ -153,18 +164,8 @@ TEST_F(FactoryTest, EvictsTheOldestUnheldBitmapOneAtATime) {
   factory_.FreeBitmap(held);
 }
 
-// A button surface that records the width of every picture it is asked to show (picture n is
-// n pixels wide; 0 stands for none).
-class RecordingSurface : public ButtonSurface {
- public:
-  void ShowBitmap(const BitmapRef& bitmap) override { shown.push_back(bitmap ? bitmap->width : 0); }
-  void Detach() override { detached = true; }
-  std::vector<int> shown;
-  bool detached = false;
-};
-
 TEST_F(FactoryTest, PictureButtonFollowsThePointerAndTheEnabledState) {
-  RecordingSurface surface;
+  RecordingSurface& surface = surface_;
   // normal p1, pressed p2, hover p3, disabled p4.
   TImg2Btn* button = factory_.Activate(surface, "png:p1", "png:p2", "png:p3", "png:p4");
   EXPECT_EQ(button->state(), TImg2Btn::kNormal);
@@ -234,7 +235,7 @@ TEST_F(FactoryTest, PictureButtonFollowsThePointerAndTheEnabledState) {
 }
 
 TEST_F(FactoryTest, ButtonWithOneNameChangesStateWithoutDrawing) {
-  RecordingSurface surface;
+  RecordingSurface& surface = surface_;
   TImg2Btn* button = factory_.Activate(surface, "png:p5");
   button->PointerEnter(true);
   button->LeftButtonDown();
