@@ -20,6 +20,7 @@ const QColor kWindowColour(255, 255, 255);      // the system window colour
 const QColor kWindowTextColour(0, 0, 0);        // the system window-text colour
 const QColor kDarkShadowColour(105, 105, 105);  // the system dark 3-D shadow colour
 const QColor kBackgroundColour(2, 33, 81);
+const QColor kGrayTextColour(109, 109, 109);    // the system colour of disabled text
 
 void StyleLabel(QLabel* label, const QString& face, int pixelSize, const QColor& colour,
                 Qt::Alignment alignment, bool wordWrap) {
@@ -28,6 +29,7 @@ void StyleLabel(QLabel* label, const QString& face, int pixelSize, const QColor&
   label->setFont(font);
   QPalette palette = label->palette();
   palette.setColor(QPalette::WindowText, colour);
+  palette.setColor(QPalette::Disabled, QPalette::WindowText, kGrayTextColour);
   label->setPalette(palette);
   label->setAlignment(alignment);
   label->setWordWrap(wordWrap);
