@@ -44,9 +44,7 @@ class WindowIndicatorView : public IndicatorView {
     form_.Label_InternetConnected->setText(QString::fromStdString(utf8));
   }
 
-  void PlaceCaption(bool connected) override {
-    if (form_.placeInternetCaption) form_.placeInternetCaption(connected);
-  }
+  void PlaceCaption(bool connected) override { form_.PlaceInternetCaption(connected); }
 
  private:
   static void Draw(PictureControl* control, const BitmapRef& bitmap) {

@@ -51,7 +51,11 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   // 3. Sockets need no library start-up here.
   // 4. Shared state start values are MainState's defaults.
   // 5. The serial port: 1,000,000 baud, 8N1, not opened yet.
-  //    [device link plugs in here]
+  syncUart = std::make_unique<TSyncUart>();
+  syncUart->fSetBaudRate(1000000);
+  syncUart->fSetParity(ptNONE);
+  syncUart->fSetDataBits(db8BITS);
+  syncUart->fSetStopBits(sb1BITS);
   // 6. Timers.
   UartReadTimer = MakeTimer(this, "UartReadTimer", 100, false);
   state_.reportCodePage = 28605;
@@ -65,7 +69,8 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   // 7. Wave capture buffer: MainState's defaults (8192 bytes, length 0, restart pending).
   // 8. DTC list and its first page.  [DTC lookup plugs in here]
   // 9. Manual list.                  [manual browser plugs in here]
-  // 10. Local-upgrade gauges over their path boxes.  [local upgrade plugs in here]
+  // 10. Local-upgrade gauges over their path boxes.
+  PlaceLocalUpgradeGauges();
   // 11. Centre on the screen; caption "VORTIK".
   resize(kWindowWidth, kWindowHeight);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -77,8 +82,10 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   // 12. Skin and layout.
   SetupSkin();
   setFixedSize(kWindowWidth, kWindowHeight);
-  // 13. Language texts.              [language table plugs in here]
-  // 14. Find the tool and open its port.
+  // 13. Language texts.
+  LoadLanguageTexts();
+  // 14. Find the tool and open its port; scan again whenever tty devices come or go.
+  StartDeviceMonitor();
   ScanDevicePort();
 }
 
@@ -131,6 +138,7 @@ void TFormMain::BuildComponents() {
   TabSheet_Manual = makePage("TabSheet_Manual");
   TabSheet_LocalUpgrade = makePage("TabSheet_LocalUpgrade");
   TabSheet_InternetUpgrade->show();
+  BuildLocalUpgradePage();
 
   BuildPage0();
 }
@@ -161,14 +169,7 @@ void TFormMain::ShowMessage(const std::string& utf8) {
 
 void TFormMain::ProcessEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-void TFormMain::SetUpgradeMode(int mode) {
-  // [upgrade mode switch plugs in here]
-  if (mode != -1) state_.upgradeMode = mode;
-}
-
-void TFormMain::ScanDevicePort() {
-  // [port discovery plugs in here]
-}
+// SetUpgradeMode and ScanDevicePort live with the device link (src/device/form_main_device.cpp).
 
 // --- page 0 ----------------------------------------------------------------------------------
 

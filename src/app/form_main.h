@@ -9,7 +9,6 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,9 +16,12 @@
 #include "app/connectivity.h"
 #include "app/host.h"
 #include "app/main_state.h"
+#include "device/sync_uart.h"
 #include "skin/bitmap_factory.h"
 
 class QDialog;
+class QGroupBox;
+class QLineEdit;
 class QPainter;
 
 namespace vortik {
@@ -75,6 +77,18 @@ class TFormMain : public QWidget, public Host {
   QProgressBar* curGauge = nullptr;
   QLabel* curStatusLabel = nullptr;
 
+  // --- device link ---------------------------------------------------------------------------
+  TSyncUart& SyncUart() { return *syncUart; }
+  std::unique_ptr<TSyncUart> syncUart;  // the one serial port to the tool; lives with the window
+  void initUartPort(int port);
+  void Button_QueryIDClick();
+  void Button_SetIDClick();
+  void Button_QueryVersionClick();
+  void Button_Test1Click();
+  void Button_Test2Click();
+  void Button3Click();
+  std::string setIdProposal;  // the Set ID button's next offer
+
   // --- page 0: internet upgrade -------------------------------------------------------------
   PictureControl* Image_bak1 = nullptr;
   ClickLabel* Label_Upgrade = nullptr;
@@ -98,6 +112,28 @@ class TFormMain : public QWidget, public Host {
   void BlinkInternetIcon();
 
   // --- page 5: local upgrade ----------------------------------------------------------------
+  QGroupBox* GroupBox_Upgrade1 = nullptr;
+  QGroupBox* GroupBox_Upgrade2 = nullptr;
+  QGroupBox* GroupBox_Upgrade3 = nullptr;
+  QLineEdit* Edit_UpgradePath1 = nullptr;
+  QLineEdit* Edit_UpgradePath2 = nullptr;
+  QLineEdit* Edit_UpgradePath3 = nullptr;
+  QPushButton* Button_UpgradeSelect1 = nullptr;
+  QPushButton* Button_UpgradeSelect2 = nullptr;
+  QPushButton* Button_UpgradeSelect3 = nullptr;
+  QPushButton* Button_LocalUpgrade1 = nullptr;
+  QPushButton* Button_LocalUpgrade2 = nullptr;
+  QPushButton* Button_LocalUpgrade3 = nullptr;
+  QLabel* Label_UpdateStatus1 = nullptr;
+  QLabel* Label_UpdateStatus2 = nullptr;
+  QLabel* Label_UpdateStatus3 = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;
+  QProgressBar* ProgressBar2 = nullptr;
+  QProgressBar* ProgressBar3 = nullptr;
+  QPushButton* Button_QueryID = nullptr;
+  QPushButton* Button_SetID = nullptr;
+  QPushButton* Button_QueryVersion = nullptr;
+  QPushButton* Button3 = nullptr;
 
   // --- skin ---------------------------------------------------------------------------------
   std::unique_ptr<TBitmapFactory> bitmapFactory;
@@ -119,10 +155,14 @@ class TFormMain : public QWidget, public Host {
   void Label_PrintClick();
   void Label_DtcLookupClick();
   void Label_FeedbackClick();
-  // Set by the language code: moves Label_InternetConnected onto its plate for the language.
-  std::function<void(bool connected)> placeInternetCaption;
 
   // --- language -----------------------------------------------------------------------------
+  // Reads lang.ini once: langIndex, langText, captions, fonts and per-language layout.
+  void LoadLanguageTexts();
+  void ApplyLanguageFonts(int language);
+  void PlaceCheckUpdateLabel();
+  // Puts Label_InternetConnected on its plate for the language and connection state.
+  void PlaceInternetCaption(bool connected);
 
  public Q_SLOTS:
   void btn_minimizeClick();
@@ -141,6 +181,10 @@ class TFormMain : public QWidget, public Host {
 
  private:
   void BuildComponents();
+  void BuildLocalUpgradePage();     // device link: page 5 and the diagnostic buttons
+  void PlaceLocalUpgradeGauges();
+  void StartDeviceMonitor();
+  void UpdateUartReadTimer();
   bool FormCloseQuery();
   // Skin, tabs and page 0 (src/skin, src/app/tabs.cpp, src/app/connectivity_ui.cpp).
   void BuildTabRow();

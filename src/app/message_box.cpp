@@ -14,11 +14,15 @@ std::function<void(const QString&)>& Hook() {
 }  // namespace
 
 void ShowMessageBox(QWidget* parent, const QString& text) {
+  ShowMessageBox(parent, text, QStringLiteral("VORTIK"));
+}
+
+void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption) {
   if (Hook()) {
     Hook()(text);
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("VORTIK"), text, QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
   box.exec();
 }
 

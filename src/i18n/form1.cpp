@@ -1,7 +1,370 @@
 #include "i18n/form1.h"
 
+#include <QImage>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWindow>
+
+#include <functional>
+#include <utility>
+
+#include "app/entry.h"
+#include "app/message_box.h"
+#include "i18n/fonts.h"
+#include "i18n/lang_table.h"
+
 namespace vortik {
 
-TForm1::TForm1(QWidget* parent) : QDialog(parent) { setObjectName(QStringLiteral("Form1")); }
+namespace {
+
+constexpr int kWidth = 960;
+constexpr int kHeight = 584;
+constexpr int kDragBandHeight = 75;
+
+struct RadioPlace {
+  int x;
+  int y;
+  QColor background;  // the colour of the background picture behind the button
+};
+
+const RadioPlace kRadioPlaces[12] = {
+    {176, 168, QColor(22, 76, 140)}, {176, 213, QColor(21, 76, 138)},
+    {176, 258, QColor(22, 73, 136)}, {176, 303, QColor(18, 72, 134)},
+    {176, 348, QColor(15, 66, 131)}, {176, 393, QColor(11, 59, 125)},
+    {656, 168, QColor(29, 89, 151)}, {656, 213, QColor(28, 86, 149)},
+    {656, 256, QColor(25, 84, 144)}, {656, 303, QColor(23, 79, 140)},
+    {656, 348, QColor(24, 78, 140)}, {656, 393, QColor(21, 72, 135)},
+};
+constexpr int kRadioWidth = 130;
+constexpr int kRadioHeight = 25;
+
+// A light ring; the chosen language gets a bright dot inside it.
+constexpr const char* kRadioIndicatorStyle =
+    "QRadioButton { spacing: 8px; }"
+    "QRadioButton::indicator { width: 12px; height: 12px; border-radius: 8px;"
+    " border: 2px solid rgba(225, 238, 255, 210); background: transparent; }"
+    "QRadioButton::indicator:hover { border-color: white; }"
+    "QRadioButton::indicator:checked { border-color: white; background: qradialgradient("
+    "cx: 0.5, cy: 0.5, radius: 0.5, fx: 0.5, fy: 0.5, stop: 0 #ffffff, stop: 0.45 #8fd8ff,"
+    " stop: 0.55 rgba(0, 0, 0, 0), stop: 1 rgba(0, 0, 0, 0)); }";
+
+// A label that reports a left click (press and release over it).
+class ClickLabel : public QLabel {
+ public:
+  ClickLabel(QWidget* parent, std::function<void()> onClick)
+      : QLabel(parent), onClick_(std::move(onClick)) {}
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
+        onClick_) {
+      onClick_();
+    }
+  }
+
+ private:
+  std::function<void()> onClick_;
+};
+
+// The picture frame around a button caption; a click on it reports like a caption click.
+class ButtonFrame : public QWidget {
+ public:
+  ButtonFrame(QWidget* parent, bool primary, std::function<void()> onClick)
+      : QWidget(parent), primary_(primary), onClick_(std::move(onClick)) {
+    setAttribute(Qt::WA_TranslucentBackground);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* /*event*/) override {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRectF r = QRectF(rect()).adjusted(1, 1, -1, -1);
+    QLinearGradient fill(r.topLeft(), r.bottomLeft());
+    if (primary_) {
+      fill.setColorAt(0, QColor(58, 160, 255));
+      fill.setColorAt(1, QColor(20, 104, 206));
+    } else {
+      fill.setColorAt(0, QColor(30, 72, 128));
+      fill.setColorAt(1, QColor(14, 50, 102));
+    }
+    p.setPen(QPen(primary_ ? QColor(150, 210, 255) : QColor(96, 140, 196), 1.5));
+    p.setBrush(fill);
+    p.drawRoundedRect(r, r.height() / 2, r.height() / 2);
+  }
+  void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
+        onClick_) {
+      onClick_();
+    }
+  }
+
+ private:
+  bool primary_;
+  std::function<void()> onClick_;
+};
+
+QColor Mix(const QColor& a, const QColor& b, double t) {
+  return QColor::fromRgbF(static_cast<float>(a.redF() + (b.redF() - a.redF()) * t),
+                          static_cast<float>(a.greenF() + (b.greenF() - a.greenF()) * t),
+                          static_cast<float>(a.blueF() + (b.blueF() - a.blueF()) * t));
+}
+
+// The colour of one column of the panel at height y, through the colours behind its buttons.
+QColor ColumnColour(int first, double y) {
+  auto centre = [](int i) { return kRadioPlaces[i].y + kRadioHeight / 2.0; };
+  if (y <= centre(first)) return kRadioPlaces[first].background;
+  for (int i = first; i < first + 5; ++i) {
+    if (y <= centre(i + 1)) {
+      double t = (y - centre(i)) / (centre(i + 1) - centre(i));
+      return Mix(kRadioPlaces[i].background, kRadioPlaces[i + 1].background, t);
+    }
+  }
+  return kRadioPlaces[first + 5].background;
+}
+
+// The dialog's background: a deep-blue ground, a header band, and a lighter panel whose
+// colours pass exactly through the colours the language buttons are filled with.
+QPixmap MakeBackground() {
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  QPainter p(&image);
+  QLinearGradient ground(0, 0, 0, kHeight);
+  ground.setColorAt(0, QColor(3, 38, 92));
+  ground.setColorAt(1, QColor(1, 26, 66));
+  p.fillRect(image.rect(), ground);
+
+  QLinearGradient header(0, 0, 0, 110);
+  header.setColorAt(0, QColor(2, 24, 60));
+  header.setColorAt(1, QColor(3, 34, 84));
+  p.fillRect(QRect(0, 0, kWidth, 110), header);
+  QLinearGradient rule(0, 0, kWidth, 0);
+  rule.setColorAt(0, QColor(40, 110, 190, 0));
+  rule.setColorAt(0.5, QColor(90, 170, 240));
+  rule.setColorAt(1, QColor(40, 110, 190, 0));
+  p.fillRect(QRect(0, 109, kWidth, 2), rule);
+
+  // The panel, drawn pixel by pixel: left column colours up to x 306, right column colours
+  // from x 656, a smooth blend between.
+  const QRect panel(120, 134, 720, 300);
+  QImage field(panel.size(), QImage::Format_RGB32);
+  constexpr double kLeftEdge = 306;
+  constexpr double kRightEdge = 656;
+  for (int y = 0; y < panel.height(); ++y) {
+    const double wy = panel.top() + y + 0.5;
+    const QColor left = ColumnColour(0, wy);
+    const QColor right = ColumnColour(6, wy);
+    auto* line = reinterpret_cast<QRgb*>(field.scanLine(y));
+    for (int x = 0; x < panel.width(); ++x) {
+      const double wx = panel.left() + x + 0.5;
+      double t = (wx - kLeftEdge) / (kRightEdge - kLeftEdge);
+      t = t < 0 ? 0 : (t > 1 ? 1 : t);
+      t = t * t * (3 - 2 * t);
+      line[x] = Mix(left, right, t).rgb();
+    }
+  }
+  QPainterPath shape;
+  shape.addRoundedRect(QRectF(panel), 16, 16);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setClipPath(shape);
+  p.drawImage(panel.topLeft(), field);
+  p.setClipping(false);
+  p.setPen(QPen(QColor(70, 130, 200), 1));
+  p.setBrush(Qt::NoBrush);
+  p.drawPath(shape);
+
+  // The close button's cross.
+  p.setPen(QPen(QColor(200, 220, 245), 2));
+  p.drawLine(QPointF(926, 25), QPointF(938, 37));
+  p.drawLine(QPointF(938, 25), QPointF(926, 37));
+  p.end();
+  return QPixmap::fromImage(image);
+}
+
+QFont PixelFont(const char* family, int pixels, bool bold = false) {
+  QFont font;
+  font.setFamilies({QString::fromUtf8(family)});
+  font.setPixelSize(pixels);
+  font.setBold(bold);
+  return font;
+}
+
+void SetWhiteText(QWidget* w) {
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::WindowText, Qt::white);
+  pal.setColor(QPalette::ButtonText, Qt::white);
+  pal.setColor(QPalette::Text, Qt::white);
+  w->setPalette(pal);
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QDialog(parent) {
+  // Normally done by the entry already; the dialog must not depend on it to look right.
+  InstallFontSubstitutions();
+  setObjectName(QStringLiteral("Form1"));
+  setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+  setMouseTracking(true);
+  setModal(true);
+
+  // The stored language and the texts of its section (English for a number outside 1..12).
+  path_ = LanguageFilePath();
+  const LanguageTable table = LoadLanguageTable(path_);
+  storedLanguage_ = table.langIndex;
+
+  Label_LanguageSettings = new QLabel(this);
+  Label_LanguageSettings->setObjectName(QStringLiteral("Label_LanguageSettings"));
+  Label_LanguageSettings->setGeometry(360, 48, 248, 40);
+  Label_LanguageSettings->setAlignment(Qt::AlignCenter);
+  Label_LanguageSettings->setFont(PixelFont("Calibri", 26, true));
+  SetWhiteText(Label_LanguageSettings);
+
+  const auto languages = Languages();
+  for (size_t i = 0; i < radios_.size(); ++i) {
+    auto* radio = new QRadioButton(QString::fromUtf8(languages[i].name), this);
+    radio->setObjectName(QStringLiteral("TntRadioButton%1").arg(i + 1));
+    radio->setGeometry(kRadioPlaces[i].x, kRadioPlaces[i].y, kRadioWidth, kRadioHeight);
+    radio->setFont(PixelFont(i == 0 ? "宋体" : "微软雅黑", i == 6 ? 16 : 17));
+    radio->setCursor(Qt::PointingHandCursor);
+    QPalette pal = radio->palette();
+    pal.setColor(QPalette::Window, kRadioPlaces[i].background);
+    pal.setColor(QPalette::WindowText, Qt::white);
+    radio->setPalette(pal);
+    radio->setBackgroundRole(QPalette::Window);
+    radio->setAutoFillBackground(true);
+    radio->setStyleSheet(QString::fromLatin1(kRadioIndicatorStyle));
+    radios_[i] = radio;
+  }
+
+  ImgButtonConfirm = new ButtonFrame(this, true, [this] { Label_CancelClick(); });
+  ImgButtonConfirm->setObjectName(QStringLiteral("ImgButtonConfirm"));
+  ImgButtonConfirm->setGeometry(325, 456, 150, 39);
+  ImgButtonConfirm->setCursor(Qt::PointingHandCursor);
+  Label_Confirm = new ClickLabel(this, [this] { Label_ConfirmClick(); });
+  Label_Confirm->setObjectName(QStringLiteral("Label_Confirm"));
+  Label_Confirm->setGeometry(336, 464, 130, 30);
+
+  ImgButtonCancel = new ButtonFrame(this, false, [this] { Label_CancelClick(); });
+  ImgButtonCancel->setObjectName(QStringLiteral("ImgButtonCancel"));
+  ImgButtonCancel->setGeometry(493, 455, 150, 40);
+  ImgButtonCancel->setCursor(Qt::PointingHandCursor);
+  Label_Cancel = new ClickLabel(this, [this] { Label_CancelClick(); });
+  Label_Cancel->setObjectName(QStringLiteral("Label_Cancel"));
+  Label_Cancel->setGeometry(496, 464, 130, 30);
+
+  for (QLabel* caption : {Label_Confirm, Label_Cancel}) {
+    // The caption is centred on its frame's face; the frame sits a few pixels higher.
+    caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    caption->setFont(PixelFont("微软雅黑", 17));
+    caption->setCursor(Qt::PointingHandCursor);
+    caption->setTextFormat(Qt::PlainText);
+    SetWhiteText(caption);
+  }
+
+  CloseButton = new QPushButton(this);
+  CloseButton->setObjectName(QStringLiteral("CloseButton"));
+  CloseButton->setGeometry(920, 19, 24, 24);
+  CloseButton->setFlat(true);
+  CloseButton->setFocusPolicy(Qt::NoFocus);
+  CloseButton->setCursor(Qt::PointingHandCursor);
+  CloseButton->setStyleSheet(
+      QStringLiteral("QPushButton { border: none; background: transparent; }"
+                     "QPushButton:hover { background: rgba(255,255,255,40);"
+                     " border-radius: 4px; }"));
+  connect(CloseButton, &QPushButton::clicked, this, &TForm1::CloseButtonClick);
+
+  Label_Version = new QLabel(QStringLiteral("Version: 9.4"), this);
+  Label_Version->setObjectName(QStringLiteral("Label_Version"));
+  Label_Version->move(30, 540);
+  Label_Version->setFont(PixelFont("Calibri Light", 15));
+  SetWhiteText(Label_Version);
+  Label_Version->adjustSize();
+
+  CheckStoredLanguage();
+  Label_Confirm->setText(QString::fromStdString(table.Text("ConfirmButton")));
+  Label_Cancel->setText(QString::fromStdString(table.Text("CancelButton")));
+  setWindowTitle(QStringLiteral(" "));
+  Label_LanguageSettings->setTextFormat(Qt::PlainText);
+  Label_LanguageSettings->setText(QString::fromStdString(table.Text("LanguageSettings")));
+  if (storedLanguage_ == 1) {
+    QFont font = Label_LanguageSettings->font();
+    font.setFamilies({QString::fromUtf8(kChineseFontName)});
+    Label_LanguageSettings->setFont(font);
+  }
+
+  background_ = MakeBackground();
+  setFixedSize(kWidth, kHeight);
+}
+
+QRadioButton* TForm1::RadioButton(int n) const {
+  return n >= 1 && n <= static_cast<int>(radios_.size()) ? radios_[static_cast<size_t>(n - 1)]
+                                                         : nullptr;
+}
+
+void TForm1::CheckStoredLanguage() {
+  QRadioButton* radio = RadioButton(storedLanguage_);
+  if (radio == nullptr) radio = radios_[0];
+  radio->setChecked(true);
+  radio->setFocus();
+}
+
+void TForm1::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  painter.drawPixmap(rect(), background_);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  // A choice left without Confirm does not survive: each showing starts from the stored one.
+  CheckStoredLanguage();
+  QDialog::showEvent(event);
+}
+
+void TForm1::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && event->position().y() < kDragBandHeight) {
+    if (QWindow* window = windowHandle()) window->startSystemMove();
+    return;
+  }
+  QDialog::mousePressEvent(event);
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent* event) {
+  setCursor(event->position().y() < kDragBandHeight ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  QDialog::mouseMoveEvent(event);
+}
+
+void TForm1::Label_ConfirmClick() {
+  int chosen = 0;
+  for (int n = 1; n <= static_cast<int>(radios_.size()); ++n) {
+    if (RadioButton(n)->isChecked()) chosen = n;
+  }
+  if (chosen == storedLanguage_ || chosen == 0) {
+    reject();
+    CheckStoredLanguage();
+    return;
+  }
+  if (!WriteStoredLanguage(path_, chosen)) {
+    // The stored number stays as it was, so a second Confirm tries the write again.
+    ShowMessageBox(this,
+                   QStringLiteral("Unable to write to %1").arg(QString::fromStdString(path_)));
+    return;
+  }
+  storedLanguage_ = chosen;
+  RestartRequested() = true;
+  accept();
+  if (QWidget* owner = parentWidget()) owner->window()->close();
+}
+
+void TForm1::Label_CancelClick() {
+  reject();
+}
+
+void TForm1::CloseButtonClick() {
+  reject();
+}
 
 }  // namespace vortik

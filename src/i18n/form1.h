@@ -1,7 +1,15 @@
-// TForm1: the language settings dialog.
+// TForm1: the language settings dialog (twelve languages; a new choice restarts the app).
 #pragma once
 
 #include <QDialog>
+#include <QPixmap>
+
+#include <array>
+#include <string>
+
+class QLabel;
+class QPushButton;
+class QRadioButton;
 
 namespace vortik {
 
@@ -9,7 +17,41 @@ class TForm1 : public QDialog {
   Q_OBJECT
 
  public:
+  // Reads the stored language and the dialog's texts from the language file. The main window
+  // that a confirmed change closes is `parent`'s window.
   explicit TForm1(QWidget* parent = nullptr);
+
+  int storedLanguage() const { return storedLanguage_; }
+  // The radio button of language n (1..12).
+  QRadioButton* RadioButton(int n) const;
+
+  QLabel* Label_LanguageSettings = nullptr;
+  QWidget* ImgButtonConfirm = nullptr;
+  QLabel* Label_Confirm = nullptr;
+  QWidget* ImgButtonCancel = nullptr;
+  QLabel* Label_Cancel = nullptr;
+  QPushButton* CloseButton = nullptr;
+  QLabel* Label_Version = nullptr;
+
+ public Q_SLOTS:
+  void Label_ConfirmClick();
+  // Also the click of both button frames: only a click on the Confirm caption applies.
+  void Label_CancelClick();
+  void CloseButtonClick();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  void CheckStoredLanguage();
+
+  std::string path_;
+  int storedLanguage_ = 2;
+  std::array<QRadioButton*, 12> radios_{};
+  QPixmap background_;
 };
 
 }  // namespace vortik

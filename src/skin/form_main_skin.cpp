@@ -4,8 +4,8 @@
 #include <QPixmap>
 
 #include "app/form_main.h"
+#include "i18n/fonts.h"
 #include "skin/click_label.h"
-#include "skin/fonts.h"
 #include "skin/gauge_bar.h"
 #include "skin/picture_control.h"
 #include "skin/qt_resource_store.h"
@@ -20,7 +20,7 @@ const QColor kWindowColour(255, 255, 255);      // the system window colour
 const QColor kWindowTextColour(0, 0, 0);        // the system window-text colour
 const QColor kDarkShadowColour(105, 105, 105);  // the system dark 3-D shadow colour
 const QColor kBackgroundColour(2, 33, 81);
-const QColor kGrayTextColour(109, 109, 109);    // the system colour of disabled text
+const QColor kGrayTextColour(109, 109, 109);  // the system colour of disabled text
 
 void StyleLabel(QLabel* label, const QString& face, int pixelSize, const QColor& colour,
                 Qt::Alignment alignment, bool wordWrap) {

@@ -105,16 +105,6 @@ void AddLaterPagePreview(vortik::TFormMain& form) {
   }
 }
 
-// Where the language table puts the captions for English, if the window has not done it.
-void PlaceEnglishCaptions(vortik::TFormMain& form) {
-  if (form.placeInternetCaption) return;
-  form.Label_CheckUpdate->move(420, 590);
-  form.placeInternetCaption = [&form](bool connected) {
-    form.Label_InternetConnected->move(620, connected ? 590 : 577);
-  };
-  form.placeInternetCaption(form.state().internetConnected);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -132,7 +122,6 @@ int main(int argc, char** argv) {
 
   vortik::TFormMain form;
   form.TimerCheckInternet->stop();  // the pictures show the states chosen below
-  PlaceEnglishCaptions(form);
   AddLaterPagePreview(form);
   form.show();
   bool ok = Shoot(form, folder, "main_window");

@@ -1,0 +1,242 @@
+#include "device/device_commands.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "app/host.h"
+#include "device/device_globals.h"
+#include "device/sync_uart.h"
+#include "i18n/msg.h"
+#include "net/text_helpers.h"
+
+namespace vortik {
+
+namespace {
+
+constexpr size_t kFieldWidth = 10;
+constexpr uint16_t kDefaultBlockSize = 512;
+
+// strncpy into a 10-byte field: cut after 10 characters, NUL-padded when shorter.
+void PutField(uint8_t* out, const std::string& text) {
+  bool ended = false;
+  for (size_t i = 0; i < kFieldWidth; ++i) {
+    const char c = (!ended && i < text.size()) ? text[i] : '\0';
+    if (c == '\0') ended = true;
+    out[i] = static_cast<uint8_t>(c);
+  }
+}
+
+void GetField(DeviceTextField& field, const uint8_t* in) {
+  std::memcpy(field.data(), in, kFieldWidth);
+}
+
+uint16_t Le16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+uint16_t Be16(const uint8_t* p) {
+  return static_cast<uint16_t>((p[0] << 8) | p[1]);
+}
+
+bool UsableBlockSize(uint16_t size) {
+  return size != 0 && size <= kMaxBlockSize;
+}
+
+// One transaction: up to cmd.attempts SyncRequests while the window is not closing; `accept`
+// decides on each reply of exactly the expected length.
+template <typename Accept>
+bool Transact(Host& host, TSyncUart& uart, const CommandInfo& cmd, const uint8_t* payload,
+              int payloadLength, const char* statusKey, const char* statusText, Accept accept) {
+  uint8_t request[kFrameBufferSize];
+  const int length = BuildFrame(request, cmd.code, payload, payloadLength);
+  if (length == 0) return false;
+  if (statusKey != nullptr) {
+    host.SetStatusText(Msg(statusKey, statusText));
+    host.ProcessEvents();
+  }
+  std::vector<uint8_t> reply(cmd.replyLength);
+  for (int attempt = 0; attempt < cmd.attempts && !host.state().appClosing; ++attempt) {
+    const uint32_t received = uart.SyncRequest(request, static_cast<uint32_t>(length), reply.data(),
+                                               cmd.replyLength, cmd.timeoutMs, cmd.pollMs);
+    if (ReplyAccepted(request, reply.data(), received, cmd.replyLength, cmd.hasStatus) &&
+        accept(reply.data())) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool NoCheck(const uint8_t*) {
+  return true;
+}
+
+// What an accepted device-info reply says, before any of it is applied.
+struct DeviceInfoReply {
+  DeviceTextField type{}, subtype{}, romVersion{}, flashVersion{};
+  uint16_t romBlockSize = kDefaultBlockSize;
+  uint16_t flashBlockSize = kDefaultBlockSize;
+  bool extended = false;
+  bool family500 = false;
+  int partCount = 0;  // long form only
+  const uint8_t* parts = nullptr;
+};
+
+bool ParseDeviceInfo(const uint8_t* reply, uint32_t n, DeviceInfoReply& out) {
+  if (n < static_cast<uint32_t>(kFrameOverhead)) return false;
+  if (FrameCommand(reply) != ReplyCode(kCmdRequestDeviceInfo.code)) return false;
+  if (CheckFrame(reply, n) == 0) return false;
+  const uint8_t* p = reply + kFramePayloadOffset;
+  // The payload as the frame's own length field bounds it; bytes beyond are not the tool's.
+  const uint32_t payloadLength = FrameLengthField(reply) - kFrameOverhead;
+  if (n > kDeviceInfoMidLength) {
+    const bool family500 = payloadLength >= 5 && p[2] == '5' && p[3] == '0' && p[4] == '0';
+    const uint32_t s = family500 ? 10 : 0;
+    if (payloadLength < 46 + s) return false;
+    GetField(out.type, p + (family500 ? 6 : 0));
+    GetField(out.subtype, p + 10 + s);
+    GetField(out.romVersion, p + 20 + s);
+    GetField(out.flashVersion, p + 30 + s);
+    out.romBlockSize = Le16(p + 40 + s);
+    out.flashBlockSize = Le16(p + 42 + s);
+    out.extended = true;
+    out.family500 = family500;
+    const uint16_t count = Be16(p + 44 + s);
+    if (count == kNoPartTable) {
+      out.partCount = 0;
+    } else {
+      if (count > kDevicePartCapacity) return false;
+      if (payloadLength < 46 + s + uint32_t{count} * kDevicePartEntrySize) return false;
+      out.partCount = count;
+      out.parts = p + 46 + s;
+    }
+  } else if (n == kDeviceInfoMidLength || n == kDeviceInfoShortLength) {
+    if (payloadLength < 40) return false;
+    GetField(out.type, p);
+    GetField(out.subtype, p + 10);
+    GetField(out.romVersion, p + 20);
+    GetField(out.flashVersion, p + 30);
+    if (n == kDeviceInfoMidLength && payloadLength >= 44) {
+      out.romBlockSize = Le16(p + 40);
+      out.flashBlockSize = Le16(p + 42);
+    }
+  } else {
+    return false;
+  }
+  return UsableBlockSize(out.romBlockSize) && UsableBlockSize(out.flashBlockSize);
+}
+
+}  // namespace
+
+std::string FieldText(const DeviceTextField& field) {
+  const char* end = static_cast<const char*>(std::memchr(field.data(), 0, field.size()));
+  return std::string(field.data(),
+                     end != nullptr ? static_cast<size_t>(end - field.data()) : field.size());
+}
+
+bool RequestDeviceInfo(Host& host, TSyncUart& uart, DeviceTextField& type, DeviceTextField& subtype,
+                       DeviceTextField& romVersion, DeviceTextField& flashVersion) {
+  const CommandInfo& cmd = kCmdRequestDeviceInfo;
+  uint8_t request[kFrameBufferSize];
+  const int length = BuildFrame(request, cmd.code, nullptr, 0);
+  host.SetStatusText(Msg("MsgInfo9", "Request device info..."));
+  host.ProcessEvents();
+  std::vector<uint8_t> reply(cmd.replyLength);
+  // The reply's length is only known from its header: stop as soon as one whole good frame is
+  // in hand instead of waiting out the time-out for bytes that will not come.
+  const auto whole = [](const uint8_t* rx, uint32_t received) {
+    return CheckFrame(rx, received) != 0;
+  };
+  for (int attempt = 0; attempt < cmd.attempts && !host.state().appClosing; ++attempt) {
+    const uint32_t n = uart.SyncRequestUntil(request, static_cast<uint32_t>(length), reply.data(),
+                                             cmd.replyLength, cmd.timeoutMs, cmd.pollMs, whole);
+    DeviceInfoReply info;
+    if (!ParseDeviceInfo(reply.data(), n, info)) continue;
+    type = info.type;
+    subtype = info.subtype;
+    romVersion = info.romVersion;
+    flashVersion = info.flashVersion;
+    DeviceGlobals& device = Device();
+    device.romBlockSize = info.romBlockSize;
+    device.flashBlockSize = info.flashBlockSize;
+    MainState& state = host.state();
+    state.deviceInfoExtended = info.extended;
+    if (info.extended) {
+      if (info.family500) device.isTQ500Family = true;
+      if (info.parts == nullptr) {
+        state.devicePartCount = 0;
+        for (auto& entry : state.devicePartTable) entry.fill(0);
+      } else {
+        state.devicePartCount = info.partCount;
+        for (int i = 0; i < info.partCount; ++i) {
+          std::memcpy(state.devicePartTable[static_cast<size_t>(i)].data(),
+                      info.parts + i * kDevicePartEntrySize, kDevicePartEntrySize);
+        }
+      }
+    }
+    return true;
+  }
+  return false;
+}
+
+bool NotifyLatestVersion(Host& host, TSyncUart& uart, const std::string& type,
+                         const std::string& subtype, const std::string& romVersion,
+                         const std::string& flashVersion, uint8_t images) {
+  uint8_t payload[kNotifyLatestVersionPayload];
+  payload[0] = images;
+  PutField(payload + 1, type);
+  PutField(payload + 11, subtype);
+  PutField(payload + 21, romVersion);
+  PutField(payload + 31, flashVersion);
+  return Transact(host, uart, kCmdNotifyLatestVersion, payload, sizeof payload, "MsgInfo10",
+                  "Notify latest version...", NoCheck);
+}
+
+bool NotifyFirmwareSize(Host& host, TSyncUart& uart, FirmwareKind kind, uint32_t size) {
+  const uint8_t payload[kNotifyFirmwareSizePayload] = {
+      static_cast<uint8_t>(kind), static_cast<uint8_t>(size & 0xFF),
+      static_cast<uint8_t>((size >> 8) & 0xFF), static_cast<uint8_t>((size >> 16) & 0xFF),
+      static_cast<uint8_t>(size >> 24)};
+  return Transact(host, uart, kCmdNotifyFirmwareSize, payload, sizeof payload, "MsgInfo11",
+                  "Notify firmware size...", NoCheck);
+}
+
+bool QueryId(Host& host, TSyncUart& uart, char (&id)[kDeviceIdLength + 1]) {
+  return Transact(host, uart, kCmdQueryId, nullptr, 0, nullptr, nullptr,
+                  [&id](const uint8_t* reply) {
+                    std::memcpy(id, reply + kFramePayloadOffset, kDeviceIdLength);
+                    id[kDeviceIdLength] = '\0';
+                    return true;
+                  });
+}
+
+bool SetId(Host& host, TSyncUart& uart, const char* id) {
+  if (id == nullptr) return false;
+  return Transact(host, uart, kCmdSetId, reinterpret_cast<const uint8_t*>(id), kDeviceIdLength,
+                  nullptr, nullptr, NoCheck);
+}
+
+std::string TrimIdText(const std::string& text) {
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+bool IsValidDeviceId(const std::string& id) {
+  return id.size() == static_cast<size_t>(kDeviceIdLength) && IsNumberText(id.c_str());
+}
+
+std::string NextIdProposal(std::string id) {
+  for (size_t i = id.size(); i-- > 0;) {
+    if (id[i] >= '0' && id[i] <= '8') {
+      ++id[i];
+      break;
+    }
+    id[i] = '0';
+  }
+  return id;
+}
+
+}  // namespace vortik

@@ -1,0 +1,10 @@
+#include "device/device_globals.h"
+
+namespace vortik {
+
+DeviceGlobals& Device() {
+  static DeviceGlobals globals;
+  return globals;
+}
+
+}  // namespace vortik

@@ -1,0 +1,122 @@
+// The language table: every key with its English default, the twelve languages, loading the
+// texts of the stored language from lang.ini, and the per-language layout corrections.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/main_state.h"
+
+namespace vortik {
+
+inline constexpr int kLanguageCount = 12;
+inline constexpr int kDefaultLanguage = 2;  // English
+inline constexpr int kDownloadStatusCount = 33;
+
+struct LanguageInfo {
+  int number;           // 1..12, the value stored in set/val
+  const char* section;  // the file's section of the language's texts
+  const char* name;     // the language's own name, as the settings dialog offers it
+};
+
+// Languages 1..12 in number order.
+std::span<const LanguageInfo> Languages();
+// The section of a language number; any number outside 1..12 reads the English section.
+const char* LanguageSection(int language);
+
+// One key of the language table and where the main window puts its text.
+struct LangKey {
+  const char* key;
+  const char* english;  // the default when the file has no such key
+  const char* control;  // object name of the control whose caption it becomes, or nullptr
+  int textIndex;        // index in MainState::langText, or -1
+  int downloadStatus;   // status code 1..33 of the download-status table, or 0
+};
+
+// Every key in loading order: feedback captions, status texts, page captions, error messages,
+// information messages, download-status texts, then the settings dialog's three texts.
+std::span<const LangKey> LangKeys();
+const LangKey* FindLangKey(std::string_view key);  // without regard to letter case
+
+// The texts of one language as loaded from the file.
+struct LanguageTable {
+  int32_t langIndex = kDefaultLanguage;  // the number as stored, even outside 1..12
+  std::string section = "en";
+  std::vector<std::string> texts;  // parallel to LangKeys()
+  std::array<std::string, kLangTextCount> langText{};
+  std::array<std::string, kDownloadStatusCount> downloadStatus{};  // status code n at n - 1
+
+  // The text of a key; the key's default when the table was not loaded; `english` for a key
+  // that is not in the table.
+  std::string Text(std::string_view key, const char* english = "") const;
+};
+
+// The language file: "lang.ini" beside the executable, or the path set for tests.
+std::string LanguageFilePath();
+// Replaces the language file's path (tests give each case its own folder); "" restores it.
+void SetLanguageFilePath(std::string path);
+
+// Creates the file when missing, reads set/val (2 when absent or not an integer) and every key
+// from the chosen language's section, each with its default.
+LanguageTable LoadLanguageTable(const std::string& path);
+// The texts of the English defaults, as a missing file gives them.
+LanguageTable DefaultLanguageTable();
+
+// The stored language number (set/val, 2 when absent or not an integer); creates the file.
+int32_t ReadStoredLanguage(const std::string& path);
+// Writes set/val as a decimal integer; false when the file cannot be written.
+bool WriteStoredLanguage(const std::string& path, int32_t language);
+
+// Display name of an update-server language code ("EN", "CN", ...) from the Lang section; the
+// code itself when the file has none.
+std::string LanguageDisplayName(const std::string& path, const std::string& code);
+// The twelve codes the application knows, in the order the pickers read them.
+std::span<const char* const> ServerLanguageCodes();
+
+// The table the running application uses for messages (see msg.h); set once after loading.
+void SetCurrentLanguageTable(LanguageTable table);
+const LanguageTable* CurrentLanguageTable();  // nullptr before loading
+void ClearCurrentLanguageTable();
+
+// The status line once the tool's port is open: "Device connected to COM3 " with the defaults.
+std::string ConnectedStatusLine(const std::array<std::string, kLangTextCount>& langText, int port);
+// The status line while the port cannot be opened: "... COM3  ......" with the defaults.
+std::string ConnectingStatusLine(const std::array<std::string, kLangTextCount>& langText, int port);
+
+// A layout correction made right after a key's caption is set: a value of -1 or 0 (font size)
+// leaves that property of the control as designed.
+struct LayoutChange {
+  const char* control;
+  int left = -1;
+  int top = -1;
+  int height = -1;
+  int fontPoints = 0;
+};
+std::vector<LayoutChange> LayoutChangesAfter(std::string_view key, int language);
+
+struct Placement {
+  int left;
+  int top;
+};
+// Where Label_CheckUpdate goes for a language; nullopt leaves it as designed.
+std::optional<Placement> CheckUpdatePlacement(int language);
+// Where Label_InternetConnected goes for a language and connection state; nullopt leaves it.
+std::optional<Placement> InternetCaptionPlacement(int language, bool connected);
+
+// The labels that language 1 sets in its own font, and that font.
+std::span<const char* const> ChineseFontLabels();
+inline constexpr const char* kChineseFontName = "宋体";
+
+// The labels of the Print page's actions, coloured after their captions are set.
+std::span<const char* const> PrintActionLabels();
+inline constexpr uint8_t kPrintActionRgb[3] = {28, 102, 183};
+
+// The feedback page's fields and submit button in their tab order.
+std::span<const char* const> FeedbackTabOrder();
+
+}  // namespace vortik

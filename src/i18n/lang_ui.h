@@ -1,0 +1,30 @@
+// Applying the language table to a window: captions, fonts, layout corrections and tab order
+// on controls found by object name. A control that does not exist is skipped.
+#pragma once
+
+#include <string>
+
+#include "app/main_state.h"
+#include "i18n/lang_table.h"
+
+class QWidget;
+
+namespace vortik {
+
+// Stores the language number and the run-time texts in `state`, then sets fonts, captions,
+// layout corrections and the feedback page's tab order on the controls under `root`.
+void ApplyLanguageTexts(QWidget* root, MainState& state, const LanguageTable& table);
+
+// Language 1 sets its labels in its own font; other languages keep the designed fonts.
+void ApplyLanguageFonts(QWidget* root, int language);
+void PlaceCheckUpdateLabel(QWidget* root, int language);
+void PlaceInternetCaption(QWidget* root, int language, bool connected);
+
+// Sets the text of a label, a button or any control with a text property.
+void SetCaption(QWidget* control, const std::string& utf8);
+
+// The layout is in pixels at 96 dots per inch, so a size in points is converted at that rate
+// and stays the same on every screen.
+int PointsToPixels(int points);
+
+}  // namespace vortik

@@ -1,0 +1,125 @@
+#include "platform/device_enum.h"
+
+#include <libudev.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace vortik::platform {
+
+namespace {
+
+struct UdevDeleter {
+  void operator()(udev* u) const { udev_unref(u); }
+  void operator()(udev_enumerate* e) const { udev_enumerate_unref(e); }
+  void operator()(udev_device* d) const { udev_device_unref(d); }
+  void operator()(udev_monitor* m) const { udev_monitor_unref(m); }
+};
+template <typename T>
+using UdevPtr = std::unique_ptr<T, UdevDeleter>;
+
+uint16_t HexAttr(udev_device* device, const char* name) {
+  const char* text = udev_device_get_sysattr_value(device, name);
+  if (text == nullptr) return 0;
+  char* end = nullptr;
+  unsigned long value = std::strtoul(text, &end, 16);
+  return (end == text || value > 0xFFFF) ? 0 : static_cast<uint16_t>(value);
+}
+
+DeviceLister* g_lister = nullptr;
+
+}  // namespace
+
+bool UdevDeviceLister::ListTtyDevices(std::vector<TtyDevice>& out) {
+  out.clear();
+  UdevPtr<udev> context(udev_new());
+  if (!context) {
+    std::printf("device list: udev unavailable\n");
+    return false;
+  }
+  UdevPtr<udev_enumerate> enumerate(udev_enumerate_new(context.get()));
+  if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "tty") < 0 ||
+      udev_enumerate_scan_devices(enumerate.get()) < 0) {
+    std::printf("device list: tty enumeration failed\n");
+    return false;
+  }
+  udev_list_entry* entry = nullptr;
+  udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
+    const char* syspath = udev_list_entry_get_name(entry);
+    UdevPtr<udev_device> device(udev_device_new_from_syspath(context.get(), syspath));
+    if (!device) continue;
+    const char* devnode = udev_device_get_devnode(device.get());
+    if (devnode == nullptr) continue;
+    TtyDevice tty;
+    tty.devnode = devnode;
+    // The parent is owned by the child device; it must not be unreferenced.
+    udev_device* usb =
+        udev_device_get_parent_with_subsystem_devtype(device.get(), "usb", "usb_device");
+    if (usb != nullptr) {
+      tty.vendorId = HexAttr(usb, "idVendor");
+      tty.productId = HexAttr(usb, "idProduct");
+    }
+    out.push_back(std::move(tty));
+  }
+  return true;
+}
+
+DeviceLister& CurrentDeviceLister() {
+  static UdevDeviceLister system;
+  return g_lister != nullptr ? *g_lister : system;
+}
+
+void SetDeviceLister(DeviceLister* lister) {
+  g_lister = lister;
+}
+
+bool DeviceExists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && stat(path.c_str(), &st) == 0;
+}
+
+struct DeviceMonitor::Impl {
+  UdevPtr<udev> context;
+  UdevPtr<udev_monitor> monitor;
+};
+
+DeviceMonitor::DeviceMonitor() : impl_(std::make_unique<Impl>()) {}
+DeviceMonitor::~DeviceMonitor() = default;
+
+bool DeviceMonitor::Open() {
+  impl_->context.reset(udev_new());
+  if (!impl_->context) return false;
+  impl_->monitor.reset(udev_monitor_new_from_netlink(impl_->context.get(), "udev"));
+  if (!impl_->monitor ||
+      udev_monitor_filter_add_match_subsystem_devtype(impl_->monitor.get(), "tty", nullptr) < 0 ||
+      udev_monitor_enable_receiving(impl_->monitor.get()) < 0) {
+    impl_->monitor.reset();
+    impl_->context.reset();
+    return false;
+  }
+  return true;
+}
+
+int DeviceMonitor::fd() const {
+  return impl_->monitor ? udev_monitor_get_fd(impl_->monitor.get()) : -1;
+}
+
+bool DeviceMonitor::TakeChanges() {
+  if (!impl_->monitor) return false;
+  bool changed = false;
+  // The monitor's socket is non-blocking: receive until nothing is left.
+  for (;;) {
+    UdevPtr<udev_device> device(udev_monitor_receive_device(impl_->monitor.get()));
+    if (!device) break;
+    const char* action = udev_device_get_action(device.get());
+    if (action != nullptr &&
+        (std::strcmp(action, "add") == 0 || std::strcmp(action, "remove") == 0)) {
+      changed = true;
+    }
+  }
+  return changed;
+}
+
+}  // namespace vortik::platform

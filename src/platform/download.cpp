@@ -1,0 +1,170 @@
+#include "platform/download.h"
+
+#include <curl/curl.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace vortik::platform {
+
+namespace {
+
+bool GlobalInit() {
+  static const bool ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  return ok;
+}
+
+// The temporary file a download writes; removed unless it was moved to its final name.
+class TempFile {
+ public:
+  explicit TempFile(const std::string& finalPath) {
+    std::vector<char> name(finalPath.begin(), finalPath.end());
+    static const char kSuffix[] = ".part.XXXXXX";
+    name.insert(name.end(), kSuffix, kSuffix + sizeof kSuffix);  // with the NUL
+    fd_ = mkostemp(name.data(), O_CLOEXEC);
+    if (fd_ >= 0) path_ = name.data();
+  }
+  ~TempFile() {
+    CloseFd();
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  bool IsOpen() const { return fd_ >= 0; }
+
+  bool Write(const char* data, size_t length) {
+    while (length > 0) {
+      ssize_t n = ::write(fd_, data, length);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      data += n;
+      length -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+  // Closes the file and gives it the final name; true when both worked.
+  bool CommitAs(const std::string& finalPath) {
+    if (!CloseFd()) return false;
+    if (::rename(path_.c_str(), finalPath.c_str()) != 0) return false;
+    path_.clear();
+    return true;
+  }
+
+ private:
+  bool CloseFd() {
+    if (fd_ < 0) return true;
+    int r = ::close(fd_);
+    fd_ = -1;
+    return r == 0;
+  }
+
+  int fd_ = -1;
+  std::string path_;
+};
+
+struct Transfer {
+  CURL* curl = nullptr;
+  TempFile* file = nullptr;
+  const DownloadProgressHandler* onProgress = nullptr;
+  std::string url;
+  bool begun = false;  // the first body byte arrived (status 4 reported)
+  bool cancelled = false;
+  bool wrongStatus = false;
+  int64_t received = 0;
+  int64_t total = 0;  // Content-Length of the final response; 0 while unknown
+
+  // Reports one status; true when the handler asks to cancel.
+  bool Report(int code) {
+    if (*onProgress == nullptr) return false;
+    DownloadStatus status;
+    status.progress = received;
+    status.progressMax = total;
+    status.statusCode = code;
+    status.statusText = url;
+    if ((*onProgress)(status)) cancelled = true;
+    return cancelled;
+  }
+
+  bool Begin() {
+    begun = true;
+    long code = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+    if (code != 200) {
+      wrongStatus = true;
+      return false;
+    }
+    curl_off_t length = -1;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    total = length > 0 ? length : 0;
+    return !Report(kDownloadBegin);
+  }
+};
+
+size_t OnWrite(char* data, size_t size, size_t count, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  size_t length = size * count;
+  if (!t->begun && !t->Begin()) return 0;  // 0 stops the transfer
+  if (t->cancelled || !t->file->Write(data, length)) return 0;
+  t->received += static_cast<int64_t>(length);
+  return length;
+}
+
+int OnTransferInfo(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto* t = static_cast<Transfer*>(user);
+  if (t->cancelled) return 1;
+  return t->Report(t->begun ? kDownloadData : kDownloadConnecting) ? 1 : 0;
+}
+
+}  // namespace
+
+bool DownloadToFile(const std::string& url, const std::string& localPath,
+                    const DownloadProgressHandler& onProgress, const DownloadOptions& options) {
+  if (!GlobalInit()) return false;
+  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+  if (!curl) return false;
+  TempFile file(localPath);
+  if (!file.IsOpen()) return false;
+
+  Transfer transfer;
+  transfer.curl = curl.get();
+  transfer.file = &file;
+  transfer.onProgress = &onProgress;
+  transfer.url = url;
+
+  CURL* c = curl.get();
+  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
+  curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);
+  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeoutMs));
+  // Fewer than one byte a second for stallTimeoutSec seconds ends the transfer.
+  curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(options.stallTimeoutSec));
+  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &OnWrite);
+  curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &OnTransferInfo);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
+
+  if (curl_easy_perform(c) != CURLE_OK || transfer.cancelled || transfer.wrongStatus) {
+    return false;
+  }
+  // An empty file never reached the write callback.
+  if (!transfer.begun && !transfer.Begin()) return false;
+  if (transfer.total > 0 && transfer.received != transfer.total) return false;
+  transfer.total = transfer.received;
+  if (transfer.Report(kDownloadEnd)) return false;
+  return file.CommitAs(localPath);
+}
+
+}  // namespace vortik::platform

@@ -1,0 +1,86 @@
+#include "platform/file_ops.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+namespace vortik::platform {
+
+File::~File() {
+  Close();
+}
+
+File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+bool File::Open(const std::string& path, Mode mode) {
+  Close();
+  int flags = (mode == Mode::kReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY;
+  int fd = ::open(path.c_str(), flags);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  return true;
+}
+
+void File::Close() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+}
+
+int64_t File::Size() const {
+  if (fd_ < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return -1;
+  return static_cast<int64_t>(st.st_size);
+}
+
+bool File::Seek(int64_t offset) {
+  if (fd_ < 0 || offset < 0) return false;
+  return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
+int64_t File::Read(void* buf, size_t size) {
+  if (fd_ < 0) return -1;
+  auto* out = static_cast<unsigned char*>(buf);
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::read(fd_, out + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+bool File::Truncate(int64_t size) {
+  if (fd_ < 0 || size < 0) return false;
+  return ::ftruncate(fd_, static_cast<off_t>(size)) == 0;
+}
+
+int64_t FileSize(const std::string& path) {
+  File file;
+  if (!file.Open(path, File::Mode::kRead)) return -1;
+  return file.Size();
+}
+
+}  // namespace vortik::platform

@@ -1,0 +1,44 @@
+// Regular-file access for images and digests: an owning file handle with size, read and truncate.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace vortik::platform {
+
+// One open regular file; closed when the object goes away. Only regular files open, so a
+// folder or a device node given as an image path is treated like a missing file.
+class File {
+ public:
+  enum class Mode { kRead, kReadWrite };
+
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  bool Open(const std::string& path, Mode mode);
+  bool IsOpen() const { return fd_ >= 0; }
+  void Close();
+
+  // Length in bytes, or -1 when closed or on error.
+  int64_t Size() const;
+  // Moves the position to `offset` bytes from the start.
+  bool Seek(int64_t offset);
+  // Reads up to `size` bytes at the position, stopping early only at the end of the file.
+  // Gives the count read (0 at the end) or -1 on error.
+  int64_t Read(void* buf, size_t size);
+  // Cuts the file to `size` bytes.
+  bool Truncate(int64_t size);
+
+ private:
+  int fd_ = -1;
+};
+
+// Length of a regular file, or -1 when it cannot be opened for reading.
+int64_t FileSize(const std::string& path);
+
+}  // namespace vortik::platform

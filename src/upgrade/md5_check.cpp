@@ -1,0 +1,96 @@
+#include "upgrade/md5_check.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "platform/file_ops.h"
+#include "upgrade/firmware_file.h"
+
+namespace vortik {
+
+namespace {
+
+int HexNibble(char c) {
+  int v = std::toupper(static_cast<unsigned char>(c)) - '0';
+  if (v > 9) v -= 7;
+  return v;
+}
+
+bool DigestOf(platform::File& file, Md5Digest& digest) {
+  platform::Md5 md5;
+  std::array<uint8_t, 1024> buf;
+  for (;;) {
+    int64_t n = file.Read(buf.data(), buf.size());
+    if (n < 0) return false;
+    if (n == 0) break;
+    md5.Update(buf.data(), static_cast<size_t>(n));
+  }
+  return md5.Final(digest);
+}
+
+}  // namespace
+
+std::vector<uint8_t> HexToBytes(std::string_view text, size_t count) {
+  std::vector<uint8_t> out(count);
+  auto at = [&](size_t i) { return i < text.size() ? text[i] : '\0'; };
+  for (size_t i = 0; i < count; ++i) {
+    out[i] = static_cast<uint8_t>(HexNibble(at(2 * i)) * 16 + HexNibble(at(2 * i + 1)));
+  }
+  return out;
+}
+
+std::string Md5Hex(const Md5Digest& digest) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  hex.reserve(digest.size() * 2);
+  for (uint8_t b : digest) {
+    hex += kDigits[b >> 4];
+    hex += kDigits[b & 0x0F];
+  }
+  return hex;
+}
+
+bool FileMd5(const std::string& path, Md5Digest& digest) {
+  platform::File file;
+  if (!file.Open(path, platform::File::Mode::kRead)) return false;
+  return DigestOf(file, digest);
+}
+
+int CheckFileMd5(const std::string& path, std::string_view hexDigest) {
+  if (hexDigest.size() < kMd5TrailerHexSize) return -1;
+  std::vector<uint8_t> expected = HexToBytes(hexDigest, Md5Digest{}.size());
+  Md5Digest actual;
+  if (!FileMd5(path, actual)) return -1;
+  return std::equal(actual.begin(), actual.end(), expected.begin()) ? 0 : -1;
+}
+
+int CheckFileSize(const std::string& path, int64_t expectedSize) {
+  platform::File file;
+  if (!file.Open(path, platform::File::Mode::kReadWrite)) return -1;
+  return file.Size() == expectedSize ? 0 : -1;
+}
+
+int CheckMd5Trailer(const std::string& path) {
+  platform::File file;
+  if (!file.Open(path, platform::File::Mode::kReadWrite)) return -1;
+  const int64_t size = file.Size();
+  const auto trailerSize = static_cast<int64_t>(kMd5TrailerSize);
+  if (size < trailerSize) return 1;
+
+  std::array<char, kMd5TrailerSize> trailer;
+  if (!file.Seek(size - trailerSize)) return -1;
+  if (file.Read(trailer.data(), trailer.size()) != trailerSize) return -1;
+  const std::string_view marker(trailer.data(), kMd5TrailerMarker.size());
+  if (marker != kMd5TrailerMarker) return 1;
+  const std::string_view hex(trailer.data() + kMd5TrailerMarker.size(), kMd5TrailerHexSize);
+  std::vector<uint8_t> expected = HexToBytes(hex, Md5Digest{}.size());
+
+  // The trailer goes whatever the outcome: the file left behind is the bare image.
+  if (!file.Truncate(size - trailerSize)) return -1;
+  Md5Digest actual;
+  if (!file.Seek(0) || !DigestOf(file, actual)) return -1;
+  return std::equal(actual.begin(), actual.end(), expected.begin()) ? 0 : -1;
+}
+
+}  // namespace vortik

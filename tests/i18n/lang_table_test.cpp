@@ -1,0 +1,200 @@
+#include "i18n/lang_table.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "i18n/msg.h"
+#include "i18n/temp_folder.h"
+#include "platform/profile.h"
+
+namespace vortik {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::Utf16LeFile;
+using testing::WriteBytes;
+
+std::string Key(const LanguageTable& table, const char* key) {
+  return table.Text(key);
+}
+
+TEST(LanguageTable, MissingFileGivesEnglishDefaultsAndCreatesAnEmptyFile) {
+  TempFolder dir;
+  const std::string path = dir.File("lang.ini");
+  LanguageTable table = LoadLanguageTable(path);
+  EXPECT_EQ(table.langIndex, 2);
+  EXPECT_EQ(table.section, "en");
+  ASSERT_EQ(table.texts.size(), LangKeys().size());
+  for (size_t i = 0; i < LangKeys().size(); ++i) {
+    EXPECT_EQ(table.texts[i], LangKeys()[i].english) << LangKeys()[i].key;
+  }
+  EXPECT_EQ(ReadBytes(path), std::string("\xFF\xFE\r\0\n\0", 6));
+}
+
+TEST(LanguageTable, StoredNumberChoosesTheSection) {
+  struct Case {
+    std::string setSection;  // file text before the language sections
+    int32_t langIndex;
+    const char* section;
+  };
+  const Case cases[] = {
+      {"[set]\r\nval=1\r\n", 1, "cn"},   {"[set]\r\nval=7\r\n", 7, "ru"},
+      {"[set]\r\nval=12\r\n", 12, "it"}, {"[SET]\r\nVal=0x7\r\n", 7, "ru"},
+      {"[set]\r\nval=0\r\n", 0, "en"},   {"[set]\r\nval=13\r\n", 13, "en"},
+      {"[set]\r\nval=-1\r\n", -1, "en"}, {"[set]\r\nval=seven\r\n", 2, "en"},
+      {"[set]\r\nval=\r\n", 2, "en"},    {"", 2, "en"},
+  };
+  TempFolder dir;
+  const std::string path = dir.File("lang.ini");
+  for (const Case& c : cases) {
+    WriteBytes(path, Utf16LeFile(c.setSection + "[cn]\r\nLabelUpgrade=升级\r\n"
+                                                "[ru]\r\nLabelUpgrade=Обновление\r\n"
+                                                "[it]\r\nLabelUpgrade=Aggiornamento\r\n"
+                                                "[en]\r\nLabelUpgrade=Upgrade (en)\r\n"));
+    LanguageTable table = LoadLanguageTable(path);
+    EXPECT_EQ(table.langIndex, c.langIndex) << c.setSection;
+    EXPECT_EQ(table.section, c.section) << c.setSection;
+    const std::string expected = table.section == "cn"   ? "升级"
+                                 : table.section == "ru" ? "Обновление"
+                                 : table.section == "it" ? "Aggiornamento"
+                                                         : "Upgrade (en)";
+    EXPECT_EQ(Key(table, "LabelUpgrade"), expected) << c.setSection;
+  }
+}
+
+TEST(LanguageTable, EmptyValuesStayEmptyAndAbsentKeysTakeTheirDefault) {
+  TempFolder dir;
+  const std::string path = dir.File("lang.ini");
+  WriteBytes(path, Utf16LeFile("[set]\r\nval=6\r\n[de]\r\nLabelStatus=\r\nMsgError16=Keine "
+                               "Internetverbindung!\r\nmsginfo12=Ressource wird gesucht\r\n"));
+  LanguageTable table = LoadLanguageTable(path);
+  EXPECT_EQ(table.langText[0], "");
+  EXPECT_EQ(table.langText[20], "Keine Internetverbindung!");
+  EXPECT_EQ(table.langText[21], "Nothing to be upgrade, The local device is alread the latest!");
+  EXPECT_EQ(table.downloadStatus[0], "Ressource wird gesucht");
+  EXPECT_EQ(table.downloadStatus[1], "Connecting to");
+}
+
+TEST(LanguageTable, RunTimeTextsSitAtTheirIndices) {
+  const LanguageTable table = DefaultLanguageTable();
+  const std::pair<int, const char*> expected[] = {
+      {0, "Please connect the device to the computer"},
+      {1, "Device connected to COM"},
+      {2, ""},
+      {3, "Device connecting to COM"},
+      {4, ""},
+      {5, "Manufacture Brand Text should not be NULL!"},           // MsgError1
+      {19, "Fail to request server, pelease try later!"},          // MsgError15
+      {34, "check flash file MD5 failure, please update again!"},  // MsgError30
+      {35, "Summit successful, thanks for your feedback!"},        // MsgInfo1
+      {45, "Notify firmware size..."},                             // MsgInfo11
+      {46, "Internet Connected"},
+      {47, "Internet Disconnected"},
+  };
+  for (const auto& [index, text] : expected) {
+    EXPECT_EQ(table.langText[static_cast<size_t>(index)], text) << "index " << index;
+  }
+  std::set<std::string> seen;
+  for (const std::string& t : table.langText) seen.insert(t);
+  EXPECT_EQ(seen.size(), 47u) << "every index but the two empty Part2 texts is distinct";
+  EXPECT_EQ(table.downloadStatus[0], "Finding resource");  // code 1, MsgInfo12
+  EXPECT_EQ(table.downloadStatus[32], "Valid types of range requests for a resource");
+}
+
+TEST(LanguageTable, StatusLinesCarryThePortNumber) {
+  const LanguageTable table = DefaultLanguageTable();
+  EXPECT_EQ(ConnectedStatusLine(table.langText, 3), "Device connected to COM3 ");
+  EXPECT_EQ(ConnectingStatusLine(table.langText, 3), "Device connecting to COM3  ......");
+
+  TempFolder dir;
+  const std::string path = dir.File("lang.ini");
+  WriteBytes(path, Utf16LeFile("[set]\r\nval=3\r\n[jp]\r\nLabelStatus1=デバイスが COM\r\n"
+                               "LabelStatus1Part2=に接続されました\r\n"));
+  const LanguageTable jp = LoadLanguageTable(path);
+  EXPECT_EQ(ConnectedStatusLine(jp.langText, 12), "デバイスが COM12 に接続されました");
+}
+
+TEST(LanguageTable, LanguageDialogNumberIsReadAndWritten) {
+  TempFolder dir;
+  const std::string path = dir.File("lang.ini");
+  EXPECT_EQ(ReadStoredLanguage(path), 2);
+  ASSERT_TRUE(WriteStoredLanguage(path, 9));
+  EXPECT_EQ(ReadStoredLanguage(path), 9);
+  EXPECT_EQ(ReadBytes(path), Utf16LeFile("\r\n[set]\r\nval=9\r\n"));
+  EXPECT_EQ(LanguageDisplayName(path, "PL"), "PL");
+  EXPECT_FALSE(WriteStoredLanguage(dir.path(), 3));
+}
+
+TEST(Msg, FollowsTheCurrentLanguageAndFallsBackToTheGivenEnglish) {
+  ClearCurrentLanguageTable();
+  EXPECT_EQ(Msg("MsgError16", "Internet is not connected!"), "Internet is not connected!");
+  EXPECT_EQ(DownloadStatusText(3), "Redirecting...");
+
+  TempFolder dir;
+  const std::string path = dir.File("lang.ini");
+  WriteBytes(path, Utf16LeFile("[set]\r\nval=7\r\n[ru]\r\nMsgError16=Нет подключения к "
+                               "Интернету!\r\nMsgInfo14=Перенаправление...\r\n"));
+  SetCurrentLanguageTable(LoadLanguageTable(path));
+  EXPECT_EQ(Msg("MsgError16", "Internet is not connected!"), "Нет подключения к Интернету!");
+  EXPECT_EQ(Msg("MsgError15", "Fail to request server, pelease try later!"),
+            "Fail to request server, pelease try later!");
+  EXPECT_EQ(Msg("NotAKey", "given english"), "given english");
+  EXPECT_EQ(DownloadStatusText(3), "Перенаправление...");
+  EXPECT_EQ(DownloadStatusText(0), "");
+  EXPECT_EQ(DownloadStatusText(34), "");
+  ClearCurrentLanguageTable();
+}
+
+// The shipped file: generated from its readable source, complete in every language, English
+// equal to the built-in defaults, and every value read back exactly as written.
+TEST(ShippedLanguageFile, IsCompleteAndReadsBackAsWritten) {
+  const std::string dataDir = VORTIK_SOURCE_DIR "/data/";
+  const std::string source = ReadBytes(dataDir + "lang/lang.utf8.ini");
+  ASSERT_FALSE(source.empty());
+  std::string crlf;
+  for (char c : source) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  const std::string shipped = ReadBytes(dataDir + "lang.ini");
+  ASSERT_EQ(shipped, Utf16LeFile(crlf)) << "run data/lang/make_lang_ini.sh";
+
+  const std::string path = dataDir + "lang.ini";
+  const platform::ProfileFile profile = platform::ProfileFile::Read(path);
+  EXPECT_EQ(profile.GetInt("set", "val", 0), 2);
+  for (const char* code : ServerLanguageCodes()) {
+    EXPECT_TRUE(profile.Find("Lang", code).has_value()) << code;
+  }
+  for (const LanguageInfo& lang : Languages()) {
+    for (const LangKey& k : LangKeys()) {
+      std::optional<std::string> value = profile.Find(lang.section, k.key);
+      ASSERT_TRUE(value.has_value()) << lang.section << "/" << k.key;
+      if (std::string(lang.section) == "en") {
+        EXPECT_EQ(*value, k.english) << k.key;
+      }
+    }
+  }
+
+  // Every line's text after '=' is what the reader returns (nothing trimmed or unquoted).
+  std::istringstream lines(source);
+  std::string line;
+  std::string section;
+  while (std::getline(lines, line)) {
+    if (line.empty()) continue;
+    if (line.front() == '[') {
+      section = line.substr(1, line.find(']') - 1);
+      continue;
+    }
+    const size_t eq = line.find('=');
+    ASSERT_NE(eq, std::string::npos) << line;
+    EXPECT_EQ(profile.GetString(section, line.substr(0, eq), "<absent>"), line.substr(eq + 1))
+        << section << ": " << line;
+  }
+}
+
+}  // namespace
+}  // namespace vortik

@@ -1,0 +1,248 @@
+#include "i18n/lang_ui.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/form_main.h"
+#include "i18n/lang_table.h"
+#include "i18n/msg.h"
+#include "i18n/temp_folder.h"
+
+namespace vortik {
+namespace {
+
+using testing::TempFolder;
+using testing::Utf16LeFile;
+using testing::WriteBytes;
+
+struct Design {
+  const char* name;
+  QRect bounds;  // window coordinates, after the pages' controls are lifted onto the window
+  int pixels;
+};
+
+// The labels the language table touches, at their designed places and sizes.
+const Design kDesign[] = {
+    {"Label_Upgrade", {80, 225, 249, 28}, 21},
+    {"Label_Step1Part1", {80, 266, 785, 25}, 20},
+    {"Label_Step1Part2", {160, 306, 689, 25}, 20},
+    {"Label_Step2", {80, 346, 793, 25}, 20},
+    {"Label_Step2Part2", {160, 388, 713, 25}, 20},
+    {"Label_Step3", {80, 428, 761, 25}, 20},
+    {"Label_Step3Part2", {80, 476, 681, 25}, 20},
+    {"Label_CheckUpdate", {456, 576, 149, 61}, 19},
+    {"Label_InternetConnected", {616, 580, 193, 49}, 19},
+    {"Label_InternetUpgrade", {72, 100, 158, 25}, 19},
+    {"Label_Print", {320, 100, 43, 25}, 19},
+    {"Label_DtcLookup", {540, 100, 112, 25}, 19},
+    {"Label_Feedback", {780, 100, 87, 25}, 19},
+    {"Label_PrintPrint", {75, 168, 78, 19}, 16},
+    {"Label_Clear", {225, 168, 72, 19}, 16},
+    {"Label_Copy", {375, 168, 72, 19}, 16},
+    {"Label_Edit", {525, 168, 72, 19}, 16},
+    {"Label_Search", {16, 166, 97, 30}, 20},
+    {"Label_Items", {28, 218, 81, 30}, 20},
+    {"Label_Brands", {154, 221, 57, 27}, 20},
+    {"Label_Contents", {298, 221, 84, 27}, 20},
+    {"Label_Product", {20, 180, 120, 20}, 16},
+    {"Label_ContactInformation", {20, 210, 120, 20}, 16},
+    {"Label_Email", {20, 240, 120, 20}, 16},
+    {"Label_ManufactureBrand", {20, 270, 120, 20}, 16},
+    {"Label_Model", {20, 300, 120, 20}, 16},
+    {"Label_ProducedYearMonth", {20, 330, 120, 20}, 16},
+    {"Label_Origin", {20, 360, 120, 20}, 16},
+    {"Label_VINCode", {20, 390, 120, 20}, 16},
+    {"Label_Problems", {20, 420, 120, 20}, 16},
+    {"Label_Status", {16, 664, 905, 20}, 17},
+};
+
+const char* const kFields[] = {"RichEdit_Problems",
+                               "RichEdit_Model",
+                               "RichEdit_Product",
+                               "RichEdit_VINCode",
+                               "RichEdit_Email",
+                               "RichEdit_Origin",
+                               "RichEdit_DateTime",
+                               "RichEdit_ManufactureBrand",
+                               "RichEdit_ContactInformation"};
+
+// A stand-in for the main window holding every named control at its designed place.
+std::unique_ptr<QWidget> MakeWindow() {
+  auto window = std::make_unique<QWidget>();
+  window->resize(960, 700);
+  for (const Design& d : kDesign) {
+    auto* label = new QLabel(window.get());
+    label->setObjectName(QString::fromLatin1(d.name));
+    label->setGeometry(d.bounds);
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPixelSize(d.pixels);
+    label->setFont(font);
+  }
+  auto* button = new QPushButton(window.get());
+  button->setObjectName(QStringLiteral("Button_summit"));
+  for (const char* name : kFields) {
+    auto* edit = new QLineEdit(window.get());
+    edit->setObjectName(QString::fromLatin1(name));
+  }
+  return window;
+}
+
+QWidget* W(QWidget* root, const char* name) {
+  return root->findChild<QWidget*>(QString::fromLatin1(name));
+}
+QString TextOf(QWidget* root, const char* name) {
+  auto* label = qobject_cast<QLabel*>(W(root, name));
+  return label != nullptr ? label->text() : QString();
+}
+
+class LanguageUi : public ::testing::Test {
+ protected:
+  // Loads a file with the given set/val line and a few texts in the Russian, Chinese and
+  // English sections, then applies it to a fresh window.
+  void Load(const std::string& val) {
+    WriteBytes(path_, Utf16LeFile("[set]\r\nval=" + val +
+                                  "\r\n"
+                                  "[ru]\r\nLabelUpgrade=Обновление\r\n"
+                                  "LabelStatus=Подключите устройство к компьютеру\r\n"
+                                  "LabelInternetDisconnected=Нет подключения к Интернету\r\n"
+                                  "[cn]\r\nLabelUpgrade=升级\r\n"
+                                  "[en]\r\nLabelUpgrade=Upgrade!\r\n"));
+    window_ = MakeWindow();
+    state_ = MainState{};
+    ApplyLanguageTexts(window_.get(), state_, LoadLanguageTable(path_));
+  }
+  QWidget* root() { return window_.get(); }
+
+  TempFolder dir_;
+  std::string path_ = dir_.File("lang.ini");
+  std::unique_ptr<QWidget> window_;
+  MainState state_;
+};
+
+TEST_F(LanguageUi, RussianSetsTextsSmallerStepsAndMovesColumnHeadings) {
+  Load("7");
+  EXPECT_EQ(state_.langIndex, 7);
+  EXPECT_EQ(TextOf(root(), "Label_Upgrade"), QStringLiteral("Обновление"));
+  EXPECT_EQ(TextOf(root(), "Label_Status"), QStringLiteral("Подключите устройство к компьютеру"));
+  EXPECT_EQ(QString::fromStdString(state_.langText[0]), TextOf(root(), "Label_Status"));
+  // Keys the section lacks take their defaults.
+  EXPECT_EQ(TextOf(root(), "Label_CheckUpdate"), QStringLiteral("Check Update"));
+
+  for (const char* step : {"Label_Step1Part1", "Label_Step1Part2", "Label_Step2",
+                           "Label_Step2Part2", "Label_Step3", "Label_Step3Part2"}) {
+    EXPECT_EQ(W(root(), step)->font().pixelSize(), PointsToPixels(12)) << step;
+  }
+  EXPECT_EQ(W(root(), "Label_Items")->y(), 216);
+  EXPECT_EQ(W(root(), "Label_Items")->font().pixelSize(), PointsToPixels(12));
+  EXPECT_EQ(W(root(), "Label_Contents")->y(), 221);
+  EXPECT_EQ(W(root(), "Label_Brands")->font().pixelSize(), PointsToPixels(12));
+  EXPECT_EQ(W(root(), "Label_Search")->font().pixelSize(), 20);
+  EXPECT_EQ(W(root(), "Label_InternetUpgrade")->y(), 90);
+  EXPECT_EQ(W(root(), "Label_DtcLookup")->pos(), QPoint(550, 90));
+  EXPECT_EQ(W(root(), "Label_CheckUpdate")->pos(), QPoint(420, 579));
+  EXPECT_EQ(W(root(), "Label_InternetConnected")->pos(), QPoint(620, 577));
+  EXPECT_EQ(TextOf(root(), "Label_InternetConnected"),
+            QStringLiteral("Нет подключения к Интернету"));
+  EXPECT_EQ(W(root(), "Label_PrintPrint")->palette().color(QPalette::WindowText),
+            QColor(28, 102, 183));
+
+  // The connected caption has its own place for some languages.
+  PlaceInternetCaption(root(), 7, true);
+  EXPECT_EQ(W(root(), "Label_InternetConnected")->pos(), QPoint(620, 577));
+  PlaceInternetCaption(root(), 2, true);
+  EXPECT_EQ(W(root(), "Label_InternetConnected")->pos(), QPoint(620, 590));
+}
+
+TEST_F(LanguageUi, ChineseSwitchesItsLabelsToItsFont) {
+  Load("1");
+  EXPECT_EQ(TextOf(root(), "Label_Upgrade"), QStringLiteral("升级"));
+  for (const char* name : ChineseFontLabels()) {
+    EXPECT_EQ(W(root(), name)->font().families().value(0), QStringLiteral("宋体")) << name;
+  }
+  EXPECT_EQ(ChineseFontLabels().size(), 31u);
+  EXPECT_NE(W(root(), "Button_summit")->font().families().value(0), QStringLiteral("宋体"));
+  EXPECT_EQ(W(root(), "Label_InternetUpgrade")->y(), 100);
+  EXPECT_EQ(W(root(), "Label_CheckUpdate")->pos(), QPoint(420, 590));
+  EXPECT_EQ(W(root(), "Label_InternetConnected")->pos(), QPoint(620, 590));
+}
+
+TEST_F(LanguageUi, NumbersOutsideTheTableReadEnglishWithoutAnyCorrection) {
+  for (const char* val : {"0", "13"}) {
+    Load(val);
+    EXPECT_EQ(state_.langIndex, std::stoi(val));
+    EXPECT_EQ(TextOf(root(), "Label_Upgrade"), QStringLiteral("Upgrade!")) << val;
+    for (const Design& d : kDesign) {
+      QWidget* w = W(root(), d.name);
+      EXPECT_EQ(w->geometry(), d.bounds) << val << " " << d.name;
+      EXPECT_EQ(w->font().pixelSize(), d.pixels) << val << " " << d.name;
+      EXPECT_EQ(w->font().families().value(0), QStringLiteral("微软雅黑")) << val << d.name;
+    }
+  }
+}
+
+TEST_F(LanguageUi, ANonNumberIsEnglishWithTheEnglishCorrections) {
+  Load("english");
+  EXPECT_EQ(state_.langIndex, 2);
+  EXPECT_EQ(TextOf(root(), "Label_Upgrade"), QStringLiteral("Upgrade!"));
+  EXPECT_EQ(W(root(), "Label_InternetUpgrade")->y(), 100);
+  EXPECT_EQ(W(root(), "Label_CheckUpdate")->pos(), QPoint(420, 590));
+  EXPECT_EQ(W(root(), "Label_InternetConnected")->pos(), QPoint(620, 577));
+  EXPECT_EQ(W(root(), "Label_DtcLookup")->pos(), QPoint(540, 100));
+}
+
+// The next control that the Tab key reaches after `w`.
+QWidget* NextTabStop(QWidget* w) {
+  QWidget* next = w->nextInFocusChain();
+  while (next != w && (next->focusPolicy() & Qt::TabFocus) == 0) next = next->nextInFocusChain();
+  return next;
+}
+
+TEST_F(LanguageUi, FeedbackFieldsGetTheirTabOrder) {
+  Load("2");
+  QWidget* previous = nullptr;
+  for (const char* name : FeedbackTabOrder()) {
+    QWidget* w = W(root(), name);
+    if (previous != nullptr) {
+      EXPECT_EQ(NextTabStop(previous), w) << name;
+    }
+    previous = w;
+  }
+  EXPECT_EQ(qobject_cast<QPushButton*>(W(root(), "Button_summit"))->text(),
+            QStringLiteral("Summit"));
+}
+
+TEST_F(LanguageUi, MissingControlsAreSkipped) {
+  WriteBytes(path_, Utf16LeFile("[set]\r\nval=8\r\n"));
+  QWidget empty;
+  MainState state;
+  ApplyLanguageTexts(&empty, state, LoadLanguageTable(path_));
+  EXPECT_EQ(state.langIndex, 8);
+  EXPECT_EQ(state.langText[47], "Internet Disconnected");
+}
+
+TEST(LanguageInMainWindow, TheWindowLoadsItsTextsWhileItIsBuilt) {
+  TempFolder dir;
+  const std::string path = dir.File("lang.ini");
+  WriteBytes(path, Utf16LeFile("[set]\r\nval=7\r\n[ru]\r\nLabelStatus=Подключите устройство\r\n"
+                               "MsgError16=Нет подключения к Интернету!\r\n"));
+  SetLanguageFilePath(path);
+  {
+    TFormMain form;
+    EXPECT_EQ(form.state().langIndex, 7);
+    EXPECT_EQ(form.state().langText[0], "Подключите устройство");
+    EXPECT_EQ(Msg("MsgError16", "Internet is not connected!"), "Нет подключения к Интернету!");
+  }
+  SetLanguageFilePath("");
+  ClearCurrentLanguageTable();
+}
+
+}  // namespace
+}  // namespace vortik

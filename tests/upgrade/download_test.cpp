@@ -1,0 +1,173 @@
+#include "platform/download.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "update_server_sim.h"
+
+namespace vortik {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::DownloadStatus;
+using platform::DownloadToFile;
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+class Download : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char dir[] = "/tmp/vortik-download-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    dir_ = dir;
+    ASSERT_TRUE(fs::create_directories(dir_ / "out"));
+    sim_ = std::make_unique<sim::UpdateServerSim>((dir_ / "server").string());
+    ASSERT_TRUE(sim_->Start());
+    for (size_t i = 0; i < image_.size(); ++i) image_[i] = static_cast<char>(i * 7 + i / 251);
+    ASSERT_TRUE(sim::WriteSimFile(sim_->Root(), "files/fw/rom.bin", image_));
+  }
+  void TearDown() override {
+    sim_.reset();
+    fs::remove_all(dir_);
+  }
+
+  std::string Url(const std::string& path) const { return sim_->BaseUrl() + path + "?handle=1"; }
+  fs::path Local() const { return dir_ / "out" / "rom.bin"; }
+  size_t FilesInOut() const {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_ / "out"), {}));
+  }
+
+  fs::path dir_;
+  std::unique_ptr<sim::UpdateServerSim> sim_;
+  std::string image_ = std::string(300 * 1024, '\0');
+};
+
+TEST_F(Download, CompleteFileReportsBeginDataEnd) {
+  sim::SimFault paced;  // several pieces, so data is reported more than once
+  paced.chunkBytes = 64 * 1024;
+  paced.chunkDelayMs = 5;
+  sim_->SetFault("/fw/rom.bin", paced);
+  std::vector<DownloadStatus> seen;
+  auto record = [&](const DownloadStatus& s) {
+    seen.push_back(s);
+    return false;
+  };
+  ASSERT_TRUE(DownloadToFile(Url("/fw/rom.bin"), Local().string(), record));
+  EXPECT_EQ(ReadAll(Local()), image_);
+  EXPECT_EQ(FilesInOut(), 1u);  // no temporary file left beside it
+
+  std::vector<DownloadStatus> phases;  // connecting reports dropped
+  for (const auto& s : seen) {
+    if (s.statusCode != platform::kDownloadConnecting) phases.push_back(s);
+  }
+  ASSERT_GE(phases.size(), 3u);
+  EXPECT_EQ(phases.front().statusCode, platform::kDownloadBegin);
+  EXPECT_EQ(phases.front().progressMax, static_cast<int64_t>(image_.size()));
+  EXPECT_EQ(phases.back().statusCode, platform::kDownloadEnd);
+  EXPECT_EQ(phases.back().progress, static_cast<int64_t>(image_.size()));
+  EXPECT_EQ(phases.back().statusText, Url("/fw/rom.bin"));
+  int64_t last = 0;
+  for (size_t i = 1; i + 1 < phases.size(); ++i) {
+    EXPECT_EQ(phases[i].statusCode, platform::kDownloadData);
+    EXPECT_GE(phases[i].progress, last);
+    last = phases[i].progress;
+  }
+}
+
+TEST_F(Download, RedirectIsFollowed) {
+  sim::SimFault redirect;
+  redirect.redirectTo = "{base}/fw/rom.bin";
+  sim_->SetFault("/old/rom.bin", redirect);
+  ASSERT_TRUE(DownloadToFile(Url("/old/rom.bin"), Local().string(), nullptr));
+  EXPECT_EQ(ReadAll(Local()), image_);
+}
+
+TEST_F(Download, FailuresLeaveNoFileAndKeepAnEarlierOne) {
+  struct Case {
+    const char* name;
+    std::string path;
+    sim::SimFault fault;
+  };
+  sim::SimFault status404;
+  status404.status = 404;
+  sim::SimFault truncated;
+  truncated.truncateAfter = 100 * 1024;
+  sim::SimFault serverError;
+  serverError.status = 500;
+  const Case cases[] = {
+      {"missing file", "/fw/none.bin", {}},
+      {"404", "/fw/rom.bin", status404},
+      {"500", "/fw/rom.bin", serverError},
+      {"truncated", "/fw/rom.bin", truncated},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sim_->ClearFaults();
+    sim_->SetFault(c.path, c.fault);
+    fs::remove(Local());
+    EXPECT_FALSE(DownloadToFile(Url(c.path), Local().string(), nullptr));
+    EXPECT_EQ(FilesInOut(), 0u);
+
+    // A file fetched earlier under the same name stays as it was.
+    { std::ofstream(Local(), std::ios::binary) << "earlier"; }
+    EXPECT_FALSE(DownloadToFile(Url(c.path), Local().string(), nullptr));
+    EXPECT_EQ(ReadAll(Local()), "earlier");
+    EXPECT_EQ(FilesInOut(), 1u);
+  }
+}
+
+TEST_F(Download, CancelStopsWhileConnectingOrDuringData) {
+  sim::SimFault slow;
+  slow.chunkBytes = 16 * 1024;
+  slow.chunkDelayMs = 20;
+  sim_->SetFault("/fw/rom.bin", slow);
+  int dataReports = 0;
+  auto cancelOnData = [&](const DownloadStatus& s) {
+    return s.statusCode == platform::kDownloadData && ++dataReports == 2;
+  };
+  EXPECT_FALSE(DownloadToFile(Url("/fw/rom.bin"), Local().string(), cancelOnData));
+  EXPECT_EQ(dataReports, 2);
+  EXPECT_EQ(FilesInOut(), 0u);
+
+  // A server that keeps quiet: the handler is still asked, so it can cancel.
+  sim::SimFault silent;
+  silent.delayMs = 10000;
+  sim_->SetFault("/fw/rom.bin", silent);
+  auto cancelAtOnce = [](const DownloadStatus&) { return true; };
+  EXPECT_FALSE(DownloadToFile(Url("/fw/rom.bin"), Local().string(), cancelAtOnce));
+  EXPECT_EQ(FilesInOut(), 0u);
+
+  // Cancelled at the very end: still a failure, and no file.
+  sim_->ClearFaults();
+  auto cancelAtEnd = [](const DownloadStatus& s) { return s.statusCode == platform::kDownloadEnd; };
+  EXPECT_FALSE(DownloadToFile(Url("/fw/rom.bin"), Local().string(), cancelAtEnd));
+  EXPECT_EQ(FilesInOut(), 0u);
+}
+
+TEST_F(Download, StalledServerTimesOut) {
+  sim::SimFault stall;
+  stall.truncateAfter = -1;
+  stall.chunkBytes = 1024;
+  stall.chunkDelayMs = 5000;  // the first piece is already late
+  sim_->SetFault("/fw/rom.bin", stall);
+  platform::DownloadOptions options;
+  options.stallTimeoutSec = 1;
+  EXPECT_FALSE(DownloadToFile(Url("/fw/rom.bin"), Local().string(), nullptr, options));
+  EXPECT_EQ(FilesInOut(), 0u);
+}
+
+}  // namespace
+}  // namespace vortik

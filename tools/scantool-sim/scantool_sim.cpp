@@ -1,0 +1,392 @@
+#include "scantool_sim.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "device/frame.h"
+
+namespace vortik::sim {
+
+namespace {
+
+uint64_t NowNs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
+}
+
+void SleepUntilNs(uint64_t deadline) {
+  timespec ts{static_cast<time_t>(deadline / 1000000000ull),
+              static_cast<long>(deadline % 1000000000ull)};
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+  }
+}
+
+// A NUL-padded text field of `width` bytes (cut when longer).
+void PutText(std::vector<uint8_t>& out, const std::string& text, size_t width) {
+  for (size_t i = 0; i < width; ++i) {
+    out.push_back(i < text.size() ? static_cast<uint8_t>(text[i]) : 0);
+  }
+}
+
+void PutLe16(std::vector<uint8_t>& out, uint16_t v) {
+  out.push_back(static_cast<uint8_t>(v & 0xFF));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void PutBe16(std::vector<uint8_t>& out, uint16_t v) {
+  out.push_back(static_cast<uint8_t>(v >> 8));
+  out.push_back(static_cast<uint8_t>(v & 0xFF));
+}
+
+constexpr uint64_t kStallNs = 200'000'000;  // an unfinished frame this old is dropped
+
+}  // namespace
+
+Identity DemoIdentity() {
+  Identity id;
+  id.type = "TQ520";
+  id.subtype = "EU";
+  id.romVersion = "2.1.0";
+  id.flashVersion = "2.1.0";
+  id.family500 = true;
+  id.familyTag = "TQ500 ";
+  id.romBlockSize = 1024;
+  id.flashBlockSize = 4096;
+  // Entry 0 describes no part; entries 1..2 are parts of 8 KiB and 4 KiB.
+  id.parts = {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+              {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x20, 0x00, 0x00, 0x01},
+              {0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x02}};
+  id.id = "000000000001";
+  return id;
+}
+
+std::vector<uint8_t> DeviceInfoPayload(const Identity& identity) {
+  std::vector<uint8_t> p;
+  if (identity.form != Identity::InfoForm::kLong) {
+    PutText(p, identity.type, 10);
+    PutText(p, identity.subtype, 10);
+    PutText(p, identity.romVersion, 10);
+    PutText(p, identity.flashVersion, 10);
+    if (identity.form == Identity::InfoForm::kShort54) {
+      PutLe16(p, identity.romBlockSize);
+      PutLe16(p, identity.flashBlockSize);
+    }
+    return p;
+  }
+  if (identity.family500) {
+    PutText(p, identity.familyTag, 6);
+    PutText(p, identity.type, 10);
+    PutText(p, std::string(), 4);  // not read by the PC
+  } else {
+    PutText(p, identity.type, 10);
+  }
+  PutText(p, identity.subtype, 10);
+  PutText(p, identity.romVersion, 10);
+  PutText(p, identity.flashVersion, 10);
+  PutLe16(p, identity.romBlockSize);
+  PutLe16(p, identity.flashBlockSize);
+  if (identity.noPartTable) {
+    PutBe16(p, 0x01FF);
+    return p;
+  }
+  const size_t count = identity.parts.size() + (identity.languageRecord ? 1 : 0);
+  PutBe16(p, static_cast<uint16_t>(count));
+  for (const auto& entry : identity.parts) p.insert(p.end(), entry.begin(), entry.end());
+  if (identity.languageRecord) {
+    for (int i = 0; i < 8; ++i) p.push_back(0xFF);
+    PutText(p, *identity.languageRecord, 2);
+  }
+  return p;
+}
+
+ScanToolSim::ScanToolSim(Options options) : options_(std::move(options)) {}
+
+ScanToolSim::~ScanToolSim() {
+  Stop();
+}
+
+bool ScanToolSim::Start() {
+  if (running()) return true;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!pty_.Open(options_.linkPath)) return false;
+    path_ = pty_.path();
+  }
+  if (pipe2(wakeFd_, O_CLOEXEC | O_NONBLOCK) != 0) {
+    ClosePty();
+    return false;
+  }
+  stop_ = false;
+  thread_ = std::thread([this] { Run(); });
+  return true;
+}
+
+void ScanToolSim::Stop() {
+  if (thread_.joinable()) {
+    stop_ = true;
+    const char byte = 0;
+    [[maybe_unused]] ssize_t n = write(wakeFd_[1], &byte, 1);
+    thread_.join();
+  }
+  for (int& fd : wakeFd_) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+  }
+  ClosePty();
+}
+
+std::string ScanToolSim::path() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return path_;
+}
+
+void ScanToolSim::SetIdentity(const Identity& identity) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  options_.identity = identity;
+}
+
+Identity ScanToolSim::identity() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return options_.identity;
+}
+
+void ScanToolSim::AddFault(const FaultRule& rule) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  faults_.push_back(rule);
+}
+
+void ScanToolSim::ClearFaults() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  faults_.clear();
+}
+
+void ScanToolSim::Unplug() {
+  ClosePty();
+}
+
+void ScanToolSim::ClosePty() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  pty_.Close();
+}
+
+int ScanToolSim::RequestCount(uint16_t command) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = counts_.find(command);
+  return it == counts_.end() ? 0 : it->second;
+}
+
+int ScanToolSim::GarbageBytes() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return garbage_;
+}
+
+std::vector<uint8_t> ScanToolSim::LastRequest(uint16_t command) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = lastRequests_.find(command);
+  return it == lastRequests_.end() ? std::vector<uint8_t>{} : it->second;
+}
+
+std::optional<Fault> ScanToolSim::TakeFault(uint16_t command) {
+  for (auto it = faults_.begin(); it != faults_.end(); ++it) {
+    if (it->command != 0 && it->command != command) continue;
+    if (it->skip > 0) {
+      --it->skip;
+      continue;
+    }
+    Fault fault = it->fault;
+    if (it->count > 0 && --it->count == 0) faults_.erase(it);
+    return fault;
+  }
+  return std::nullopt;
+}
+
+void ScanToolSim::Run() {
+  // Sleeps of the wire model should end on time, not up to 50 us late.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+  std::vector<uint8_t> buffer;
+  uint64_t firstByteNs = 0;
+  uint64_t lastArrivalNs = 0;
+  uint8_t chunk[8192];
+  while (!stop_) {
+    int master;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      master = pty_.master();
+    }
+    pollfd fds[2] = {{wakeFd_[0], POLLIN, 0}, {master, POLLIN, 0}};
+    const int timeout = buffer.empty() ? -1 : 50;
+    int ready = poll(fds, master >= 0 ? 2 : 1, master >= 0 ? timeout : 50);
+    if (stop_) break;
+    if (ready < 0 && errno != EINTR) break;
+    if (master >= 0 && (fds[1].revents & POLLIN) != 0) {
+      ssize_t n = read(master, chunk, sizeof chunk);
+      if (n > 0) {
+        const uint64_t now = NowNs();
+        if (buffer.empty()) firstByteNs = now;
+        lastArrivalNs = now;
+        buffer.insert(buffer.end(), chunk, chunk + n);
+      }
+    } else if (master >= 0 && (fds[1].revents & (POLLHUP | POLLERR)) != 0) {
+      usleep(10000);  // nobody on the other side yet
+    }
+    if (master < 0) buffer.clear();
+
+    // Take every complete request out of the buffer, skipping what cannot start a frame.
+    for (;;) {
+      size_t start = 0;
+      while (start < buffer.size() &&
+             !(buffer[start] == kRequestMarker &&
+               (start + 1 == buffer.size() || buffer[start + 1] == kRequestMarker))) {
+        ++start;
+      }
+      if (start > 0) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        garbage_ += static_cast<int>(start);
+        buffer.erase(buffer.begin(), buffer.begin() + static_cast<long>(start));
+      }
+      if (buffer.empty()) break;
+      const uint32_t length = buffer.size() >= 4 ? FrameLengthField(buffer.data()) : 0;
+      const bool badLength =
+          buffer.size() >= 4 && (length < static_cast<uint32_t>(kFrameOverhead) ||
+                                 length > static_cast<uint32_t>(kFrameBufferSize));
+      if (!badLength && (buffer.size() < 4 || buffer.size() < length)) {
+        if (NowNs() - lastArrivalNs <= kStallNs) break;  // wait for the rest
+      }
+      if (badLength || buffer.size() < 4 || buffer.size() < length) {
+        // Not a frame start, or the rest never came: skip one byte and look again.
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++garbage_;
+        buffer.erase(buffer.begin());
+        continue;
+      }
+      if (CheckRequestFrame(buffer.data(), length) == 0) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++garbage_;
+        buffer.erase(buffer.begin());
+        continue;
+      }
+      std::vector<uint8_t> frame(buffer.begin(), buffer.begin() + length);
+      buffer.erase(buffer.begin(), buffer.begin() + length);
+      // With the wire model the request is complete only once its bytes could have crossed
+      // the line; the reply then takes its own wire time. Both waits are taken as one sleep
+      // before the reply is written (a second wake-up would only add scheduling delay).
+      uint64_t wireEnd = NowNs();
+      if (options_.wireModel) {
+        wireEnd = firstByteNs + uint64_t{length} * 10'000'000'000ull / options_.baud;
+      }
+      HandleFrame(frame.data(), static_cast<int>(length), wireEnd);
+      firstByteNs = std::max(wireEnd, lastArrivalNs);
+    }
+  }
+}
+
+std::vector<uint8_t> ScanToolSim::BuildReply(uint16_t command, const uint8_t* payload,
+                                             int payloadLength) {
+  std::vector<uint8_t> reply(static_cast<size_t>(payloadLength) + kFrameOverhead);
+  BuildReplyFrame(reply.data(), command, payload, payloadLength);
+  return reply;
+}
+
+void ScanToolSim::HandleFrame(const uint8_t* frame, int length, uint64_t completeNs) {
+  const uint16_t command = FrameCommand(frame);
+  const uint8_t* payload = frame + kFramePayloadOffset;
+  const int payloadLength = length - kFrameOverhead;
+  std::optional<Fault> fault;
+  std::vector<uint8_t> replyPayload;
+  bool hasStatus = true;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++counts_[command];
+    lastRequests_[command].assign(frame, frame + length);
+    fault = TakeFault(command);
+    Identity& identity = options_.identity;
+    if (command == kCmdQueryId.code) {
+      hasStatus = false;
+      PutText(replyPayload, identity.id, static_cast<size_t>(kDeviceIdLength));
+    } else if (command == kCmdSetId.code) {
+      const bool ok = payloadLength == kDeviceIdLength;
+      if (ok) identity.id.assign(reinterpret_cast<const char*>(payload), kDeviceIdLength);
+      replyPayload.push_back(ok ? 0 : 1);
+    } else if (command == kCmdRequestDeviceInfo.code) {
+      hasStatus = false;
+      replyPayload = DeviceInfoPayload(identity);
+    } else if (command == kCmdNotifyLatestVersion.code) {
+      replyPayload.push_back(payloadLength == kNotifyLatestVersionPayload ? 0 : 1);
+    } else if (command == kCmdNotifyFirmwareSize.code) {
+      replyPayload.push_back(payloadLength == kNotifyFirmwareSizePayload ? 0 : 1);
+    } else if (command == kCmdBurnBlock.code) {
+      const bool ok = payloadLength >= kBurnBlockHeader;
+      replyPayload.push_back(ok ? 0 : 1);
+      replyPayload.push_back(ok ? payload[1] : 0);  // the block number, echoed
+      replyPayload.push_back(ok ? payload[2] : 0);
+    } else {
+      return;  // a command the tool does not know gets no answer
+    }
+  }
+  std::vector<uint8_t> reply =
+      BuildReply(ReplyCode(command), replyPayload.data(), static_cast<int>(replyPayload.size()));
+  if (fault) {
+    const size_t l = reply.size();
+    switch (*fault) {
+      case Fault::kSilent:
+        return;
+      case Fault::kUnplug:
+        if (options_.wireModel) SleepUntilNs(completeNs);
+        ClosePty();
+        return;
+      case Fault::kBadStatus:
+        if (hasStatus) {
+          reply[kFrameStatusOffset] = 1;
+          SealFrame(reply.data(), static_cast<int>(l));
+        } else {
+          reply[l - 4] ^= 0x01;
+        }
+        break;
+      case Fault::kBadCrc:
+        reply[l - 4] ^= 0x01;
+        break;
+      case Fault::kWrongCode:
+        reply[5] = static_cast<uint8_t>(reply[5] + 1);
+        SealFrame(reply.data(), static_cast<int>(l));
+        break;
+      case Fault::kShortReply:
+        reply.pop_back();
+        break;
+    }
+  }
+  SendReply(std::move(reply), options_.wireModel ? completeNs : NowNs());
+}
+
+void ScanToolSim::SendReply(std::vector<uint8_t> reply, uint64_t startNs) {
+  if (options_.wireModel) {
+    SleepUntilNs(startNs + uint64_t{reply.size()} * 10'000'000'000ull / options_.baud);
+  }
+  size_t done = 0;
+  while (done < reply.size() && !stop_) {
+    int master;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      master = pty_.master();
+    }
+    if (master < 0) return;
+    ssize_t n = write(master, reply.data() + done, reply.size() - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+    } else if (n < 0 && errno == EAGAIN) {
+      pollfd pfd{master, POLLOUT, 0};
+      if (poll(&pfd, 1, 1000) <= 0) return;
+    } else if (!(n < 0 && errno == EINTR)) {
+      return;
+    }
+  }
+}
+
+}  // namespace vortik::sim

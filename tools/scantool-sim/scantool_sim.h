@@ -1,0 +1,119 @@
+// The emulated Scan Tool: answers "@@" requests on a pseudo-terminal with "$$" replies, on its
+// own thread, with a configurable identity, fault injection and an optional wire-time model.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/pty.h"
+
+namespace vortik::sim {
+
+// Who the tool says it is in its device-info reply and its ID.
+struct Identity {
+  enum class InfoForm { kShort50, kShort54, kLong };
+  InfoForm form = InfoForm::kLong;
+  std::string type = "TQ850";
+  std::string subtype = "1.2";
+  std::string romVersion = "1.0.0";
+  std::string flashVersion = "1.0.0";
+  uint16_t romBlockSize = 512;
+  uint16_t flashBlockSize = 4096;
+  // 500-family layout of the long form: six leading bytes whose bytes 2..4 read "500", then
+  // every field shifted by 10.
+  bool family500 = false;
+  std::string familyTag = "TQ500 ";
+  // Long form: 511 instead of a count means "no table".
+  bool noPartTable = false;
+  std::vector<std::array<uint8_t, 10>> parts;
+  // When set, a last table entry of eight 0xFF bytes and this two-letter language code.
+  std::optional<std::string> languageRecord;
+  std::string id = "000000000001";  // 12 characters
+};
+
+// The identity the demo uses: a long-form 500-family tool with a small part table.
+Identity DemoIdentity();
+// The device-info reply payload for an identity (exposed for tests of the decoder).
+std::vector<uint8_t> DeviceInfoPayload(const Identity& identity);
+
+enum class Fault {
+  kSilent,      // no reply at all
+  kBadStatus,   // status byte 1 (commands without a status byte: like kBadCrc)
+  kBadCrc,      // one CRC bit flipped
+  kWrongCode,   // reply code of another command
+  kShortReply,  // the reply without its last byte
+  kUnplug,      // the pseudo-terminal goes away instead of a reply
+};
+
+struct FaultRule {
+  Fault fault = Fault::kSilent;
+  uint16_t command = 0;  // request code it applies to; 0 = any
+  int skip = 0;          // matching requests answered normally before it strikes
+  int count = 1;         // matching requests it strikes; -1 = every one from then on
+};
+
+struct Options {
+  std::string linkPath;    // when set, a symbolic link to the device is made there
+  bool wireModel = false;  // pace requests and replies as at `baud`, 10 bits per byte
+  uint32_t baud = 1000000;
+  Identity identity;
+};
+
+class ScanToolSim {
+ public:
+  explicit ScanToolSim(Options options = {});
+  ~ScanToolSim();  // stops
+  ScanToolSim(const ScanToolSim&) = delete;
+  ScanToolSim& operator=(const ScanToolSim&) = delete;
+
+  // Creates the pseudo-terminal and starts answering. False when the terminal cannot be made.
+  bool Start();
+  void Stop();
+  bool running() const { return thread_.joinable(); }
+
+  // What the application opens: the link when one was asked for, else the device.
+  std::string path() const;
+
+  void SetIdentity(const Identity& identity);
+  Identity identity() const;
+  void AddFault(const FaultRule& rule);
+  void ClearFaults();
+  // Pulls the plug now: the terminal (and its link) vanish.
+  void Unplug();
+
+  // Observations for tests.
+  int RequestCount(uint16_t command) const;  // well-formed requests seen with that code
+  int GarbageBytes() const;                  // bytes skipped while resynchronising
+  std::vector<uint8_t> LastRequest(uint16_t command) const;
+
+ private:
+  void Run();
+  void HandleFrame(const uint8_t* frame, int length, uint64_t completeNs);
+  std::vector<uint8_t> BuildReply(uint16_t command, const uint8_t* payload, int payloadLength);
+  std::optional<Fault> TakeFault(uint16_t command);
+  void SendReply(std::vector<uint8_t> reply, uint64_t notBeforeNs);
+  void ClosePty();
+
+  Options options_;
+  mutable std::mutex mutex_;  // identity, faults, observations, pty
+  std::vector<FaultRule> faults_;
+  std::map<uint16_t, int> counts_;
+  std::map<uint16_t, std::vector<uint8_t>> lastRequests_;
+  int garbage_ = 0;
+  platform::Pty pty_;
+  std::string path_;
+  std::atomic<bool> stop_{false};
+  int wakeFd_[2] = {-1, -1};
+  std::thread thread_;
+};
+
+}  // namespace vortik::sim
