@@ -38,7 +38,7 @@ void SetTimerEnabled(QTimer* timer, bool enabled) {
 }  // namespace
 
 void TFormMain::BuildTabRow() {
-  struct TabSpec {
+  struct TabDesign {
     const char* picture;
     int left;
     const char* caption;
@@ -46,7 +46,7 @@ void TFormMain::BuildTabRow() {
     Qt::Alignment alignment;
     const char* text;
   };
-  const TabSpec tabs[4] = {
+  const TabDesign tabs[4] = {
       {"TabImgBtn0", 13, "Label_InternetUpgrade", QRect(72, 100, 158, 25),
        Qt::AlignHCenter | Qt::AlignBottom, "Internet Upgrade"},
       {"TabImgBtn1", 246, "Label_Print", QRect(320, 100, 43, 25), Qt::AlignLeft | Qt::AlignVCenter,

@@ -12,7 +12,7 @@ namespace {
 
 using testing::EncodePng;
 using testing::EncodeRgba;
-using testing::PngSpec;
+using testing::PngLayout;
 
 std::array<uint8_t, 4> PixelOf(const Bitmap& b, int x, int y) {
   const uint8_t* p = b.Row(y) + static_cast<size_t>(x) * (b.bitsPerPixel / 8);
@@ -56,12 +56,12 @@ TEST(DecodePng, NoBackColourKeepsTheAlphaChannel) {
 TEST(DecodePng, ExpandsOtherFormatsToEightBitRgba) {
   struct Case {
     const char* what;
-    PngSpec spec;
+    PngLayout layout;
     std::vector<uint8_t> expected;  // RGBA of the pixels, row after row
   };
   std::vector<Case> cases;
   {
-    PngSpec s;
+    PngLayout s;
     s.width = 2;
     s.colourType = PNG_COLOR_TYPE_PALETTE;
     s.palette = {{200, 10, 20}, {5, 6, 7}};
@@ -70,7 +70,7 @@ TEST(DecodePng, ExpandsOtherFormatsToEightBitRgba) {
     cases.push_back({"palette with transparency", s, {200, 10, 20, 255, 5, 6, 7, 0}});
   }
   {
-    PngSpec s;
+    PngLayout s;
     s.width = 3;
     s.colourType = PNG_COLOR_TYPE_PALETTE;
     s.bitDepth = 2;
@@ -79,7 +79,7 @@ TEST(DecodePng, ExpandsOtherFormatsToEightBitRgba) {
     cases.push_back({"2-bit palette", s, {1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255}});
   }
   {
-    PngSpec s;
+    PngLayout s;
     s.width = 2;
     s.colourType = PNG_COLOR_TYPE_GRAY;
     s.bitDepth = 1;
@@ -87,7 +87,7 @@ TEST(DecodePng, ExpandsOtherFormatsToEightBitRgba) {
     cases.push_back({"1-bit grey", s, {255, 255, 255, 255, 0, 0, 0, 255}});
   }
   {
-    PngSpec s;
+    PngLayout s;
     s.width = 2;
     s.colourType = PNG_COLOR_TYPE_GRAY;
     s.rows = {{77, 9}};
@@ -96,27 +96,27 @@ TEST(DecodePng, ExpandsOtherFormatsToEightBitRgba) {
     cases.push_back({"grey with a transparent key", s, {77, 77, 77, 255, 9, 9, 9, 0}});
   }
   {
-    PngSpec s;
+    PngLayout s;
     s.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
     s.rows = {{120, 60}};
     cases.push_back({"grey and alpha", s, {120, 120, 120, 60}});
   }
   {
-    PngSpec s;
+    PngLayout s;
     s.width = 2;
     s.colourType = PNG_COLOR_TYPE_RGB;
     s.rows = {{1, 2, 3, 250, 251, 252}};
     cases.push_back({"RGB", s, {1, 2, 3, 255, 250, 251, 252, 255}});
   }
   {
-    PngSpec s;
+    PngLayout s;
     s.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
     s.bitDepth = 16;
     s.rows = {{0xFF, 0xFF, 0x80, 0x00, 0x00, 0x00, 0xFF, 0xFF}};
     cases.push_back({"16-bit RGBA", s, {255, 128, 0, 255}});
   }
   {
-    PngSpec s;
+    PngLayout s;
     s.width = 3;
     s.height = 3;
     s.interlaced = true;
@@ -133,12 +133,12 @@ TEST(DecodePng, ExpandsOtherFormatsToEightBitRgba) {
   }
 
   for (const Case& c : cases) {
-    const auto png = EncodePng(c.spec);
+    const auto png = EncodePng(c.layout);
     ASSERT_FALSE(png.empty()) << c.what;
     BitmapRef b = DecodePng(png.data(), png.size(), kColourNone);
     ASSERT_TRUE(b) << c.what;
-    EXPECT_EQ(b->width, c.spec.width) << c.what;
-    EXPECT_EQ(b->height, c.spec.height) << c.what;
+    EXPECT_EQ(b->width, c.layout.width) << c.what;
+    EXPECT_EQ(b->height, c.layout.height) << c.what;
     EXPECT_EQ(b->pixels, c.expected) << c.what;
   }
 }

@@ -19,7 +19,7 @@
 
 namespace vortik::testing {
 
-struct PngSpec {
+struct PngLayout {
   int width = 1;
   int height = 1;
   int colourType = PNG_COLOR_TYPE_RGB_ALPHA;
@@ -38,7 +38,7 @@ inline void AppendBytes(png_structp png, png_bytep data, size_t size) {
 }
 inline void NoFlush(png_structp /*png*/) {}
 
-inline std::vector<uint8_t> EncodePng(const PngSpec& spec) {
+inline std::vector<uint8_t> EncodePng(const PngLayout& layout) {
   std::vector<uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -47,24 +47,24 @@ inline std::vector<uint8_t> EncodePng(const PngSpec& spec) {
     return {};
   }
   png_set_write_fn(png, &out, AppendBytes, NoFlush);
-  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colourType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, layout.colourType,
+               layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (!spec.palette.empty()) {
-    png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
+  if (!layout.palette.empty()) {
+    png_set_PLTE(png, info, layout.palette.data(), static_cast<int>(layout.palette.size()));
   }
-  if (!spec.paletteAlpha.empty()) {
-    png_set_tRNS(png, info, spec.paletteAlpha.data(), static_cast<int>(spec.paletteAlpha.size()),
-                 nullptr);
+  if (!layout.paletteAlpha.empty()) {
+    png_set_tRNS(png, info, layout.paletteAlpha.data(),
+                 static_cast<int>(layout.paletteAlpha.size()), nullptr);
   }
-  if (spec.hasGreyKey) {
+  if (layout.hasGreyKey) {
     png_color_16 key{};
-    key.gray = spec.greyKey;
+    key.gray = layout.greyKey;
     png_set_tRNS(png, info, nullptr, 0, &key);
   }
   png_write_info(png, info);
   std::vector<png_bytep> rows;
-  for (const auto& row : spec.rows) rows.push_back(const_cast<png_bytep>(row.data()));
+  for (const auto& row : layout.rows) rows.push_back(const_cast<png_bytep>(row.data()));
   png_write_image(png, rows.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
@@ -73,14 +73,14 @@ inline std::vector<uint8_t> EncodePng(const PngSpec& spec) {
 
 // An 8-bit RGBA PNG from one RGBA quadruple a pixel, row after row.
 inline std::vector<uint8_t> EncodeRgba(int width, int height, const std::vector<uint8_t>& rgba) {
-  PngSpec spec;
-  spec.width = width;
-  spec.height = height;
+  PngLayout layout;
+  layout.width = width;
+  layout.height = height;
   for (int y = 0; y < height; ++y) {
-    spec.rows.emplace_back(rgba.begin() + static_cast<ptrdiff_t>(y) * width * 4,
-                           rgba.begin() + static_cast<ptrdiff_t>(y + 1) * width * 4);
+    layout.rows.emplace_back(rgba.begin() + static_cast<ptrdiff_t>(y) * width * 4,
+                             rgba.begin() + static_cast<ptrdiff_t>(y + 1) * width * 4);
   }
-  return EncodePng(spec);
+  return EncodePng(layout);
 }
 
 // A single-colour opaque PNG of the given size (tests tell pictures apart by their width).
