@@ -80,7 +80,8 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   }
   setWindowTitle(QStringLiteral("VORTIK"));
   QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
-  // 12. Skin and layout.             [skin plugs in here]
+  // 12. Skin and layout.
+  SetupSkin();
   setFixedSize(kWindowWidth, kWindowHeight);
   // 13. Language texts.
   LoadLanguageTexts();
@@ -116,6 +117,9 @@ void TFormMain::BuildComponents() {
   Button_Test2->setGeometry(568, 24, 75, 25);
   Button_Test2->hide();
 
+  // The four tab pictures and their captions (shown by the skin).
+  BuildTabRow();
+
   // The page container keeps its designed bounds until the skin moves and hides it.
   PageControl_Main = new QWidget(this);
   PageControl_Main->setObjectName(QStringLiteral("PageControl_Main"));
@@ -123,7 +127,7 @@ void TFormMain::BuildComponents() {
   auto makePage = [this](const char* name) {
     auto* page = new QWidget(PageControl_Main);
     page->setObjectName(QString::fromLatin1(name));
-    page->setGeometry(0, 0, 953, 492);
+    page->setGeometry(4, 27, 953, 492);  // the client area below the container's tab strip
     page->setAttribute(Qt::WA_TranslucentBackground);
     page->hide();
     return page;
@@ -136,6 +140,8 @@ void TFormMain::BuildComponents() {
   TabSheet_LocalUpgrade = makePage("TabSheet_LocalUpgrade");
   TabSheet_InternetUpgrade->show();
   BuildLocalUpgradePage();
+
+  BuildPage0();
 }
 
 void TFormMain::AttachDialogs(QDialog* form1, QDialog* form2, QDialog* form4) {
@@ -166,12 +172,14 @@ void TFormMain::ProcessEvents() { QCoreApplication::processEvents(QEventLoop::Al
 
 // SetUpgradeMode and ScanDevicePort live with the device link (src/device/form_main_device.cpp).
 
+// Button_InternetUpdateClick lives with the internet upgrade
+// (src/upgrade/form_main_internet_upgrade.cpp).
+
 // --- chrome -----------------------------------------------------------------------------------
 
 void TFormMain::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
-  // [skin: the background picture replaces this fill]
-  painter.fillRect(rect(), QColor(2, 33, 81));
+  PaintBackground(painter);
 }
 
 void TFormMain::mousePressEvent(QMouseEvent* event) {
@@ -216,8 +224,6 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 // --- timers (their handlers arrive with their subsystems) ------------------------------------
 
 void TFormMain::UartReadTimerTimer() {}
-void TFormMain::TimerCheckInternetTimer() {}
-void TFormMain::TimerAnimatorTimer() {}
 void TFormMain::TimerMonitorWaveRecvTimer() {}
 
 }  // namespace vortik

@@ -2,23 +2,32 @@
 #pragma once
 
 #include <QLabel>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/connectivity.h"
 #include "app/host.h"
 #include "app/main_state.h"
 #include "device/sync_uart.h"
+#include "skin/bitmap_factory.h"
 
 class QDialog;
 class QGroupBox;
 class QLineEdit;
+class QPainter;
 
 namespace vortik {
+
+class ClickLabel;
+class PictureControl;
 
 class TFormMain : public QWidget, public Host {
   Q_OBJECT
@@ -78,11 +87,32 @@ class TFormMain : public QWidget, public Host {
   void Button_Test1Click();
   void Button_Test2Click();
   void Button3Click();
+  void OpenDiagnosticPort(int port);
   std::string setIdProposal;  // the Set ID button's next offer
 
   // --- page 0: internet upgrade -------------------------------------------------------------
-  // "Check Update" (Button_InternetUpdate and Label_CheckUpdate): the whole internet upgrade.
+  PictureControl* Image_bak1 = nullptr;
+  ClickLabel* Label_Upgrade = nullptr;
+  ClickLabel* Label_Step1Part1 = nullptr;
+  ClickLabel* Label_Step1Part2 = nullptr;
+  ClickLabel* Label_Step2 = nullptr;
+  ClickLabel* Label_Step2Part2 = nullptr;
+  ClickLabel* Label_Step3 = nullptr;
+  ClickLabel* Label_Step3Part2 = nullptr;
+  QWidget* PanelGauge = nullptr;
+  QProgressBar* ProgressBar10 = nullptr;
+  PictureControl* Button_InternetUpdate = nullptr;
+  ClickLabel* Label_CheckUpdate = nullptr;
+  PictureControl* img_internet_status_text = nullptr;
+  PictureControl* img_internet_status_icon = nullptr;
+  ClickLabel* Label_InternetConnected = nullptr;
+  // "Check Update" (Button_InternetUpdate and Label_CheckUpdate): the whole internet upgrade
+  // (src/upgrade/form_main_internet_upgrade.cpp).
   void Button_InternetUpdateClick();
+  void Label_InternetUpgradeClick();
+  // Connectivity indicator (page 0).
+  void UpdateInternetState(bool connected);
+  void BlinkInternetIcon();
 
   // --- page 5: local upgrade ----------------------------------------------------------------
   QGroupBox* GroupBox_Upgrade1 = nullptr;
@@ -120,6 +150,25 @@ class TFormMain : public QWidget, public Host {
   void BindLocalUpgrade();
 
   // --- skin ---------------------------------------------------------------------------------
+  std::unique_ptr<TBitmapFactory> bitmapFactory;
+  BitmapRef bkBitmap;
+  // Tab row: four tab pictures with their captions, and the controls lifted from pages 0..3.
+  PictureControl* TabImgBtn0 = nullptr;
+  PictureControl* TabImgBtn1 = nullptr;
+  PictureControl* TabImgBtn2 = nullptr;
+  PictureControl* TabImgBtn3 = nullptr;
+  ClickLabel* Label_InternetUpgrade = nullptr;
+  ClickLabel* Label_Print = nullptr;
+  ClickLabel* Label_DtcLookup = nullptr;
+  ClickLabel* Label_Feedback = nullptr;
+  std::array<PictureControl*, 4> tabImages{};
+  std::array<std::vector<QWidget*>, 4> pageControls;
+  void SetupSkin();
+  void SwitchTabImgBtn(int index);
+  void TabImgBtnClick();
+  void Label_PrintClick();
+  void Label_DtcLookupClick();
+  void Label_FeedbackClick();
 
   // --- language -----------------------------------------------------------------------------
   // Reads lang.ini once: langIndex, langText, captions, fonts and per-language layout.
@@ -146,11 +195,24 @@ class TFormMain : public QWidget, public Host {
 
  private:
   void BuildComponents();
-  void BuildLocalUpgradePage();     // device link: page 5 and the diagnostic buttons
+  void BuildLocalUpgradePage();  // device link: page 5 and the diagnostic buttons
   void PlaceLocalUpgradeGauges();
   void StartDeviceMonitor();
   void UpdateUartReadTimer();
   bool FormCloseQuery();
+  // Skin, tabs and page 0 (src/skin, src/app/tabs.cpp, src/app/connectivity_ui.cpp).
+  void BuildTabRow();
+  void BuildPage0();
+  void StyleWindow();
+  void SetupTabs();
+  void ActivateIfPresent(const char* name, const char* normal, const char* pressed);
+  void PaintBackground(QPainter& painter);
+  static void CollectPageControls(QWidget* page, std::vector<QWidget*>& list);
+  void MovePageControls(const std::vector<QWidget*>& list);
+  static void ShowPageControls(const std::vector<QWidget*>& list, bool visible);
+  void DrawTabPicture(int tab, bool current);
+  InternetIndicator internetIndicator_;
+  QPixmap bkPixmap_;
 
   MainState state_;
   QDialog* form1_ = nullptr;

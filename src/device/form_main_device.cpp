@@ -14,6 +14,10 @@
 #include "device/port_discovery.h"
 #include "i18n/msg.h"
 #include "platform/device_enum.h"
+#include "platform/folders.h"
+#include "upgrade/burn_engine.h"
+#include "upgrade/downloads.h"
+#include "upgrade/update_server.h"
 
 namespace vortik {
 
@@ -255,47 +259,43 @@ void TFormMain::Button_QueryVersionClick() {
 
 // --- hidden diagnostic buttons (fixed English texts, fixed port numbers) ----------------------
 
-void TFormMain::Button_Test2Click() {
-  state_.comPort = 3;
-  Label_Status->setText(QStringLiteral("Device connected to COM3"));
-  syncUart->fSetPort(3);
+// Takes port `port` as the tool's without looking for it: status line, port, receive timer.
+void TFormMain::OpenDiagnosticPort(int port) {
+  state_.comPort = port;
+  Label_Status->setText(QStringLiteral("Device connected to COM%1").arg(port));
+  syncUart->fSetPort(port);
   syncUart->Open();
   if (state_.curTab == kPrintTab) {
     UartReadTimer->start();
   } else {
     UartReadTimer->stop();
   }
+}
+
+void TFormMain::Button_Test2Click() {
+  OpenDiagnosticPort(3);
 }
 
 void TFormMain::Button_Test1Click() {
-  state_.comPort = 4;
-  Label_Status->setText(QStringLiteral("Device connected to COM4"));
-  syncUart->fSetPort(4);
-  syncUart->Open();
-  if (state_.curTab == kPrintTab) {
-    UartReadTimer->start();
-  } else {
-    UartReadTimer->stop();
-  }
+  OpenDiagnosticPort(4);
   curStatusLabel = Label_Status;
   Label_Status->show();
-  // The legacy update check and ROM download for "Tq850"/"1.2" join here with the update
-  // server client.
+  // The legacy update check for a fixed tool, then the ROM it names; the result is not shown.
+  UpdateOffer offer;
+  if (CheckUpgradeLegacy("Tq850", "1.2", &offer)) {
+    curGauge = findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));
+    (void)DownloadLegacyFile(*this, offer.romLocation);
+  }
 }
 
 void TFormMain::Button3Click() {
-  state_.comPort = 4;
-  Label_Status->setText(QStringLiteral("Device connected to COM4"));
-  syncUart->fSetPort(4);
-  syncUart->Open();
-  if (state_.curTab == kPrintTab) {
-    UartReadTimer->start();
-  } else {
-    UartReadTimer->stop();
-  }
+  OpenDiagnosticPort(4);
   curGauge = ProgressBar2;
   curStatusLabel = Label_UpdateStatus2;
-  // The burn engine's test transfer of "c:\test.fls" joins here; its success shows "OK".
+  // The test transfer reads a fixed file; on Linux it lives in the temporary folder.
+  if (BurnTestFile(*this, *syncUart, platform::TempDir() + "test.fls")) {
+    ShowMessageBox(this, QStringLiteral("OK"));
+  }
 }
 
 }  // namespace vortik

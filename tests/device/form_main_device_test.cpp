@@ -14,6 +14,7 @@
 #include "device/ask_string.h"
 #include "device/frame.h"
 #include "device/port_table.h"
+#include "device/fake_lister.h"
 #include "platform/device_enum.h"
 #include "platform/serial_port.h"
 #include "scantool_sim.h"
@@ -21,14 +22,7 @@
 namespace vortik {
 namespace {
 
-class FakeLister : public platform::DeviceLister {
- public:
-  bool ListTtyDevices(std::vector<platform::TtyDevice>& out) override {
-    out = devices;
-    return true;
-  }
-  std::vector<platform::TtyDevice> devices;
-};
+using test::FakeLister;
 
 class FormDevice : public ::testing::Test {
  protected:

@@ -8,20 +8,13 @@
 
 #include "app/app_config.h"
 #include "device/port_table.h"
+#include "device/fake_lister.h"
 #include "platform/device_enum.h"
 
 namespace vortik {
 namespace {
 
-class FakeLister : public platform::DeviceLister {
- public:
-  bool ListTtyDevices(std::vector<platform::TtyDevice>& out) override {
-    out = devices;
-    return ok;
-  }
-  std::vector<platform::TtyDevice> devices;
-  bool ok = true;
-};
+using test::FakeLister;
 
 class PortDiscovery : public ::testing::Test {
  protected:

@@ -15,6 +15,7 @@
 #include "app/form_main.h"
 #include "app/message_box.h"
 #include "device/frame.h"
+#include "device/fake_lister.h"
 #include "platform/device_enum.h"
 #include "scantool_sim.h"
 #include "upgrade/firmware_fixtures.h"
@@ -22,14 +23,7 @@
 namespace vortik {
 namespace {
 
-class FakeLister : public platform::DeviceLister {
- public:
-  bool ListTtyDevices(std::vector<platform::TtyDevice>& out) override {
-    out = devices;
-    return true;
-  }
-  std::vector<platform::TtyDevice> devices;
-};
+using test::FakeLister;
 
 class LocalUpgradePage : public ::testing::Test {
  protected:

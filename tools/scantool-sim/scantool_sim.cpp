@@ -22,10 +22,18 @@ uint64_t NowNs() {
   return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
 }
 
+// Sleeps until the deadline, then spins its last stretch: a thread woken from a sleep runs
+// tens of microseconds late, which would make the emulated wire slower than the real one.
 void SleepUntilNs(uint64_t deadline) {
-  timespec ts{static_cast<time_t>(deadline / 1000000000ull),
-              static_cast<long>(deadline % 1000000000ull)};
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+  constexpr uint64_t kSpinNs = 150'000;
+  if (deadline > kSpinNs) {
+    const uint64_t wake = deadline - kSpinNs;
+    timespec ts{static_cast<time_t>(wake / 1000000000ull),
+                static_cast<long>(wake % 1000000000ull)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+  }
+  while (NowNs() < deadline) {
   }
 }
 

@@ -1,0 +1,32 @@
+// ClickLabel: a transparent label that reports left-button clicks (labels of the skinned window
+// act as buttons and tab captions).
+#pragma once
+
+#include <QLabel>
+
+namespace vortik {
+
+class ClickLabel : public QLabel {
+  Q_OBJECT
+
+ public:
+  ClickLabel(QWidget* parent, const char* name, int x, int y, int width, int height);
+
+  // Distance of wrapped lines as a fraction of the font's line spacing. Fonts with tall line
+  // boxes would push a second line off a small plate; 1.0 leaves the label's own drawing.
+  void SetLineSpacing(qreal factor);
+
+ Q_SIGNALS:
+  void clicked();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  bool pressed_ = false;
+  qreal lineSpacing_ = 1.0;
+};
+
+}  // namespace vortik
