@@ -1,0 +1,124 @@
+// Screenshots of the demo's internet upgrade for the documentation. Linked into
+// vortik-demo-shots (the demo entry plus this file) and active only when VORTIK_DEMO_SHOTS names
+// a folder: it photographs the window before the click on "Check Update", while the gauge moves
+// during a burn and when the closing message is up, answers that message, then closes the
+// window. The screen is grabbed, so the message box shows as the user sees it.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "app/form_main.h"
+
+namespace {
+
+class Director : public QObject {
+ public:
+  explicit Director(QString folder) : folder_(std::move(folder)) {
+    QDir().mkpath(folder_);
+    connect(&tick_, &QTimer::timeout, this, [this] { Step(); });
+    tick_.start(40);
+    clock_.start();
+  }
+
+ private:
+  enum class Phase { kWaitReady, kRunning, kAnswered, kDone };
+
+  vortik::TFormMain* Form() const {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* form = qobject_cast<vortik::TFormMain*>(widget)) return form;
+    }
+    return nullptr;
+  }
+
+  void Shoot(vortik::TFormMain& form, const char* name) {
+    const QRect area = form.frameGeometry();
+    QPixmap shot = form.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    const QString path = folder_ + "/" + QString::fromLatin1(name) + ".png";
+    std::printf("demo-shots: %s %s\n", qPrintable(path), shot.save(path, "PNG") ? "" : "FAILED");
+    std::fflush(stdout);
+  }
+
+  static void Click(QWidget* widget) {
+    const QPointF centre = QRectF(widget->rect()).center();
+    const QPointF global = widget->mapToGlobal(centre);
+    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+  }
+
+  void Step() {
+    vortik::TFormMain* form = Form();
+    if (form == nullptr || !form->isVisible()) return;
+    switch (phase_) {
+      case Phase::kWaitReady:
+        // The tool is open and the connectivity poll has seen the (loopback) network.
+        if (clock_.elapsed() < 2500 || form->state().comPort <= 0 ||
+            !form->state().internetConnected) {
+          return;
+        }
+        Shoot(*form, "demo_before");
+        phase_ = Phase::kRunning;
+        // The click runs the whole upgrade; this timer keeps ticking inside its waits.
+        QTimer::singleShot(0, form, [form] {
+          if (auto* label = form->findChild<QLabel*>(QStringLiteral("Label_CheckUpdate"))) {
+            Click(label);
+          }
+        });
+        return;
+      case Phase::kRunning: {
+        const QProgressBar* gauge = form->ProgressBar10;
+        const bool burning = form->Label_Status->text().startsWith(QStringLiteral("Burning"));
+        if (!shotDuring_ && burning && gauge->maximum() > 0 &&
+            gauge->value() * 100 >= gauge->maximum() * 45) {
+          Shoot(*form, "demo_during");
+          shotDuring_ = true;
+        }
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        if (boxSeenAt_ < 0) boxSeenAt_ = clock_.elapsed();
+        if (clock_.elapsed() - boxSeenAt_ < 500) return;  // let it paint
+        Shoot(*form, "demo_after");
+        box->accept();
+        phase_ = Phase::kAnswered;
+        return;
+      }
+      case Phase::kAnswered:
+        if (form->state().upgradeMode != 0) return;
+        phase_ = Phase::kDone;
+        form->close();
+        return;
+      case Phase::kDone:
+        return;
+    }
+  }
+
+  QString folder_;
+  QTimer tick_;
+  QElapsedTimer clock_;
+  Phase phase_ = Phase::kWaitReady;
+  bool shotDuring_ = false;
+  qint64 boxSeenAt_ = -1;
+};
+
+void StartDirector() {
+  const QString folder = qEnvironmentVariable("VORTIK_DEMO_SHOTS");
+  if (folder.isEmpty()) return;
+  (new Director(folder))->setParent(QCoreApplication::instance());
+}
+
+}  // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(StartDirector)
