@@ -96,7 +96,7 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
   } else {
     if (Device().isTQ500Family) {
       if (!ChooseProductAndLanguage(productType, subtype)) {
-        host.ShowMessage(Msg("MsgError19", "Fail to download flash DTC files!"));
+        ShowFlashFailure(host);
         return;
       }
     } else {
@@ -179,7 +179,7 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
       bool clash = fetched.flashPath == fetched.romPath;
       for (const FlashPart& part : tables.selectedParts) clash |= part.localPath == fetched.romPath;
       if (clash) {
-        host.ShowMessage(Msg("MsgError19", "Fail to download flash DTC files!"));
+        ShowFlashFailure(host);
         return;
       }
     }
