@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/form_main.h"
@@ -105,12 +106,19 @@ void TFormMain::FitTabCaptions() {
     caption->setGeometry(bounds);
     caption->setAlignment(Qt::AlignCenter);
     QFont font = caption->font();
-    int size = font.pixelSize() > 0 ? font.pixelSize() : 19;
-    for (; size > kSmallestPixelSize; --size) {
+    const int designed = font.pixelSize() > 0 ? font.pixelSize() : 19;
+    // Text width grows with the pixel size, so one measurement at the designed size gives the
+    // size that fits; a second confirms it (hinting may round a pixel either way).
+    int size = designed;
+    const int width = QFontMetrics(font).horizontalAdvance(caption->text());
+    if (width > bounds.width()) {
+      size = std::max(kSmallestPixelSize, designed * bounds.width() / width);
       font.setPixelSize(size);
-      if (QFontMetrics(font).horizontalAdvance(caption->text()) <= bounds.width()) break;
+      if (size > kSmallestPixelSize &&
+          QFontMetrics(font).horizontalAdvance(caption->text()) > bounds.width()) {
+        font.setPixelSize(--size);
+      }
     }
-    font.setPixelSize(size);
     caption->setFont(font);
     caption->setWordWrap(QFontMetrics(font).horizontalAdvance(caption->text()) > bounds.width());
   }
