@@ -10,30 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/host.h"
+#include "bench_tool.h"
 #include "device/device_globals.h"
 #include "device/frame.h"
-#include "device/port_table.h"
-#include "device/sync_uart.h"
-#include "scantool_sim.h"
 #include "upgrade/burn_engine.h"
 
 namespace {
-
-class QuietHost : public vortik::Host {
- public:
-  vortik::MainState& state() override { return state_; }
-  void SetStatusText(const std::string&) override {}
-  void SetGaugeMax(int) override {}
-  void SetGaugePos(int) override {}
-  void ShowMessage(const std::string&) override {}
-  void ProcessEvents() override {}
-  void SetUpgradeMode(int) override {}
-  void ScanDevicePort() override {}
-
- private:
-  vortik::MainState state_;
-};
 
 // A temporary image file of `size` bytes, removed at the end.
 class TempImage {
@@ -63,24 +45,15 @@ void BM_BurnFile(benchmark::State& state) {
   vortik::sim::Options options;
   options.wireModel = true;
   vortik::sim::ScanToolSim tool(options);
-  if (!tool.Start()) {
-    state.SkipWithError("no pseudo-terminal");
-    return;
-  }
   vortik::TSyncUart uart;
-  uart.fSetBaudRate(1000000);
-  uart.fSetPort(vortik::Ports().Register(tool.path()));
-  if (!uart.Open()) {
-    state.SkipWithError("cannot open the terminal");
-    return;
-  }
+  if (!vortik::bench::OpenTool(state, tool, uart)) return;
   const TempImage image(blocks * blockSize);
   if (image.path().empty()) {
     state.SkipWithError("cannot write the image");
     return;
   }
   vortik::Device().romBlockSize = blockSize;
-  QuietHost host;
+  vortik::bench::QuietHost host;
   const uint32_t frameBytes = blockSize + vortik::kBurnBlockHeader + vortik::kFrameOverhead;
   const double wireSeconds =
       static_cast<double>(blocks) * (frameBytes + vortik::kCmdBurnBlock.replyLength) * 10.0 / 1e6;

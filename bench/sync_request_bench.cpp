@@ -5,10 +5,8 @@
 #include <chrono>
 #include <vector>
 
+#include "bench_tool.h"
 #include "device/frame.h"
-#include "device/port_table.h"
-#include "device/sync_uart.h"
-#include "scantool_sim.h"
 
 namespace {
 
@@ -19,17 +17,8 @@ void BM_BurnBlockExchange(benchmark::State& state) {
   vortik::sim::Options options;
   options.wireModel = state.range(1) != 0;
   vortik::sim::ScanToolSim tool(options);
-  if (!tool.Start()) {
-    state.SkipWithError("no pseudo-terminal");
-    return;
-  }
   vortik::TSyncUart uart;
-  uart.fSetBaudRate(1000000);
-  uart.fSetPort(vortik::Ports().Register(tool.path()));
-  if (!uart.Open()) {
-    state.SkipWithError("cannot open the terminal");
-    return;
-  }
+  if (!vortik::bench::OpenTool(state, tool, uart)) return;
   std::vector<uint8_t> frame(vortik::kFrameBufferSize, 0);
   vortik::BuildFrame(frame.data(), kCmdBurnBlock.code, nullptr,
                      frameLength - vortik::kFrameOverhead);

@@ -85,6 +85,7 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   setFixedSize(kWindowWidth, kWindowHeight);
   // 13. Language texts.
   LoadLanguageTexts();
+  FitTabCaptions();
   // 14. Find the tool and open its port; scan again whenever tty devices come or go.
   StartDeviceMonitor();
   ScanDevicePort();

@@ -211,6 +211,7 @@ class TFormMain : public QWidget, public Host {
   void MovePageControls(const std::vector<QWidget*>& list);
   static void ShowPageControls(const std::vector<QWidget*>& list, bool visible);
   void DrawTabPicture(int tab, bool current);
+  void FitTabCaptions();
   InternetIndicator internetIndicator_;
   QPixmap bkPixmap_;
 

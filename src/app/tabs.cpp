@@ -1,7 +1,9 @@
 // The tab row and the tab switch: the controls of pages 0..3 are lifted onto the window and
 // shown or hidden as a group, four picture tabs show which page is current.
+#include <QFontMetrics>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/form_main.h"
@@ -85,6 +87,41 @@ void TFormMain::BuildTabRow() {
   Label_Print = captions[1];
   Label_DtcLookup = captions[2];
   Label_Feedback = captions[3];
+}
+
+// The captions were laid out for short English words; since the tab row is shown, each caption
+// takes the tab's free width right of its icon, centred, and its font shrinks until the text of
+// the current language fits on one line (two lines at the smallest size).
+void TFormMain::FitTabCaptions() {
+  constexpr int kIconRight = 62;  // the icon's right edge, from the tab's left
+  constexpr int kRightMargin = 10;
+  constexpr int kSmallestPixelSize = 13;
+  ClickLabel* captions[4] = {Label_InternetUpgrade, Label_Print, Label_DtcLookup, Label_Feedback};
+  for (int i = 0; i < 4; ++i) {
+    QLabel* caption = captions[i];
+    const QRect tab = tabImages[i] != nullptr ? tabImages[i]->geometry() : QRect();
+    if (caption == nullptr || tab.isEmpty()) continue;
+    const QRect bounds(tab.left() + kIconRight, tab.top() + 4,
+                       tab.width() - kIconRight - kRightMargin, tab.height() - 12);
+    caption->setGeometry(bounds);
+    caption->setAlignment(Qt::AlignCenter);
+    QFont font = caption->font();
+    const int designed = font.pixelSize() > 0 ? font.pixelSize() : 19;
+    // Text width grows with the pixel size, so one measurement at the designed size gives the
+    // size that fits; a second confirms it (hinting may round a pixel either way).
+    int size = designed;
+    const int width = QFontMetrics(font).horizontalAdvance(caption->text());
+    if (width > bounds.width()) {
+      size = std::max(kSmallestPixelSize, designed * bounds.width() / width);
+      font.setPixelSize(size);
+      if (size > kSmallestPixelSize &&
+          QFontMetrics(font).horizontalAdvance(caption->text()) > bounds.width()) {
+        font.setPixelSize(--size);
+      }
+    }
+    caption->setFont(font);
+    caption->setWordWrap(QFontMetrics(font).horizontalAdvance(caption->text()) > bounds.width());
+  }
 }
 
 void TFormMain::DrawTabPicture(int tab, bool current) {

@@ -10,13 +10,11 @@
 #include <QRadioButton>
 #include <QWindow>
 
-#include <functional>
-#include <utility>
-
 #include "app/entry.h"
 #include "app/message_box.h"
 #include "i18n/fonts.h"
 #include "i18n/lang_table.h"
+#include "skin/click_label.h"
 
 namespace vortik {
 
@@ -53,31 +51,13 @@ constexpr const char* kRadioIndicatorStyle =
     "cx: 0.5, cy: 0.5, radius: 0.5, fx: 0.5, fy: 0.5, stop: 0 #ffffff, stop: 0.45 #8fd8ff,"
     " stop: 0.55 rgba(0, 0, 0, 0), stop: 1 rgba(0, 0, 0, 0)); }";
 
-// A label that reports a left click (press and release over it).
-class ClickLabel : public QLabel {
+// The picture frame around a button caption; it reports clicks like a caption.
+class ButtonFrame : public ClickLabel {
  public:
-  ClickLabel(QWidget* parent, std::function<void()> onClick)
-      : QLabel(parent), onClick_(std::move(onClick)) {}
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override { event->accept(); }
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
-        onClick_) {
-      onClick_();
-    }
-  }
-
- private:
-  std::function<void()> onClick_;
-};
-
-// The picture frame around a button caption; a click on it reports like a caption click.
-class ButtonFrame : public QWidget {
- public:
-  ButtonFrame(QWidget* parent, bool primary, std::function<void()> onClick)
-      : QWidget(parent), primary_(primary), onClick_(std::move(onClick)) {
-    setAttribute(Qt::WA_TranslucentBackground);
+  ButtonFrame(QWidget* parent, const char* name, QRect place, bool primary)
+      : ClickLabel(parent, name, place.x(), place.y(), place.width(), place.height()),
+        primary_(primary) {
+    setCursor(Qt::PointingHandCursor);
   }
 
  protected:
@@ -97,17 +77,9 @@ class ButtonFrame : public QWidget {
     p.setBrush(fill);
     p.drawRoundedRect(r, r.height() / 2, r.height() / 2);
   }
-  void mousePressEvent(QMouseEvent* event) override { event->accept(); }
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
-        onClick_) {
-      onClick_();
-    }
-  }
 
  private:
   bool primary_;
-  std::function<void()> onClick_;
 };
 
 QColor Mix(const QColor& a, const QColor& b, double t) {
@@ -241,21 +213,21 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent) {
     radios_[i] = radio;
   }
 
-  ImgButtonConfirm = new ButtonFrame(this, true, [this] { Label_CancelClick(); });
-  ImgButtonConfirm->setObjectName(QStringLiteral("ImgButtonConfirm"));
-  ImgButtonConfirm->setGeometry(325, 456, 150, 39);
-  ImgButtonConfirm->setCursor(Qt::PointingHandCursor);
-  Label_Confirm = new ClickLabel(this, [this] { Label_ConfirmClick(); });
-  Label_Confirm->setObjectName(QStringLiteral("Label_Confirm"));
-  Label_Confirm->setGeometry(336, 464, 130, 30);
-
-  ImgButtonCancel = new ButtonFrame(this, false, [this] { Label_CancelClick(); });
-  ImgButtonCancel->setObjectName(QStringLiteral("ImgButtonCancel"));
-  ImgButtonCancel->setGeometry(493, 455, 150, 40);
-  ImgButtonCancel->setCursor(Qt::PointingHandCursor);
-  Label_Cancel = new ClickLabel(this, [this] { Label_CancelClick(); });
-  Label_Cancel->setObjectName(QStringLiteral("Label_Cancel"));
-  Label_Cancel->setGeometry(496, 464, 130, 30);
+  ClickLabel* confirmFrame =
+      new ButtonFrame(this, "ImgButtonConfirm", QRect(325, 456, 150, 39), true);
+  auto* confirm = new ClickLabel(this, "Label_Confirm", 336, 464, 130, 30);
+  ClickLabel* cancelFrame =
+      new ButtonFrame(this, "ImgButtonCancel", QRect(493, 455, 150, 40), false);
+  auto* cancel = new ClickLabel(this, "Label_Cancel", 496, 464, 130, 30);
+  // Only a click on the Confirm caption applies; the frames and the Cancel caption cancel.
+  connect(confirm, &ClickLabel::clicked, this, &TForm1::Label_ConfirmClick);
+  for (ClickLabel* other : {confirmFrame, cancelFrame, cancel}) {
+    connect(other, &ClickLabel::clicked, this, &TForm1::Label_CancelClick);
+  }
+  ImgButtonConfirm = confirmFrame;
+  Label_Confirm = confirm;
+  ImgButtonCancel = cancelFrame;
+  Label_Cancel = cancel;
 
   for (QLabel* caption : {Label_Confirm, Label_Cancel}) {
     // The caption is centred on its frame's face; the frame sits a few pixels higher.

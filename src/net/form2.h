@@ -1,18 +1,17 @@
 // TForm2: the product language picker.
 #pragma once
 
-#include <QComboBox>
-#include <QDialog>
 #include <QLabel>
-#include <QPushButton>
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "net/picker_form.h"
+
 namespace vortik {
 
-class TForm2 : public QDialog {
+class TForm2 : public TPickerForm {
   Q_OBJECT
 
  public:
@@ -24,16 +23,7 @@ class TForm2 : public QDialog {
   std::optional<int> ShowLanguagePicker(const std::string& model,
                                         const std::vector<std::string>& languages, int preselected);
 
-  QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;
-  QComboBox* ComboBox1 = nullptr;
-  QPushButton* Panel1 = nullptr;
-
- public Q_SLOTS:
-  void Panel1Click();
-
- private:
-  std::optional<int> confirmed_;
 };
 
 }  // namespace vortik

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QPointer>
-#include <QString>
 
 #include <utility>
 
@@ -31,26 +30,6 @@ void RunPickerDialog(QDialog& dialog) {
 
 void SetPickerDialogHook(std::function<void(QDialog&)> hook) {
   DialogHook() = std::move(hook);
-}
-
-void ApplyPickerLook(QDialog& dialog, int width, int height) {
-  dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-  dialog.setModal(true);
-  dialog.setFixedSize(width, height);
-  dialog.setAutoFillBackground(true);
-  dialog.setStyleSheet(QStringLiteral(
-      "QDialog { background-color: rgb(2, 33, 81); }"
-      "QLabel { color: white; background: transparent; }"
-      "QComboBox { background-color: rgb(18, 68, 131); color: white;"
-      "  border: 1px solid rgb(74, 120, 184); border-radius: 2px; padding: 1px 6px; }"
-      "QComboBox:focus { border-color: rgb(130, 170, 225); }"
-      "QComboBox QAbstractItemView { background-color: rgb(18, 68, 131); color: white;"
-      "  border: 1px solid rgb(74, 120, 184); selection-background-color: rgb(43, 98, 170);"
-      "  selection-color: white; outline: none; }"
-      "QPushButton#Panel1 { background-color: rgb(18, 68, 131); color: white;"
-      "  border: 1px solid rgb(74, 120, 184); border-radius: 2px; }"
-      "QPushButton#Panel1:hover { background-color: rgb(30, 84, 152); }"
-      "QPushButton#Panel1:pressed { background-color: rgb(10, 48, 100); }"));
 }
 
 void BindProductPickers(TForm2* form2, TForm4* form4) {

@@ -1,4 +1,4 @@
-// The pickers' modal run, their common look and their binding to the product choice.
+// The pickers' modal run and their binding to the product choice.
 #pragma once
 
 #include <functional>
@@ -18,10 +18,5 @@ void SetPickerDialogHook(std::function<void(QDialog&)> hook);
 // Makes the product choice show `form2` and `form4` (created once, reused). A form that has
 // gone away counts as closed without OK.
 void BindProductPickers(TForm2* form2, TForm4* form4);
-
-// The pickers' common look: deep-blue background, white titles, list and OK panel in the
-// window's lighter blue. Also makes the dialog a fixed-size, modal dialog without title-bar
-// buttons.
-void ApplyPickerLook(QDialog& dialog, int width, int height);
 
 }  // namespace vortik

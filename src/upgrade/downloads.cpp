@@ -15,56 +15,13 @@ namespace vortik {
 
 namespace {
 
-enum class Shown {
-  kNothing,   // the text is loaded but not shown
-  kText,      // the text alone
-  kWithInfo,  // the text, a space and the status text of the report
-};
+constexpr int kStatusFindingResource = 1;
 
-struct ProgressEntry {
-  const char* key;
-  const char* english;
-  Shown shown;
-};
-
-// Indexed by status code - 1.
-constexpr ProgressEntry kProgressTexts[kProgressTextCount] = {
-    {"MsgInfo12", "Finding resource", Shown::kWithInfo},
-    {"MsgInfo13", "Connecting to", Shown::kNothing},
-    {"MsgInfo14", "Redirecting...", Shown::kText},
-    {"MsgInfo15", "Start to download", Shown::kWithInfo},
-    {"MsgInfo16", "Downloading files from internet...", Shown::kText},
-    {"MsgInfo17", "Complete downloading", Shown::kWithInfo},
-    {"MsgInfo18", "Start to download components", Shown::kText},
-    {"MsgInfo19", "Installing components...", Shown::kText},
-    {"MsgInfo20", "Complete downloading components", Shown::kText},
-    {"MsgInfo21", "Copying form buffer...", Shown::kText},
-    {"MsgInfo22", "Sending request...", Shown::kText},
-    {"MsgInfo23", "Class ID is available", Shown::kText},
-    {"MsgInfo24", "MIME type is available", Shown::kText},
-    {"MsgInfo25", "Cache file name is available", Shown::kText},
-    {"MsgInfo26", "Start sync operation", Shown::kText},
-    {"MsgInfo27", "Complete sync operation", Shown::kText},
-    {"MsgInfo28", "Start to upload data", Shown::kText},
-    {"MsgInfo29", "Uploading data", Shown::kText},
-    {"MsgInfo30", "Complete Uploading data", Shown::kText},
-    {"MsgInfo31", "Protocol class ID is available", Shown::kText},
-    {"MsgInfo32", "Encoding...", Shown::kText},
-    {"MsgInfo33", "Verified MIME is available", Shown::kText},
-    {"MsgInfo34", "Class install location", Shown::kText},
-    {"MsgInfo35", "Decoding...", Shown::kText},
-    {"MsgInfo36", "Loading MIME handler", Shown::kText},
-    {"MsgInfo37", "Content disposition attach", Shown::kText},
-    {"MsgInfo38", "Filter report MIME type", Shown::kText},
-    {"MsgInfo39", "Clsid can instantiate", Shown::kText},
-    {"MsgInfo40", "Unknown available", Shown::kText},
-    {"MsgInfo41", "Direct bind", Shown::kText},
-    {"MsgInfo42", "MIME type of the resource, before any code sniffing is done", Shown::kText},
-    {"MsgInfo43", "Detecting proxy...", Shown::kText},
-    {"MsgInfo44", "Valid types of range requests for a resource", Shown::kText},
-};
-
-constexpr int kStatusEndDownload = 6;
+// The codes whose text is followed by the report's own status text.
+bool CarriesStatusText(int statusCode) {
+  return statusCode == kStatusFindingResource || statusCode == platform::kDownloadBegin ||
+         statusCode == platform::kDownloadEnd;
+}
 
 DownloadBackend& Backend() {
   static DownloadBackend backend;
@@ -90,17 +47,11 @@ bool FileExists(const std::string& path) {
 }  // namespace
 
 std::string ProgressText(int statusCode, std::string_view statusText) {
-  if (statusCode < 1 || statusCode > kProgressTextCount) return {};
-  const ProgressEntry& entry = kProgressTexts[statusCode - 1];
-  switch (entry.shown) {
-    case Shown::kNothing:
-      return {};
-    case Shown::kText:
-      return Msg(entry.key, entry.english);
-    case Shown::kWithInfo:
-      return Msg(entry.key, entry.english) + " " + std::string(statusText);
-  }
-  return {};
+  // The connecting text is loaded with the others but never shown.
+  if (statusCode == platform::kDownloadConnecting) return {};
+  std::string text = DownloadStatusText(statusCode);  // empty outside 1..33
+  if (CarriesStatusText(statusCode)) text += " " + std::string(statusText);
+  return text;
 }
 
 std::optional<std::string> LocalDownloadName(std::string_view urlOrPath) {
@@ -155,7 +106,7 @@ bool DownloadToFile(Host& host, const std::string& requestUrl, const std::string
   };
   bool ok = Backend() ? Backend()(requestUrl, localPath, onProgress)
                       : platform::DownloadToFile(requestUrl, localPath, onProgress);
-  return ok && lastStatus == kStatusEndDownload;
+  return ok && lastStatus == platform::kDownloadEnd;
 }
 
 void SetDownloadBackend(DownloadBackend backend) {

@@ -13,13 +13,12 @@
 
 namespace vortik {
 
-// Status codes run from 1 to this; each has a text in the progress-text table.
-inline constexpr int kProgressTextCount = 33;
 // The gauge's size of the first FLASH part, whatever its real size.
 inline constexpr int kFirstFlashPartGaugeSize = 131072;
 
-// The text shown for a download status: the table's text for the code, with " " and the
-// status text appended for codes 1, 4 and 6; empty for code 2 and for codes outside 1..33.
+// The text shown for a download status: the language's download-status text of the code, with
+// " " and the status text appended for codes 1, 4 and 6; empty for code 2 and for codes outside
+// 1..33.
 std::string ProgressText(int statusCode, std::string_view statusText);
 
 // The local file name of a download: the text after the last '/' of the URL or path. Nothing

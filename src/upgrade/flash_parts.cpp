@@ -106,26 +106,33 @@ void SelectAllFlashPartsFromTable(const FlashPartTable& table, FlashPartList& li
   AddPart(table, 1, list);
 }
 
+namespace {
+
+// Reads the first part's table for a selection into `list`. Once the file opens, the burn takes
+// the part-list block size, whether or not the table is then accepted.
+bool ReadTableToSelect(const std::string& firstPartPath, uint16_t& flashBlockSize,
+                       FlashPartList& list, FlashPartTable& table) {
+  list.clear();
+  const PartTableRead read = ReadPartTable(firstPartPath, table);
+  if (read == PartTableRead::kCannotOpen) return false;
+  flashBlockSize = kPartListBlockSize;
+  return read == PartTableRead::kOk;
+}
+
+}  // namespace
+
 bool SelectFlashParts(const std::string& firstPartPath, std::span<const PartEntry> devicePartTable,
                       int32_t devicePartCount, int flsItemCount, uint16_t& flashBlockSize,
                       FlashPartList& list) {
-  list.clear();
   FlashPartTable table;
-  PartTableRead read = ReadPartTable(firstPartPath, table);
-  if (read == PartTableRead::kCannotOpen) return false;
-  flashBlockSize = kPartListBlockSize;
-  if (read != PartTableRead::kOk) return false;
-  return SelectFlashPartsFromTable(table, devicePartTable, devicePartCount, flsItemCount, list);
+  return ReadTableToSelect(firstPartPath, flashBlockSize, list, table) &&
+         SelectFlashPartsFromTable(table, devicePartTable, devicePartCount, flsItemCount, list);
 }
 
 bool SelectAllFlashParts(const std::string& firstPartPath, uint16_t& flashBlockSize,
                          FlashPartList& list) {
-  list.clear();
   FlashPartTable table;
-  PartTableRead read = ReadPartTable(firstPartPath, table);
-  if (read == PartTableRead::kCannotOpen) return false;
-  flashBlockSize = kPartListBlockSize;
-  if (read != PartTableRead::kOk) return false;
+  if (!ReadTableToSelect(firstPartPath, flashBlockSize, list, table)) return false;
   SelectAllFlashPartsFromTable(table, list);
   return true;
 }

@@ -1,13 +1,10 @@
 #include "net/catalogue.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <memory>
 #include <string>
 
-#include "app/app_config.h"
+#include "helpers/update_server_fixture.h"
 #include "update_server_sim.h"
 
 namespace vortik {
@@ -110,29 +107,7 @@ TEST(CatalogueRules, PreselectionAndCarTypeLines) {
   EXPECT_EQ(CarTypeLine("tq460"), "tq460  ");  // the car-type table compares exactly
 }
 
-class CatalogueQuery : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char dir[] = "/tmp/vortik-catalogue-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    root_ = dir;
-    sim_ = std::make_unique<sim::UpdateServerSim>(root_);
-    ASSERT_TRUE(sim_->Start());
-    saved_ = Config();
-    AppConfig config = saved_;
-    config.updateServer = sim_->BaseUrl();
-    SetConfig(config);
-  }
-  void TearDown() override {
-    SetConfig(saved_);
-    sim_.reset();
-    std::filesystem::remove_all(root_);
-  }
-
-  std::string root_;
-  std::unique_ptr<sim::UpdateServerSim> sim_;
-  AppConfig saved_;
-};
+class CatalogueQuery : public test::UpdateServerFixture {};
 
 TEST_F(CatalogueQuery, LanguageListShowsThePickerAndStoresTheChoice) {
   ASSERT_TRUE(

@@ -8,13 +8,11 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/app_config.h"
+#include "helpers/update_server_fixture.h"
 #include "net/form2.h"
 #include "net/form4.h"
 #include "net/pickers.h"
@@ -30,12 +28,14 @@ QStringList Lines(const QComboBox* box) {
   return lines;
 }
 
-// Answers the pickers as a user would: pick a line and click OK, or close the form.
-class PickerDialogs : public ::testing::Test {
+// Answers the pickers as a user would: pick a line and click OK, or close the form. The product
+// choice asks the test's own update server.
+class PickerDialogs : public test::UpdateServerFixture {
  protected:
   void TearDown() override {
     SetPickerDialogHook(nullptr);
     SetProductPickers({});
+    UpdateServerFixture::TearDown();
   }
 
   static void Pick(int line) {
@@ -95,20 +95,11 @@ TEST_F(PickerDialogs, CarTypePickerShowsCarTypes) {
 }
 
 TEST_F(PickerDialogs, ProductChoiceRunsTheBoundForms) {
-  char dir[] = "/tmp/vortik-form-pickers-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string root = dir;
-  auto sim = std::make_unique<sim::UpdateServerSim>(root);
-  ASSERT_TRUE(sim->Start());
-  ASSERT_TRUE(sim::WriteSimFile(root, "products.json",
+  ASSERT_TRUE(sim::WriteSimFile(root_, "products.json",
                                 R"({"message":"successful","data":["TQ450","TQ460"]})"));
   ASSERT_TRUE(
-      sim::WriteSimFile(root, "languages/default.json",
+      sim::WriteSimFile(root_, "languages/default.json",
                         R"({"code":"100","data":{"language":["EN","DE","FR"],"default":"EN"}})"));
-  const AppConfig saved = Config();
-  AppConfig config = saved;
-  config.updateServer = sim->BaseUrl();
-  SetConfig(config);
 
   {
     TForm2 form2;
@@ -138,10 +129,6 @@ TEST_F(PickerDialogs, ProductChoiceRunsTheBoundForms) {
   std::string code = "TQ460_DE";
   ASSERT_TRUE(ChooseProductAndLanguage(code, "01"));
   EXPECT_EQ(code, "TQ460_DE");
-
-  SetConfig(saved);
-  sim.reset();
-  std::filesystem::remove_all(root);
 }
 
 // Renders both pickers as they open; with VORTIK_SCREENSHOT_DIR set, saves them there.

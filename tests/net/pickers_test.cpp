@@ -1,15 +1,13 @@
 #include "net/pickers.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/app_config.h"
+#include "helpers/update_server_fixture.h"
 #include "update_server_sim.h"
 
 namespace vortik {
@@ -42,18 +40,10 @@ struct PickerScript {
   int productPreselected = -1;
 };
 
-class ProductChoice : public ::testing::Test {
+class ProductChoice : public test::UpdateServerFixture {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/vortik-pickers-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    root_ = dir;
-    sim_ = std::make_unique<sim::UpdateServerSim>(root_);
-    ASSERT_TRUE(sim_->Start());
-    saved_ = Config();
-    AppConfig config = saved_;
-    config.updateServer = sim_->BaseUrl();
-    SetConfig(config);
+    UpdateServerFixture::SetUp();
     ProductPickers pickers;
     pickers.language = [this](const std::string& model, const std::vector<std::string>& languages,
                               int preselected) {
@@ -72,9 +62,7 @@ class ProductChoice : public ::testing::Test {
   }
   void TearDown() override {
     SetProductPickers({});
-    SetConfig(saved_);
-    sim_.reset();
-    std::filesystem::remove_all(root_);
+    UpdateServerFixture::TearDown();
   }
 
   void Languages(const std::string& types, const std::string& json) {
@@ -86,9 +74,6 @@ class ProductChoice : public ::testing::Test {
     return out;
   }
 
-  std::string root_;
-  std::unique_ptr<sim::UpdateServerSim> sim_;
-  AppConfig saved_;
   PickerScript script_;
   CatalogueState catalogue_;
   MainState state_;

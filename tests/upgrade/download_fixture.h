@@ -1,17 +1,16 @@
-// A test fixture for downloads: its own temporary folder as $TMPDIR, the fixture server on
-// 127.0.0.1 as update and legacy server, and a recording host.
+// A test fixture for downloads: the test's own update server, a temporary folder as $TMPDIR,
+// and a recording host.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 
-#include "app/app_config.h"
 #include "fake_host.h"
+#include "helpers/update_server_fixture.h"
 #include "platform/md5.h"
 #include "update_server_sim.h"
 #include "upgrade/firmware_fixtures.h"
@@ -19,7 +18,7 @@
 
 namespace vortik::test {
 
-class DownloadFixture : public ::testing::Test {
+class DownloadFixture : public UpdateServerFixture {
  protected:
   void SetUp() override {
     ASSERT_FALSE(dir_.path().empty());
@@ -27,18 +26,11 @@ class DownloadFixture : public ::testing::Test {
     ASSERT_TRUE(std::filesystem::create_directories(tmp_));
     if (const char* old = getenv("TMPDIR")) oldTmp_ = old;
     setenv("TMPDIR", tmp_.c_str(), 1);
-    sim_ = std::make_unique<sim::UpdateServerSim>(dir_.path() + "/server");
-    ASSERT_TRUE(sim_->Start());
-    savedConfig_ = Config();
-    AppConfig config = savedConfig_;
-    config.updateServer = sim_->BaseUrl();
-    config.legacyServer = sim_->BaseUrl();
-    SetConfig(config);
+    UpdateServerFixture::SetUp();
   }
 
   void TearDown() override {
-    SetConfig(savedConfig_);
-    sim_.reset();
+    UpdateServerFixture::TearDown();
     if (oldTmp_) {
       setenv("TMPDIR", oldTmp_->c_str(), 1);
     } else {
@@ -67,11 +59,8 @@ class DownloadFixture : public ::testing::Test {
     return n;
   }
 
-  ScopedTempDir dir_;
   std::string tmp_;
   std::optional<std::string> oldTmp_;
-  std::unique_ptr<sim::UpdateServerSim> sim_;
-  AppConfig savedConfig_;
   DownloadHost host_;
 };
 

@@ -1,16 +1,15 @@
 #include "platform/download.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "helpers/update_server_fixture.h"
 #include "update_server_sim.h"
 
 namespace vortik {
@@ -27,31 +26,22 @@ std::string ReadAll(const fs::path& path) {
   return out.str();
 }
 
-class Download : public ::testing::Test {
+class Download : public test::UpdateServerFixture {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/vortik-download-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-    ASSERT_TRUE(fs::create_directories(dir_ / "out"));
-    sim_ = std::make_unique<sim::UpdateServerSim>((dir_ / "server").string());
-    ASSERT_TRUE(sim_->Start());
+    UpdateServerFixture::SetUp();
+    ASSERT_TRUE(fs::create_directories(Out()));
     for (size_t i = 0; i < image_.size(); ++i) image_[i] = static_cast<char>(i * 7 + i / 251);
     ASSERT_TRUE(sim::WriteSimFile(sim_->Root(), "files/fw/rom.bin", image_));
   }
-  void TearDown() override {
-    sim_.reset();
-    fs::remove_all(dir_);
-  }
 
   std::string Url(const std::string& path) const { return sim_->BaseUrl() + path + "?handle=1"; }
-  fs::path Local() const { return dir_ / "out" / "rom.bin"; }
+  fs::path Out() const { return dir_.File("out"); }
+  fs::path Local() const { return Out() / "rom.bin"; }
   size_t FilesInOut() const {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_ / "out"), {}));
+    return static_cast<size_t>(std::distance(fs::directory_iterator(Out()), {}));
   }
 
-  fs::path dir_;
-  std::unique_ptr<sim::UpdateServerSim> sim_;
   std::string image_ = std::string(300 * 1024, '\0');
 };
 

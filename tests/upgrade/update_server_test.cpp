@@ -1,13 +1,11 @@
 #include "upgrade/update_server.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 
-#include "app/app_config.h"
+#include "helpers/update_server_fixture.h"
 #include "update_server_sim.h"
 
 namespace vortik {
@@ -137,30 +135,7 @@ TEST(ParseUpgradeReply, RefusesWrongOrOversizeReplies) {
   }
 }
 
-class UpdateServerQuery : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char dir[] = "/tmp/vortik-update-server-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    root_ = dir;
-    sim_ = std::make_unique<sim::UpdateServerSim>(root_);
-    ASSERT_TRUE(sim_->Start());
-    saved_ = Config();
-    AppConfig config = saved_;
-    config.updateServer = sim_->BaseUrl();
-    config.legacyServer = sim_->BaseUrl();
-    SetConfig(config);
-  }
-  void TearDown() override {
-    SetConfig(saved_);
-    sim_.reset();
-    std::filesystem::remove_all(root_);
-  }
-
-  std::string root_;
-  std::unique_ptr<sim::UpdateServerSim> sim_;
-  AppConfig saved_;
-};
+class UpdateServerQuery : public test::UpdateServerFixture {};
 
 TEST_F(UpdateServerQuery, CheckUpgradePostsTheFormAndReadsTheOffer) {
   ASSERT_TRUE(sim::WriteSimFile(root_, "files/rom/a.rom", "ROMDATA"));
