@@ -11,6 +11,7 @@
 #include "device/device_globals.h"
 #include "device/port_table.h"
 #include "device/sync_uart.h"
+#include "helpers/recording_host.h"
 #include "net/text_helpers.h"
 #include "platform/clock.h"
 #include "scantool_sim.h"
@@ -18,22 +19,7 @@
 namespace vortik {
 namespace {
 
-class FakeHost : public Host {
- public:
-  MainState& state() override { return state_; }
-  void SetStatusText(const std::string& utf8) override { statusTexts.push_back(utf8); }
-  void SetGaugeMax(int) override {}
-  void SetGaugePos(int) override {}
-  void ShowMessage(const std::string& utf8) override { messages.push_back(utf8); }
-  void ProcessEvents() override {}
-  void SetUpgradeMode(int) override {}
-  void ScanDevicePort() override {}
-  std::vector<std::string> statusTexts;
-  std::vector<std::string> messages;
-
- private:
-  MainState state_;
-};
+using FakeHost = test::RecordingHost;
 
 std::array<uint8_t, 10> Entry(uint8_t tag) {
   return {0, 0, 0x20, 0, 0, 0, 0x10, 0, 0, tag};

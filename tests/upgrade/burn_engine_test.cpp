@@ -70,10 +70,10 @@ TEST_F(BurnOnTool, FileEndsUpInTheToolByteForByte) {
     ASSERT_EQ(received.size(), size_t{c.blocks} * c.blockSize);
     EXPECT_TRUE(std::all_of(received.begin() + static_cast<std::ptrdiff_t>(c.size), received.end(),
                             [](uint8_t b) { return b == 0; }));
-    EXPECT_EQ(host.gaugeMax, c.gaugeMax);
-    EXPECT_EQ(host.gaugePositions.back(), c.gaugeMax);
+    EXPECT_EQ(host.LastGaugeMax(), c.gaugeMax);
+    EXPECT_EQ(host.GaugePositions().back(), c.gaugeMax);
     EXPECT_EQ(host.statusTexts, std::vector<std::string>{c.status});
-    EXPECT_GE(host.processEventsCalls, 1);
+    EXPECT_GE(host.eventRuns, 1);
   }
 }
 
@@ -234,8 +234,8 @@ TEST_F(BurnOnTool, PartsAreAnnouncedListedAndNumberedAcrossParts) {
   EXPECT_EQ(BlockNumbers(tool.storage().Blocks()), Iota(4));
   EXPECT_EQ(stats.blocksAcked, 4u);
   // The gauge follows the part blocks only.
-  EXPECT_EQ(host.gaugeMax, 4);
-  EXPECT_EQ(host.gaugePositions, (std::vector<int>{2, 3, 4}));
+  EXPECT_EQ(host.LastGaugeMax(), 4);
+  EXPECT_EQ(host.GaugePositions(), (std::vector<int>{2, 3, 4}));
   EXPECT_EQ(host.statusTexts, std::vector<std::string>{"Burning...FLASH"});
 
   const std::vector<sim::StoredPart> stored = tool.storage().Parts();
@@ -373,7 +373,7 @@ TEST_F(BurnOnTool, TestTransferSendsFlashIn512ByteBlocksWithItsOwnTexts) {
   // Five refusals of one block are within its six attempts.
   tool.AddFault({sim::Fault::kBadStatus, kCmdBurnBlock.code, 1, 5});
   ASSERT_TRUE(BurnTestFile(host, uart, path));
-  EXPECT_EQ(host.gaugeMax, 3);
+  EXPECT_EQ(host.LastGaugeMax(), 3);
   EXPECT_EQ(host.statusTexts,
             (std::vector<std::string>{"Erasing, please wait...", "Burning...probe.bin"}));
   const auto blocks = tool.storage().Blocks();

@@ -14,35 +14,13 @@
 #include "device/frame.h"
 #include "device/port_table.h"
 #include "device/sync_uart.h"
+#include "helpers/recording_host.h"
 #include "scantool_sim.h"
 #include "upgrade/firmware_fixtures.h"
 
 namespace vortik::test::burn {
 
-class FakeHost : public Host {
- public:
-  MainState& state() override { return state_; }
-  void SetStatusText(const std::string& utf8) override { statusTexts.push_back(utf8); }
-  void SetGaugeMax(int max) override { gaugeMax = max; }
-  void SetGaugePos(int pos) override {
-    gaugePositions.push_back(pos);
-    if (onGaugePos) onGaugePos(pos);
-  }
-  void ShowMessage(const std::string& utf8) override { messages.push_back(utf8); }
-  void ProcessEvents() override { ++processEventsCalls; }
-  void SetUpgradeMode(int mode) override { state_.upgradeMode = mode; }
-  void ScanDevicePort() override {}
-
-  std::vector<std::string> statusTexts;
-  int gaugeMax = -1;
-  std::vector<int> gaugePositions;
-  std::vector<std::string> messages;
-  int processEventsCalls = 0;
-  std::function<void(int)> onGaugePos;  // e.g. to close the window mid-burn
-
- private:
-  MainState state_;
-};
+using FakeHost = RecordingHost;
 
 // The emulated tool, the port to it, the block sizes it reported and a temporary folder.
 class BurnOnTool : public ::testing::Test {

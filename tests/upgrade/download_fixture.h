@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "fake_host.h"
+#include "helpers/recording_host.h"
 #include "helpers/update_server_fixture.h"
 #include "platform/md5.h"
 #include "update_server_sim.h"
@@ -61,7 +61,7 @@ class DownloadFixture : public UpdateServerFixture {
 
   std::string tmp_;
   std::optional<std::string> oldTmp_;
-  DownloadHost host_;
+  RecordingHost host_;
 };
 
 // Deterministic file contents of `size` bytes.

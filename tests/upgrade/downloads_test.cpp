@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::Bytes;
-using test::DownloadHost;
+using test::RecordingHost;
 
 const char kRomFailed[] = "Fail to download rom upgrade files!";
 const char kFlashFailed[] = "Fail to download flash DTC files!";
@@ -64,7 +64,7 @@ TEST(LocalDownloadName, TakesAPlainNameAfterTheLastSlash) {
 }
 
 TEST(OnDownloadProgress, DrivesLabelAndGaugeByProgressMode) {
-  DownloadHost host;
+  RecordingHost host;
   MainState& state = host.state();
   bool cancel = false;
   OnDownloadProgress(host, 0, 0, cancel, "", 2);  // nothing to show
@@ -280,7 +280,7 @@ TEST_F(Downloads, ClosingTheWindowCancelsAndLeavesNoFile) {
   slow.chunkBytes = 16 * 1024;
   slow.chunkDelayMs = 20;
   sim_->SetFault("/fw/rom.bin", slow);
-  host_.onEvents = [](DownloadHost& host) {
+  host_.onEvents = [](RecordingHost& host) {
     if (!host.GaugePositions().empty()) host.state().appClosing = true;
   };
   EXPECT_EQ(DownloadRomFile(host_, Url("fw/rom.bin"), digest, 256 * 1024), "");

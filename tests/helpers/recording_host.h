@@ -1,5 +1,5 @@
-// A Host for download tests: records what the window would show and lets a test act when
-// pending events run.
+// A Host for flow tests: records what the window would show (status lines, gauge, messages)
+// and lets a test act when the gauge moves or pending events run.
 #pragma once
 
 #include <functional>
@@ -10,7 +10,7 @@
 
 namespace vortik::test {
 
-class DownloadHost : public Host {
+class RecordingHost : public Host {
  public:
   struct GaugeEvent {
     bool isMax;  // SetGaugeMax, else SetGaugePos
@@ -20,7 +20,10 @@ class DownloadHost : public Host {
   MainState& state() override { return state_; }
   void SetStatusText(const std::string& utf8) override { statusTexts.push_back(utf8); }
   void SetGaugeMax(int max) override { gauge.push_back({true, max}); }
-  void SetGaugePos(int pos) override { gauge.push_back({false, pos}); }
+  void SetGaugePos(int pos) override {
+    gauge.push_back({false, pos});
+    if (onGaugePos) onGaugePos(pos);
+  }
   void ShowMessage(const std::string& utf8) override { messages.push_back(utf8); }
   void ProcessEvents() override {
     ++eventRuns;
@@ -31,6 +34,11 @@ class DownloadHost : public Host {
 
   std::vector<int> GaugeMaxima() const { return Values(true); }
   std::vector<int> GaugePositions() const { return Values(false); }
+  // The last gauge maximum set, or -1 when none was.
+  int LastGaugeMax() const {
+    const std::vector<int> maxima = GaugeMaxima();
+    return maxima.empty() ? -1 : maxima.back();
+  }
   void Clear() {
     statusTexts.clear();
     gauge.clear();
@@ -42,7 +50,8 @@ class DownloadHost : public Host {
   std::vector<GaugeEvent> gauge;
   std::vector<std::string> messages;
   int eventRuns = 0;
-  std::function<void(DownloadHost&)> onEvents;
+  std::function<void(RecordingHost&)> onEvents;
+  std::function<void(int)> onGaugePos;  // e.g. to close the window mid-burn
 
  private:
   std::vector<int> Values(bool isMax) const {
