@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <iterator>
 
+#include "platform/file_ops.h"
 #include "skin/image_decode.h"
 
 namespace vortik {
@@ -28,16 +28,15 @@ std::string Lower(std::string s) {
 }
 
 // Skin pictures are at most a few megabytes; a larger file is not a picture of ours.
-constexpr std::streamsize kMaxPictureFileBytes = 64 * 1024 * 1024;
+constexpr int64_t kMaxPictureFileBytes = 64 * 1024 * 1024;
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return false;
-  const std::streamsize size = in.tellg();
+  platform::File file;
+  if (!file.Open(path, platform::File::Mode::kRead)) return false;
+  const int64_t size = file.Size();
   if (size < 0 || size > kMaxPictureFileBytes) return false;
   bytes.resize(static_cast<size_t>(size));
-  in.seekg(0);
-  return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
+  return file.Read(bytes.data(), bytes.size()) == size;
 }
 
 }  // namespace
