@@ -9,6 +9,7 @@
 #include <QWindow>
 
 #include "app/message_box.h"
+#include "i18n/fonts.h"
 
 namespace vortik {
 
@@ -45,6 +46,9 @@ QTimer* MakeTimer(QObject* parent, const char* name, int intervalMs, bool enable
 }  // namespace
 
 TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
+  // The designed face names resolve to installed fonts before any control picks its font;
+  // done here so the window is right whichever program builds it (once per process).
+  InstallFontSubstitutions();
   // 1. Components from the form description.
   BuildComponents();
   // 2. The 48 run-time texts start empty (MainState's start value).
@@ -169,7 +173,9 @@ void TFormMain::ShowMessage(const std::string& utf8) {
   ShowMessageBox(this, QString::fromStdString(utf8));
 }
 
-void TFormMain::ProcessEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void TFormMain::ProcessEvents() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 // SetUpgradeMode and ScanDevicePort live with the device link (src/device/form_main_device.cpp).
 
@@ -197,9 +203,13 @@ void TFormMain::mouseMoveEvent(QMouseEvent* event) {
   QWidget::mouseMoveEvent(event);
 }
 
-void TFormMain::btn_minimizeClick() { showMinimized(); }
+void TFormMain::btn_minimizeClick() {
+  showMinimized();
+}
 
-void TFormMain::SpeedButton4Click() { close(); }
+void TFormMain::SpeedButton4Click() {
+  close();
+}
 
 void TFormMain::SpeedButtonSettingClick() {
   if (form1_ != nullptr) form1_->exec();

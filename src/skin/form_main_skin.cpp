@@ -4,7 +4,6 @@
 #include <QPixmap>
 
 #include "app/form_main.h"
-#include "i18n/fonts.h"
 #include "skin/click_label.h"
 #include "skin/gauge_bar.h"
 #include "skin/picture_control.h"
@@ -47,7 +46,6 @@ ClickLabel* MakePageLabel(QWidget* page, const char* name, int x, int y, int w, 
 }  // namespace
 
 void TFormMain::BuildPage0() {
-  InstallFontSubstitutions();
   QWidget* page = TabSheet_InternetUpgrade;
   // Page coordinates; the tab set-up lifts these controls onto the window 156 rows lower.
   Image_bak1 = new PictureControl(page, "Image_bak1", 22, 58, 50, 50);
