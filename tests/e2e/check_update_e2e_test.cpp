@@ -24,6 +24,7 @@
 #include "app/pending_events.h"
 #include "device/device_globals.h"
 #include "device/frame.h"
+#include "helpers/click.h"
 #include "net/catalogue.h"
 #include "net/pickers.h"
 #include "platform/device_enum.h"
@@ -212,14 +213,7 @@ class CheckUpdate : public ::testing::Test {
     gaugeMaxima = {gauge->maximum()};
     auto* label = form->findChild<QLabel*>(QStringLiteral("Label_CheckUpdate"));
     ASSERT_NE(label, nullptr);
-    const QPointF centre = QRectF(label->rect()).center();
-    const QPointF global = label->mapToGlobal(centre);
-    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(label, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(label, &release);
+    test::SendLeftClick(label, QRectF(label->rect()).center());
   }
 
   void ExpectIdle() const {

@@ -14,6 +14,7 @@
 
 #include "app/entry.h"
 #include "app/message_box.h"
+#include "helpers/click.h"
 #include "i18n/lang_table.h"
 #include "i18n/temp_folder.h"
 
@@ -29,14 +30,7 @@ using testing::WriteBytes;
 void ClickAt(QWidget* dialog, QPoint pos) {
   QWidget* target = dialog->childAt(pos);
   if (target == nullptr) target = dialog;
-  const QPoint local = target->mapFrom(dialog, pos);
-  const QPoint global = target->mapToGlobal(local);
-  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
-                    Qt::NoModifier);
-  QApplication::sendEvent(target, &press);
-  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
-                      Qt::NoModifier);
-  QApplication::sendEvent(target, &release);
+  test::SendLeftClick(target, target->mapFrom(dialog, pos));
 }
 
 const QPoint kConfirmCaption(400, 478);  // on Label_Confirm
