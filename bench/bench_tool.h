@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "device/port_table.h"
 #include "device/sync_uart.h"
 #include "scantool_sim.h"

@@ -8,7 +8,7 @@
 
 #include "app/entry.h"
 #include "app/form_main.h"
-#include "app/pending_events.h"
+#include "base/pending_events.h"
 #include "i18n/fonts.h"
 #include "i18n/form1.h"
 #include "i18n/lang_table.h"

@@ -1,6 +1,6 @@
 #include "app/connectivity.h"
 
-#include "app/app_config.h"
+#include "base/app_config.h"
 #include "platform/connectivity.h"
 
 namespace vortik {

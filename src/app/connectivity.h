@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/main_state.h"
+#include "base/main_state.h"
 
 namespace vortik {
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "app/connectivity.h"
-#include "app/host.h"
-#include "app/main_state.h"
+#include "base/host.h"
+#include "base/main_state.h"
 #include "device/sync_uart.h"
 #include "skin/bitmap_factory.h"
 

@@ -1,6 +1,6 @@
 // Entry of the production application: built-in server addresses, no arguments read.
-#include "app/app_config.h"
 #include "app/app_main.h"
+#include "base/app_config.h"
 
 int main(int argc, char** argv) {
   vortik::AppConfig config;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "device/device_globals.h"
 #include "device/sync_uart.h"
 #include "i18n/msg.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/app_config.h"
+#include "base/app_config.h"
 #include "device/port_table.h"
 #include "i18n/msg.h"
 #include "platform/device_enum.h"

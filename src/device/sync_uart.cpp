@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/pending_events.h"
+#include "base/pending_events.h"
 #include "device/port_table.h"
 #include "device/settings_store.h"
 #include "platform/clock.h"

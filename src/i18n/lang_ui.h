@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/main_state.h"
+#include "base/main_state.h"
 #include "i18n/lang_table.h"
 
 class QWidget;

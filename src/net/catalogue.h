@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/main_state.h"
+#include "base/main_state.h"
 
 namespace vortik {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/main_state.h"
+#include "base/main_state.h"
 #include "net/catalogue.h"
 
 namespace vortik {

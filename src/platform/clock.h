@@ -1,4 +1,5 @@
-// Millisecond clock and sleep: the tick counter wraps at 32 bits, so compare with signed differences.
+// Millisecond clock and sleep: the tick counter wraps at 32 bits, so compare with signed
+// differences.
 #pragma once
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "device/device_globals.h"
 #include "device/sync_uart.h"
 #include "i18n/msg.h"

@@ -5,7 +5,7 @@
 #include <climits>
 #include <utility>
 
-#include "app/app_config.h"
+#include "base/app_config.h"
 #include "i18n/msg.h"
 #include "platform/file_ops.h"
 #include "platform/folders.h"

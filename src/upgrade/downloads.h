@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "platform/download.h"
 
 namespace vortik {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "upgrade/flash_parts.h"
 #include "upgrade/update_server.h"
 

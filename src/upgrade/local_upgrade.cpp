@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "device/device_commands.h"
 #include "i18n/msg.h"
 #include "platform/file_ops.h"

@@ -5,7 +5,7 @@
 #include <climits>
 #include <memory>
 
-#include "app/app_config.h"
+#include "base/app_config.h"
 #include "net/http_client.h"
 
 namespace vortik {

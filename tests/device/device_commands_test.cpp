@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/host.h"
-#include "app/pending_events.h"
+#include "base/host.h"
+#include "base/pending_events.h"
 #include "device/device_globals.h"
 #include "device/port_table.h"
 #include "device/sync_uart.h"

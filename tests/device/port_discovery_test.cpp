@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_config.h"
-#include "device/port_table.h"
+#include "base/app_config.h"
 #include "device/fake_lister.h"
+#include "device/port_table.h"
 #include "platform/device_enum.h"
 
 namespace vortik {

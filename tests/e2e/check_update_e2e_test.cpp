@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_config.h"
 #include "app/form_main.h"
 #include "app/message_box.h"
-#include "app/pending_events.h"
+#include "base/app_config.h"
+#include "base/pending_events.h"
 #include "device/device_globals.h"
 #include "device/frame.h"
 #include "helpers/click.h"

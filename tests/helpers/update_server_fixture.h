@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/app_config.h"
+#include "base/app_config.h"
 #include "update_server_sim.h"
 #include "upgrade/firmware_fixtures.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "device/device_globals.h"
 #include "device/frame.h"
 #include "device/port_table.h"

@@ -28,8 +28,7 @@ void SleepUntilNs(uint64_t deadline) {
   constexpr uint64_t kSpinNs = 150'000;
   if (deadline > kSpinNs) {
     const uint64_t wake = deadline - kSpinNs;
-    timespec ts{static_cast<time_t>(wake / 1000000000ull),
-                static_cast<long>(wake % 1000000000ull)};
+    timespec ts{static_cast<time_t>(wake / 1000000000ull), static_cast<long>(wake % 1000000000ull)};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
     }
   }

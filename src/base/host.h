@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/main_state.h"
+#include "base/main_state.h"
 
 namespace vortik {
 

@@ -6,11 +6,11 @@
 namespace vortik {
 
 struct AppConfig {
-  std::string updateServer;    // base address, no trailing '/'
+  std::string updateServer;  // base address, no trailing '/'
   std::string legacyServer;
   std::string feedbackServer;
   bool loopbackCountsAsConnected = false;  // the demo runs without a network
-  std::string demoDevicePath;  // when set, discovery reports this path as the Scan Tool
+  std::string demoDevicePath;              // when set, discovery reports this path as the Scan Tool
 };
 
 const AppConfig& Config();

@@ -1,4 +1,4 @@
-#include "app/pending_events.h"
+#include "base/pending_events.h"
 
 #include <utility>
 
@@ -11,7 +11,9 @@ std::function<void()>& Handler() {
 }
 }  // namespace
 
-void SetPendingEventsHandler(std::function<void()> handler) { Handler() = std::move(handler); }
+void SetPendingEventsHandler(std::function<void()> handler) {
+  Handler() = std::move(handler);
+}
 
 void RunPendingEvents() {
   if (Handler()) Handler()();

@@ -1,4 +1,4 @@
-#include "app/app_config.h"
+#include "base/app_config.h"
 
 #include <utility>
 
@@ -11,7 +11,11 @@ AppConfig& Mutable() {
 }
 }  // namespace
 
-const AppConfig& Config() { return Mutable(); }
-void SetConfig(AppConfig config) { Mutable() = std::move(config); }
+const AppConfig& Config() {
+  return Mutable();
+}
+void SetConfig(AppConfig config) {
+  Mutable() = std::move(config);
+}
 
 }  // namespace vortik
