@@ -42,6 +42,7 @@ int RunApplication(int argc, char** argv) {
     formMain = std::make_unique<TFormMain>();
     // The three dialogs are created after the main window, hidden, and live until exit.
     auto* form1 = new TForm1(formMain.get());
+    QObject::connect(form1, &TForm1::restartRequested, [] { RestartRequested() = true; });
     auto* form2 = new TForm2(formMain.get());
     auto* form4 = new TForm4(formMain.get());
     formMain->AttachDialogs(form1, form2, form4);

@@ -79,8 +79,9 @@ class Director : public QObject {
         });
         return;
       case Phase::kRunning: {
-        const QProgressBar* gauge = form->ProgressBar10;
-        const bool burning = form->Label_Status->text().startsWith(QStringLiteral("Burning"));
+        const auto* gauge = form->findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));
+        const auto* status = form->findChild<QLabel*>(QStringLiteral("Label_Status"));
+        const bool burning = status->text().startsWith(QStringLiteral("Burning"));
         if (!shotDuring_ && burning && gauge->maximum() > 0 &&
             gauge->value() * 100 >= gauge->maximum() * 45) {
           Shoot(*form, "demo_during");
