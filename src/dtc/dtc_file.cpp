@@ -76,17 +76,6 @@ bool ReadAll(platform::File& file, std::string* out) {
   }
 }
 
-// The data folders the shipped table is looked for in after the current folder: beside the
-// executable, then the installed data folder.
-std::string FindShippedDataFile(const std::string& relative) {
-  const std::string exeDir = platform::ExecutableDir();
-  for (const std::string& dir : {exeDir, exeDir + "../share/vortik/"}) {
-    platform::FileStamp stamp;
-    if (platform::StampFile(dir + relative, &stamp)) return dir + relative;
-  }
-  return {};
-}
-
 }  // namespace
 
 int32_t CountDtcLines(std::string_view bytes) {
@@ -151,7 +140,7 @@ std::string DtcSearchKey(std::string_view upper) {
 std::string FindDtcTable() {
   platform::FileStamp stamp;
   if (platform::StampFile(kDtcTableRelativePath, &stamp)) return kDtcTableRelativePath;
-  std::string shipped = FindShippedDataFile(kDtcTableRelativePath);
+  std::string shipped = platform::FindDataFile(kDtcTableRelativePath);
   return shipped.empty() ? std::string(kDtcTableRelativePath) : shipped;
 }
 

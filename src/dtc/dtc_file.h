@@ -60,7 +60,7 @@ std::string DtcSearchKey(std::string_view upper);
 // --- Where the table is ---------------------------------------------------------------------
 
 // The table's path: DtcLookup/OBDII.txt in the current folder when it is there, else the copy
-// in the program's data folders (beside the executable, then the installed data folder), else
+// in the program's data folders (beside the executable, then the installed data folders), else
 // the current-folder path (which then reads as a missing file).
 std::string FindDtcTable();
 

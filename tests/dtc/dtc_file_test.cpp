@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -338,17 +339,35 @@ TEST(DtcTable, ReadsAgainWhenTheFileChanges) {
   EXPECT_EQ(table.LineCount(), 2);
 }
 
-TEST(DtcTable, LooksInTheCurrentFolderFirst) {
+TEST(DtcTable, LooksInTheCurrentFolderFirstThenInTheDataFolders) {
+  namespace fs = std::filesystem;
   TempFolder dir;
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(dir.path());
-  EXPECT_EQ(FindDtcTable(), kDtcTableRelativePath);  // nothing anywhere: the current folder's
-  std::filesystem::create_directories(dir.File("DtcLookup"));
-  WriteBytes(dir.File(kDtcTableRelativePath), "P0001 Generic Here\n");
-  EXPECT_EQ(FindDtcTable(), kDtcTableRelativePath);
+  const std::string home = dir.File("data");  // stands for ~/.local/share
+  const std::string work = dir.File("work");  // the folder the program was started in
+  fs::create_directories(home + "/vortik/DtcLookup");
+  fs::create_directories(work);
+  WriteBytes(home + "/vortik/" + kDtcTableRelativePath, "P0002 Generic Installed\n");
+  const char* previousXdg = std::getenv("XDG_DATA_HOME");
+  const std::string savedXdg = previousXdg != nullptr ? previousXdg : "";
+  setenv("XDG_DATA_HOME", home.c_str(), 1);
+  const auto previousDir = fs::current_path();
+  fs::current_path(work);
+
+  EXPECT_EQ(FindDtcTable(), home + "/vortik/" + kDtcTableRelativePath);
   DtcTable table;
+  EXPECT_EQ(table.MatchCount("P0002"), 1);
+  fs::create_directories(work + "/DtcLookup");
+  WriteBytes(work + "/" + kDtcTableRelativePath, "P0001 Generic Here\n");
+  EXPECT_EQ(FindDtcTable(), kDtcTableRelativePath);
+  EXPECT_EQ(table.MatchCount("P0002"), 0);
   EXPECT_EQ(table.MatchCount("P0001"), 1);
-  std::filesystem::current_path(previous);
+
+  fs::current_path(previousDir);
+  if (previousXdg != nullptr) {
+    setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
+  } else {
+    unsetenv("XDG_DATA_HOME");
+  }
 }
 
 // --- The shipped table -----------------------------------------------------------------------
