@@ -173,7 +173,7 @@ void TFormMain::StyleWindow() {
 }
 
 void TFormMain::LoadLanguageTexts() {
-  LanguageTable table = LoadLanguageTable(LanguageFilePath());
+  LanguageTable table = LoadLanguageTable(LanguageFilePath(), LanguageChoicePath());
   ApplyLanguageTexts(this, state_, table);
   SetCaption(Label_Status, state_.langText[0]);
   internetUpgradePage_->ApplyLanguage();
