@@ -77,12 +77,12 @@ class FocusedRowDelegate : public QStyledItemDelegate {
   }
 };
 
-QString DecodeField(const std::string& bytes, bool utf8) {
+QString DecodeField(std::string_view bytes, bool utf8) {
   const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
   return utf8 ? QString::fromUtf8(view) : QString::fromLatin1(view);
 }
 
-bool IsUtf8(const std::string& bytes) {
+bool IsUtf8(std::string_view bytes) {
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString ignored =
       decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
@@ -91,7 +91,7 @@ bool IsUtf8(const std::string& bytes) {
 
 }  // namespace
 
-DtcRowTexts DtcRowTextsOf(const DtcEntry& entry) {
+DtcRowTexts DtcRowTextsOf(const DtcEntryView& entry) {
   const bool utf8 = IsUtf8(entry.code) && IsUtf8(entry.brand) && IsUtf8(entry.contents);
   return {QStringLiteral(" ") + DecodeField(entry.code, utf8), DecodeField(entry.brand, utf8),
           QString(kIdeographicSpace) + DecodeField(entry.contents, utf8)};
@@ -247,7 +247,7 @@ void DtcLookupPanel::ClearRows() {
   DTCLookupList->setRowCount(0);
 }
 
-void DtcLookupPanel::AddRow(const DtcEntry& entry) {
+void DtcLookupPanel::AddRow(const DtcEntryView& entry) {
   const DtcRowTexts texts = DtcRowTextsOf(entry);
   const int row = DTCLookupList->rowCount();
   DTCLookupList->insertRow(row);

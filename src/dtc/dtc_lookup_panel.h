@@ -25,7 +25,7 @@ struct DtcRowTexts {
   QString brand;
   QString contents;
 };
-DtcRowTexts DtcRowTextsOf(const DtcEntry& entry);
+DtcRowTexts DtcRowTextsOf(const DtcEntryView& entry);
 
 class DtcLookupPanel : public QWidget, private DtcListView {
   Q_OBJECT
@@ -53,7 +53,7 @@ class DtcLookupPanel : public QWidget, private DtcListView {
 
   // DtcListView
   void ClearRows() override;
-  void AddRow(const DtcEntry& entry) override;
+  void AddRow(const DtcEntryView& entry) override;
   void SetIndexText(const std::string& text) override;
   void SetPrevEnabled(bool enabled) override;
   void SetNextEnabled(bool enabled) override;
