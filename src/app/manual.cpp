@@ -38,11 +38,7 @@ std::vector<std::string> ListManualDocuments(const std::string& folder) {
 }
 
 std::string FindManualFolder() {
-  const std::string exeDir = platform::ExecutableDir();
-  for (const std::string& candidate : {exeDir + "manual/", exeDir + "../share/vortik/manual/"}) {
-    if (platform::IsFolder(candidate)) return candidate;
-  }
-  return {};
+  return platform::FindDataFolder("manual");
 }
 
 }  // namespace vortik

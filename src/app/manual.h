@@ -12,8 +12,8 @@ namespace vortik {
 // bytes). Sub-folders and anything else are left out; a missing folder lists nothing.
 std::vector<std::string> ListManualDocuments(const std::string& folder);
 
-// The folder the manual is read from, ending with '/': "manual/" beside the executable, else
-// the installed data folder's "manual/". Empty when neither exists.
+// The folder the manual is read from, ending with '/': the first "manual/" of the data folders
+// (beside the executable, then the installed data folder). Empty when none exists.
 std::string FindManualFolder();
 
 }  // namespace vortik

@@ -31,9 +31,4 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
   return entries;
 }
 
-bool IsFolder(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 }  // namespace vortik::platform

@@ -16,7 +16,4 @@ struct FolderEntry {
 // cannot be opened.
 std::vector<FolderEntry> ListFolder(const std::string& folder);
 
-// True when `path` is a folder (or a link to one).
-bool IsFolder(const std::string& path);
-
 }  // namespace vortik::platform
