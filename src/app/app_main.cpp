@@ -15,6 +15,7 @@
 #include "app/entry.h"
 #include "app/form_main.h"
 #include "base/pending_events.h"
+#include "dtc/dtc_file.h"
 #include "i18n/fonts.h"
 #include "i18n/form1.h"
 #include "i18n/lang_table.h"
@@ -49,9 +50,12 @@ class FirstPaintQuit : public QObject {
       // After the paint has been handled: the window has been drawn once.
       QTimer::singleShot(0, this, [this] {
         const auto* tab = form_->findChild<QLabel*>(QStringLiteral("Label_InternetUpgrade"));
-        std::printf("vortik: first paint; language %d; tab \"%s\"; status \"%s\"; texts %s\n",
-                    form_->state().langIndex, tab != nullptr ? qPrintable(tab->text()) : "",
-                    qPrintable(form_->Label_Status->text()), LanguageFilePath().c_str());
+        std::printf(
+            "vortik: first paint; language %d; tab \"%s\"; status \"%s\"; texts %s; DTC table "
+            "%s\n",
+            form_->state().langIndex, tab != nullptr ? qPrintable(tab->text()) : "",
+            qPrintable(form_->Label_Status->text()), LanguageFilePath().c_str(),
+            FindDtcTable().c_str());
         std::fflush(stdout);
         form_->close();
       });
