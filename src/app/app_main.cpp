@@ -14,6 +14,7 @@
 #include "app/command_line.h"
 #include "app/entry.h"
 #include "app/form_main.h"
+#include "app/manual.h"
 #include "base/pending_events.h"
 #include "dtc/dtc_file.h"
 #include "i18n/fonts.h"
@@ -52,10 +53,10 @@ class FirstPaintQuit : public QObject {
         const auto* tab = form_->findChild<QLabel*>(QStringLiteral("Label_InternetUpgrade"));
         std::printf(
             "vortik: first paint; language %d; tab \"%s\"; status \"%s\"; texts %s; DTC table "
-            "%s\n",
+            "%s; manual %s\n",
             form_->state().langIndex, tab != nullptr ? qPrintable(tab->text()) : "",
             qPrintable(form_->Label_Status->text()), LanguageFilePath().c_str(),
-            FindDtcTable().c_str());
+            FindDtcTable().c_str(), FindManualFolder().c_str());
         std::fflush(stdout);
         form_->close();
       });

@@ -17,7 +17,8 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 # --- what is installed -------------------------------------------------------------------------
-for f in bin/vortik share/vortik/lang.ini share/vortik/DtcLookup/OBDII.txt lib/udev/rules.d/70-vortik-scantool.rules \
+for f in bin/vortik share/vortik/lang.ini share/vortik/DtcLookup/OBDII.txt \
+         "share/vortik/manual/VORTIK User Guide.html" lib/udev/rules.d/70-vortik-scantool.rules \
          share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
          share/icons/hicolor/scalable/apps/$app_id.svg share/icons/hicolor/256x256/apps/$app_id.png \
          share/man/man1/vortik.1; do
@@ -68,6 +69,7 @@ echo "$out" | grep -qF "language 2; tab \"Internet Upgrade\"" || fail "not Engli
 echo "$out" | grep -qF "texts $prefix/share/vortik/lang.ini" || fail "shipped texts not found"
 echo "$out" | grep -qF "DTC table $prefix/share/vortik/DtcLookup/OBDII.txt" \
   || fail "shipped DTC table not found"
+echo "$out" | grep -qF "manual $prefix/share/vortik/manual/" || fail "shipped manual not found"
 
 # The choice as the language dialog writes it (UTF-16LE with its mark), in the user's folder.
 mkdir -p "$home/config/vortik"
