@@ -214,8 +214,9 @@ bool DownloadToFile(const std::string& url, const std::string& localPath,
   curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);
   curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeoutMs));
-  // Fewer than one byte a second for stallTimeoutSec seconds ends the transfer.
-  curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  // Fewer than 100 bytes a second over stallTimeoutSec seconds ends the transfer: a server
+  // that trickles a byte at a time would otherwise hold it for days.
+  curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 100L);
   curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(options.stallTimeoutSec));
   // An announced length beyond the limit is refused before any byte is taken.
   curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(transfer.maxBytes));
