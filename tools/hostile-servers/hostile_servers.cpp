@@ -1,20 +1,23 @@
 // Plays hostile servers against the HTTP client and the download path and prints one table
 // row per case: time taken against the budget, the result, and what was left on disk.
-// Usage: hostile-servers [case ...]   (no case: all but "resolver", which needs a name server
-// that never answers, e.g. inside `unshare -rnm` with a resolv.conf pointing at a silent port)
+// Usage: hostile-servers [case ...]   (no case: every case but "resolver", which waits for a
+// look-up that never answers: 30 s for the download's own resolver)
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "helpers/test_ca.h"
 #include "net/http_client.h"
 #include "net/http_raw_server.h"
 #include "platform/download.h"
+#include "platform/tcp.h"
 #include "platform/tls.h"
 #include "update_server_sim.h"
 
@@ -94,7 +97,7 @@ int main(int argc, char** argv) {
     }
     return false;
   };
-  const fs::path dir = fs::temp_directory_path() / "vortik-hostile";
+  const fs::path dir = fs::temp_directory_path() / ("vortik-hostile-" + std::to_string(getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir / "out");
   const fs::path out = dir / "out";
@@ -139,7 +142,13 @@ int main(int argc, char** argv) {
     Row("redirect loop", q, d, DiskLeft(out));
   }
   if (want("resolver")) {
+    // A look-up that never answers, in place of the system's (curl keeps its own resolver).
+    vortik::platform::SetHostLookup([](const std::string&, uint32_t*) {
+      std::this_thread::sleep_for(std::chrono::seconds(30));
+      return false;
+    });
     Outcome q = Query("http://never-answers.test/uplink/vx_checkupgrade.php");
+    vortik::platform::SetHostLookup(nullptr);
     Outcome d = Download("http://never-answers.test/rom.bin?handle=1", out);
     Row("resolver that never answers", q, d, DiskLeft(out));
   }
