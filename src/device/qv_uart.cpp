@@ -22,16 +22,9 @@ int ClampToInt(uint32_t value) {
   return static_cast<int>(std::min<uint32_t>(value, INT_MAX));
 }
 
-int ChangeMask(const platform::ModemLines& before, const platform::ModemLines& after) {
-  int mask = 0;
-  if (before.cts != after.cts) mask |= kEvCts;
-  if (before.dsr != after.dsr) mask |= kEvDsr;
-  if (before.rlsd != after.rlsd) mask |= kEvRlsd;
-  if (before.ring != after.ring) mask |= kEvRing;
-  return mask;
-}
-
-int ChangeMask(const platform::ModemCounts& before, const platform::ModemCounts& after) {
+// The lines whose state (ModemLines) or change count (ModemCounts) differs.
+template <class PerLine>
+int ChangeMask(const PerLine& before, const PerLine& after) {
   int mask = 0;
   if (before.cts != after.cts) mask |= kEvCts;
   if (before.dsr != after.dsr) mask |= kEvDsr;

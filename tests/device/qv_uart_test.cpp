@@ -3,12 +3,10 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -16,7 +14,6 @@
 
 #include "device/frame.h"
 #include "device/port_table.h"
-#include "device/sync_uart.h"
 #include "device/watched_uart.h"
 #include "platform/pty.h"
 #include "scantool_sim.h"
@@ -467,40 +464,6 @@ TEST(QvUart, StatusChangesAreDeliveredThroughTheDispatcher) {
   }
   runQueue();  // the component is gone: its queued task does nothing
   EXPECT_EQ(seen.size(), 1u);
-}
-
-TEST(QvUart, SharesTheSettingsLayoutOfTheSynchronousPort) {
-  char folder[] = "/tmp/vortik-qvuart-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const char* old = getenv("XDG_CONFIG_HOME");
-  const std::string saved = old != nullptr ? old : "";
-  setenv("XDG_CONFIG_HOME", folder, 1);
-  {
-    TqvUart a;
-    a.fSetPort(9);
-    a.fSetBaudRate(12);
-    a.fSetParity(ptODD);
-    a.fSetStopBits(sb2BITS);
-    a.SaveSettings("Y");
-    TSyncUart b;
-    b.LoadSettings("Y", false);
-    EXPECT_EQ(b.PortNO(), 9);
-    EXPECT_EQ(b.BaudRate(), 12u);
-    EXPECT_EQ(b.Parity(), ptODD);
-    EXPECT_EQ(b.StopBits(), sb2BITS);
-    b.fSetDataBits(db7BITS);
-    b.SaveSettings("Y");
-    TqvUart c;
-    c.LoadSettings("Y", false);
-    EXPECT_EQ(c.DataBits(), db7BITS);
-    EXPECT_EQ(c.Settings().baudRate, 115200u);
-  }
-  if (old != nullptr) {
-    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-  } else {
-    unsetenv("XDG_CONFIG_HOME");
-  }
-  std::filesystem::remove_all(folder);
 }
 
 TEST(ByteRing, WrapsAroundWithoutLosingOrder) {
