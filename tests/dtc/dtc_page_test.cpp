@@ -28,7 +28,7 @@ using testing::WriteBytes;
 std::string Table(int entries) {
   std::string bytes;
   for (int i = 0; i < entries; ++i) {
-    char code[8];
+    char code[16];
     std::snprintf(code, sizeof(code), "P%04d", i);
     bytes += std::string(code) + " Generic Entry " + std::to_string(i) + "\n";
   }
