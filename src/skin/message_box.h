@@ -4,7 +4,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QDialog;
 class QWidget;
 
 namespace vortik {
@@ -14,5 +16,10 @@ void ShowMessageBox(QWidget* parent, const QString& text);
 void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption);
 // With a hook set, message boxes are handed to it and not shown; nullptr restores the boxes.
 void SetMessageBoxHook(std::function<void(const QString&)> hook);
+
+// The box ShowMessageBox runs, built but not shown: its text label is named "MessageText"
+// and its button "MessageOk". Tests show it to check that the whole text is visible.
+std::unique_ptr<QDialog> BuildMessageBox(QWidget* parent, const QString& text,
+                                         const QString& caption);
 
 }  // namespace vortik

@@ -2,6 +2,7 @@
 // Russian and Chinese, and the language dialog: vortik-screenshots <folder>. Run it in the
 // runnable folder so the window finds its data; the shipped lang.ini is not changed.
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QTableWidget>
 
 #include <cstdio>
+#include <memory>
 
 #include "app/form_main.h"
 #include "i18n/form1.h"
@@ -114,6 +116,23 @@ int main(int argc, char** argv) {
       list->setCurrentCell(2, 0);
     }
     ok = Shoot(form, folder, l.name) && ok;
+  }
+  // Message boxes with long texts: a sentence that wraps, in English and German, and a long
+  // path that widens the box.
+  const struct {
+    const char* text;
+    const char* name;
+  } boxes[] = {
+      {"Nothing to be upgrade, The local device is alread the latest!", "message_box_en"},
+      {"Kein Update nötig, das Gerät ist bereits auf dem neuesten Stand!", "message_box_de"},
+      {"Unable to write to /home/workshop/.config/vortik/lang.ini", "message_box_path"},
+  };
+  for (const auto& b : boxes) {
+    std::unique_ptr<QDialog> box =
+        vortik::BuildMessageBox(nullptr, QString::fromUtf8(b.text), QStringLiteral("VORTIK"));
+    box->show();
+    Settle();
+    ok = box->grab().save(folder + "/" + b.name + ".png", "PNG") && ok;
   }
   QFile::remove(langCopy);
   return ok ? 0 : 1;
