@@ -12,7 +12,6 @@
 #include "device/ask_string.h"
 #include "device/device_commands.h"
 #include "device/port_discovery.h"
-#include "i18n/msg.h"
 #include "platform/device_enum.h"
 #include "platform/folders.h"
 #include "upgrade/burn_engine.h"
@@ -182,7 +181,7 @@ void TFormMain::ScanDevicePort() {
   if (port > 0) {
     initUartPort(port);
   } else {
-    Label_Status->setText(QString::fromStdString(state_.langText[0]));
+    Label_Status->setText(QString::fromStdString(state_.langText[TextId::LabelStatus]));
     Label_Status->setToolTip(QString());
     syncUart->fSetActive(false);
     state_.comPort = 0;
@@ -196,10 +195,10 @@ void TFormMain::initUartPort(int port) {
   syncUart->fSetPort(port);
   syncUart->Open();
   if (syncUart->Active()) {
-    Label_Status->setText(QString::fromStdString(ConnectedStatusText(port)));
+    Label_Status->setText(QString::fromStdString(ConnectedStatusText(state_.langText, port)));
     state_.comPort = port;
   } else {
-    Label_Status->setText(QString::fromStdString(ConnectingStatusText(port)));
+    Label_Status->setText(QString::fromStdString(ConnectingStatusText(state_.langText, port)));
   }
   Label_Status->setToolTip(QString::fromStdString(syncUart->DevicePath()));
 }
@@ -220,7 +219,7 @@ void TFormMain::Button_QueryIDClick() {
   if (QueryId(*this, *syncUart, id)) {
     ShowMessage("ID: " + ShownText(id));
   } else {
-    ShowMessage(Msg("MsgError20", "Fail to request device ID!"));
+    ShowMessage(Msg(TextId::MsgError20));
   }
   // Back to what the port state allows: the port may have gone while the box was up.
   Button_QueryID->setEnabled(syncUart->Active() && state_.upgradeMode == 0);
@@ -232,14 +231,14 @@ void TFormMain::Button_SetIDClick() {
   const std::string id = TrimIdText(text.toStdString());
   setIdProposal = id;
   if (!IsValidDeviceId(id)) {
-    ShowMessage(Msg("MsgError22", "Invalid ID!"));
+    ShowMessage(Msg(TextId::MsgError22));
     return;
   }
   if (!SetId(*this, *syncUart, id.c_str())) {
-    ShowMessage(Msg("MsgError21", "Fail to set device ID!"));
+    ShowMessage(Msg(TextId::MsgError21));
     return;
   }
-  ShowMessage(Msg("MsgInfo5", "Device ID is successfully set!"));
+  ShowMessage(Msg(TextId::MsgInfo5));
   setIdProposal = NextIdProposal(setIdProposal);
 }
 
@@ -252,7 +251,7 @@ void TFormMain::Button_QueryVersionClick() {
                              " FLASH_ver:" + FieldText(flashVersion);
     ShowMessageBox(this, QString::fromStdString(ShownText(text)), QStringLiteral("info"));
   } else {
-    ShowMessage(Msg("MsgError23", "Fail to request device version!"));
+    ShowMessage(Msg(TextId::MsgError23));
   }
   Button_QueryVersion->setEnabled(syncUart->Active() && state_.upgradeMode == 0);
 }

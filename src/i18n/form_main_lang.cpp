@@ -6,9 +6,7 @@
 namespace vortik {
 
 void TFormMain::LoadLanguageTexts() {
-  LanguageTable table = LoadLanguageTable(LanguageFilePath());
-  ApplyLanguageTexts(this, state_, table);
-  SetCurrentLanguageTable(std::move(table));
+  ApplyLanguageTexts(this, state_, LoadLanguageTable(LanguageFilePath()));
 }
 
 void TFormMain::ApplyLanguageFonts(int language) {

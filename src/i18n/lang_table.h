@@ -1,8 +1,7 @@
-// The language table: every key with its English default, the twelve languages, loading the
+// The language table: the twelve languages, the captions the texts go to, loading the
 // texts of the stored language from lang.ini, and the per-language layout corrections.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -10,13 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "base/main_state.h"
+#include "base/text_id.h"
 
 namespace vortik {
 
 inline constexpr int kLanguageCount = 12;
 inline constexpr int kDefaultLanguage = 2;  // English
-inline constexpr int kDownloadStatusCount = 33;
 
 struct LanguageInfo {
   int number;           // 1..12, the value stored in set/val
@@ -29,31 +27,18 @@ std::span<const LanguageInfo> Languages();
 // The section of a language number; any number outside 1..12 reads the English section.
 const char* LanguageSection(int language);
 
-// One key of the language table and where the main window puts its text.
-struct LangKey {
-  const char* key;
-  const char* english;  // the default when the file has no such key
-  const char* control;  // object name of the control whose caption it becomes, or nullptr
-  int textIndex;        // index in MainState::langText, or -1
-  int downloadStatus;   // status code 1..33 of the download-status table, or 0
+// A text that becomes a control's caption as it is loaded.
+struct LangCaption {
+  TextId id;
+  const char* control;  // object name of the control
 };
-
-// Every key in loading order: feedback captions, status texts, page captions, error messages,
-// information messages, download-status texts, then the settings dialog's three texts.
-std::span<const LangKey> LangKeys();
-const LangKey* FindLangKey(std::string_view key);  // without regard to letter case
+std::span<const LangCaption> LangCaptions();
 
 // The texts of one language as loaded from the file.
 struct LanguageTable {
   int32_t langIndex = kDefaultLanguage;  // the number as stored, even outside 1..12
   std::string section = "en";
-  std::vector<std::string> texts;  // parallel to LangKeys()
-  std::array<std::string, kLangTextCount> langText{};
-  std::array<std::string, kDownloadStatusCount> downloadStatus{};  // status code n at n - 1
-
-  // The text of a key; the key's default when the table was not loaded; `english` for a key
-  // that is not in the table.
-  std::string Text(std::string_view key, const char* english = "") const;
+  TextTable texts;  // each key's text, or its default when the file has none
 };
 
 // The language file: "lang.ini" beside the executable, or the path set for tests.
@@ -64,8 +49,6 @@ void SetLanguageFilePath(std::string path);
 // Creates the file when missing, reads set/val (2 when absent or not an integer) and every key
 // from the chosen language's section, each with its default.
 LanguageTable LoadLanguageTable(const std::string& path);
-// The texts of the English defaults, as a missing file gives them.
-LanguageTable DefaultLanguageTable();
 
 // The stored language number (set/val, 2 when absent or not an integer); creates the file.
 int32_t ReadStoredLanguage(const std::string& path);
@@ -77,16 +60,6 @@ bool WriteStoredLanguage(const std::string& path, int32_t language);
 std::string LanguageDisplayName(const std::string& path, const std::string& code);
 // The twelve codes the application knows, in the order the pickers read them.
 std::span<const char* const> ServerLanguageCodes();
-
-// The table the running application uses for messages (see msg.h); set once after loading.
-void SetCurrentLanguageTable(LanguageTable table);
-const LanguageTable* CurrentLanguageTable();  // nullptr before loading
-void ClearCurrentLanguageTable();
-
-// The status line once the tool's port is open: "Device connected to COM3 " with the defaults.
-std::string ConnectedStatusLine(const std::array<std::string, kLangTextCount>& langText, int port);
-// The status line while the port cannot be opened: "... COM3  ......" with the defaults.
-std::string ConnectingStatusLine(const std::array<std::string, kLangTextCount>& langText, int port);
 
 // A layout correction made right after a key's caption is set: a value of -1 or 0 (font size)
 // leaves that property of the control as designed.

@@ -88,28 +88,37 @@ void ApplyLanguageTexts(QWidget* root, MainState& state, const LanguageTable& ta
   state.langIndex = language;
   ApplyLanguageFonts(root, language);
 
-  std::span<const LangKey> keys = LangKeys();
-  for (size_t i = 0; i < keys.size(); ++i) {
-    const LangKey& k = keys[i];
-    const std::string& text = i < table.texts.size() ? table.texts[i] : std::string();
-    if (k.textIndex >= 0) state.langText[static_cast<size_t>(k.textIndex)] = text;
-    if (k.control != nullptr) SetCaption(Find(root, k.control), text);
-
-    const std::string_view key = k.key;
-    if (key == "LabelStatus") {
-      SetCaption(Find(root, "Label_Status"), text);
-    } else if (key == "LabelCheckUpdate") {
-      PlaceCheckUpdateLabel(root, language);
-    } else if (key == "LabelInternetDisconnected") {
-      SetCaption(Find(root, "Label_InternetConnected"), text);
-      PlaceInternetCaption(root, language, false);
-    } else if (key == "LabelEdit") {
-      const QColor colour(kPrintActionRgb[0], kPrintActionRgb[1], kPrintActionRgb[2]);
-      for (const char* name : PrintActionLabels()) {
-        if (QWidget* w = Find(root, name)) SetTextColour(w, colour);
-      }
+  state.langText = table.texts;
+  std::span<const LangCaption> captions = LangCaptions();
+  for (TextId id : AllTextIds()) {
+    const std::string& text = table.texts[id];
+    for (const LangCaption& c : captions) {
+      if (c.id == id) SetCaption(Find(root, c.control), text);
     }
-    for (const LayoutChange& change : LayoutChangesAfter(key, language)) ApplyChange(root, change);
+    switch (id) {
+      case TextId::LabelStatus:
+        SetCaption(Find(root, "Label_Status"), text);
+        break;
+      case TextId::LabelCheckUpdate:
+        PlaceCheckUpdateLabel(root, language);
+        break;
+      case TextId::LabelInternetDisconnected:
+        SetCaption(Find(root, "Label_InternetConnected"), text);
+        PlaceInternetCaption(root, language, false);
+        break;
+      case TextId::LabelEdit: {
+        const QColor colour(kPrintActionRgb[0], kPrintActionRgb[1], kPrintActionRgb[2]);
+        for (const char* name : PrintActionLabels()) {
+          if (QWidget* w = Find(root, name)) SetTextColour(w, colour);
+        }
+        break;
+      }
+      default:
+        break;
+    }
+    for (const LayoutChange& change : LayoutChangesAfter(TextKey(id), language)) {
+      ApplyChange(root, change);
+    }
   }
 
   // The feedback fields in reading order, then the submit button.

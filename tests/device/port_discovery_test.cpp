@@ -62,10 +62,5 @@ TEST_F(PortDiscovery, DemoDeviceIsTheToolWhileItExists) {
   EXPECT_EQ(Ports().PathOf(port), link);
 }
 
-TEST(StatusTexts, ConnectedAndConnecting) {
-  EXPECT_EQ(ConnectedStatusText(5), "Device connected to COM5 ");
-  EXPECT_EQ(ConnectingStatusText(5), "Device connecting to COM5  ......");
-}
-
 }  // namespace
 }  // namespace vortik

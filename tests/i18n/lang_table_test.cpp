@@ -6,9 +6,10 @@
 #include <sstream>
 #include <string>
 
-#include "i18n/msg.h"
+#include "device/port_discovery.h"
 #include "i18n/temp_folder.h"
 #include "platform/profile.h"
+#include "upgrade/downloads.h"
 
 namespace vortik {
 namespace {
@@ -19,7 +20,8 @@ using testing::Utf16LeFile;
 using testing::WriteBytes;
 
 std::string Key(const LanguageTable& table, const char* key) {
-  return table.Text(key);
+  std::optional<TextId> id = FindTextId(key);
+  return id ? table.texts[*id] : "(no such key)";
 }
 
 TEST(LanguageTable, MissingFileGivesEnglishDefaultsAndCreatesAnEmptyFile) {
@@ -28,10 +30,7 @@ TEST(LanguageTable, MissingFileGivesEnglishDefaultsAndCreatesAnEmptyFile) {
   LanguageTable table = LoadLanguageTable(path);
   EXPECT_EQ(table.langIndex, 2);
   EXPECT_EQ(table.section, "en");
-  ASSERT_EQ(table.texts.size(), LangKeys().size());
-  for (size_t i = 0; i < LangKeys().size(); ++i) {
-    EXPECT_EQ(table.texts[i], LangKeys()[i].english) << LangKeys()[i].key;
-  }
+  for (TextId id : AllTextIds()) EXPECT_EQ(table.texts[id], TextDefault(id)) << TextKey(id);
   EXPECT_EQ(ReadBytes(path), std::string("\xFF\xFE\r\0\n\0", 6));
 }
 
@@ -72,50 +71,41 @@ TEST(LanguageTable, EmptyValuesStayEmptyAndAbsentKeysTakeTheirDefault) {
   WriteBytes(path, Utf16LeFile("[set]\r\nval=6\r\n[de]\r\nLabelStatus=\r\nMsgError16=Keine "
                                "Internetverbindung!\r\nmsginfo12=Ressource wird gesucht\r\n"));
   LanguageTable table = LoadLanguageTable(path);
-  EXPECT_EQ(table.langText[0], "");
-  EXPECT_EQ(table.langText[20], "Keine Internetverbindung!");
-  EXPECT_EQ(table.langText[21], "Nothing to be upgrade, The local device is alread the latest!");
-  EXPECT_EQ(table.downloadStatus[0], "Ressource wird gesucht");
-  EXPECT_EQ(table.downloadStatus[1], "Connecting to");
+  EXPECT_EQ(table.texts[TextId::LabelStatus], "");
+  EXPECT_EQ(table.texts[TextId::MsgError16], "Keine Internetverbindung!");
+  EXPECT_EQ(table.texts[TextId::MsgError17],
+            "Nothing to be upgrade, The local device is alread the latest!");
+  EXPECT_EQ(table.texts[TextId::MsgInfo12], "Ressource wird gesucht");
+  EXPECT_EQ(table.texts[TextId::MsgInfo13], "Connecting to");
 }
 
-TEST(LanguageTable, RunTimeTextsSitAtTheirIndices) {
-  const LanguageTable table = DefaultLanguageTable();
-  const std::pair<int, const char*> expected[] = {
-      {0, "Please connect the device to the computer"},
-      {1, "Device connected to COM"},
-      {2, ""},
-      {3, "Device connecting to COM"},
-      {4, ""},
-      {5, "Manufacture Brand Text should not be NULL!"},           // MsgError1
-      {19, "Fail to request server, pelease try later!"},          // MsgError15
-      {34, "check flash file MD5 failure, please update again!"},  // MsgError30
-      {35, "Summit successful, thanks for your feedback!"},        // MsgInfo1
-      {45, "Notify firmware size..."},                             // MsgInfo11
-      {46, "Internet Connected"},
-      {47, "Internet Disconnected"},
-  };
-  for (const auto& [index, text] : expected) {
-    EXPECT_EQ(table.langText[static_cast<size_t>(index)], text) << "index " << index;
-  }
-  std::set<std::string> seen;
-  for (const std::string& t : table.langText) seen.insert(t);
-  EXPECT_EQ(seen.size(), 47u) << "every index but the two empty Part2 texts is distinct";
-  EXPECT_EQ(table.downloadStatus[0], "Finding resource");  // code 1, MsgInfo12
-  EXPECT_EQ(table.downloadStatus[32], "Valid types of range requests for a resource");
+TEST(TextIds, NameTheirKeysAndDefaultsOnce) {
+  EXPECT_STREQ(TextKey(TextId::MsgError19), "MsgError19");
+  EXPECT_STREQ(TextDefault(TextId::MsgError19), "Fail to download flash DTC files!");
+  EXPECT_STREQ(TextKey(TextId::LabelDtcLoopup), "LabelDtcLoopup");
+  EXPECT_EQ(FindTextId("msgerror19"), TextId::MsgError19);  // the file's keys ignore case
+  EXPECT_EQ(FindTextId("NotAKey"), std::nullopt);
+  std::set<std::string> keys;
+  for (TextId id : AllTextIds()) EXPECT_TRUE(keys.insert(TextKey(id)).second) << TextKey(id);
+
+  // Download status code n reads MsgInfo(n + 11); codes outside 1..33 have no text.
+  EXPECT_EQ(DownloadStatusTextId(1), TextId::MsgInfo12);
+  EXPECT_EQ(DownloadStatusTextId(33), TextId::MsgInfo44);
+  EXPECT_EQ(DownloadStatusTextId(0), std::nullopt);
+  EXPECT_EQ(DownloadStatusTextId(34), std::nullopt);
 }
 
 TEST(LanguageTable, StatusLinesCarryThePortNumber) {
-  const LanguageTable table = DefaultLanguageTable();
-  EXPECT_EQ(ConnectedStatusLine(table.langText, 3), "Device connected to COM3 ");
-  EXPECT_EQ(ConnectingStatusLine(table.langText, 3), "Device connecting to COM3  ......");
+  const TextTable defaults;
+  EXPECT_EQ(ConnectedStatusText(defaults, 3), "Device connected to COM3 ");
+  EXPECT_EQ(ConnectingStatusText(defaults, 3), "Device connecting to COM3  ......");
 
   TempFolder dir;
   const std::string path = dir.File("lang.ini");
   WriteBytes(path, Utf16LeFile("[set]\r\nval=3\r\n[jp]\r\nLabelStatus1=デバイスが COM\r\n"
                                "LabelStatus1Part2=に接続されました\r\n"));
   const LanguageTable jp = LoadLanguageTable(path);
-  EXPECT_EQ(ConnectedStatusLine(jp.langText, 12), "デバイスが COM12 に接続されました");
+  EXPECT_EQ(ConnectedStatusText(jp.texts, 12), "デバイスが COM12 に接続されました");
 }
 
 TEST(LanguageTable, LanguageDialogNumberIsReadAndWritten) {
@@ -127,26 +117,6 @@ TEST(LanguageTable, LanguageDialogNumberIsReadAndWritten) {
   EXPECT_EQ(ReadBytes(path), Utf16LeFile("\r\n[set]\r\nval=9\r\n"));
   EXPECT_EQ(LanguageDisplayName(path, "PL"), "PL");
   EXPECT_FALSE(WriteStoredLanguage(dir.path(), 3));
-}
-
-TEST(Msg, FollowsTheCurrentLanguageAndFallsBackToTheGivenEnglish) {
-  ClearCurrentLanguageTable();
-  EXPECT_EQ(Msg("MsgError16", "Internet is not connected!"), "Internet is not connected!");
-  EXPECT_EQ(DownloadStatusText(3), "Redirecting...");
-
-  TempFolder dir;
-  const std::string path = dir.File("lang.ini");
-  WriteBytes(path, Utf16LeFile("[set]\r\nval=7\r\n[ru]\r\nMsgError16=Нет подключения к "
-                               "Интернету!\r\nMsgInfo14=Перенаправление...\r\n"));
-  SetCurrentLanguageTable(LoadLanguageTable(path));
-  EXPECT_EQ(Msg("MsgError16", "Internet is not connected!"), "Нет подключения к Интернету!");
-  EXPECT_EQ(Msg("MsgError15", "Fail to request server, pelease try later!"),
-            "Fail to request server, pelease try later!");
-  EXPECT_EQ(Msg("NotAKey", "given english"), "given english");
-  EXPECT_EQ(DownloadStatusText(3), "Перенаправление...");
-  EXPECT_EQ(DownloadStatusText(0), "");
-  EXPECT_EQ(DownloadStatusText(34), "");
-  ClearCurrentLanguageTable();
 }
 
 // The shipped file: generated from its readable source, complete in every language, English
@@ -170,11 +140,11 @@ TEST(ShippedLanguageFile, IsCompleteAndReadsBackAsWritten) {
     EXPECT_TRUE(profile.Find("Lang", code).has_value()) << code;
   }
   for (const LanguageInfo& lang : Languages()) {
-    for (const LangKey& k : LangKeys()) {
-      std::optional<std::string> value = profile.Find(lang.section, k.key);
-      ASSERT_TRUE(value.has_value()) << lang.section << "/" << k.key;
+    for (TextId id : AllTextIds()) {
+      std::optional<std::string> value = profile.Find(lang.section, TextKey(id));
+      ASSERT_TRUE(value.has_value()) << lang.section << "/" << TextKey(id);
       if (std::string(lang.section) == "en") {
-        EXPECT_EQ(*value, k.english) << k.key;
+        EXPECT_EQ(*value, TextDefault(id)) << TextKey(id);
       }
     }
   }

@@ -13,7 +13,6 @@
 
 #include "app/form_main.h"
 #include "i18n/lang_table.h"
-#include "i18n/msg.h"
 #include "i18n/temp_folder.h"
 
 namespace vortik {
@@ -132,7 +131,8 @@ TEST_F(LanguageUi, RussianSetsTextsSmallerStepsAndMovesColumnHeadings) {
   EXPECT_EQ(state_.langIndex, 7);
   EXPECT_EQ(TextOf(root(), "Label_Upgrade"), QStringLiteral("Обновление"));
   EXPECT_EQ(TextOf(root(), "Label_Status"), QStringLiteral("Подключите устройство к компьютеру"));
-  EXPECT_EQ(QString::fromStdString(state_.langText[0]), TextOf(root(), "Label_Status"));
+  EXPECT_EQ(QString::fromStdString(state_.langText[TextId::LabelStatus]),
+            TextOf(root(), "Label_Status"));
   // Keys the section lacks take their defaults.
   EXPECT_EQ(TextOf(root(), "Label_CheckUpdate"), QStringLiteral("Check Update"));
 
@@ -225,7 +225,7 @@ TEST_F(LanguageUi, MissingControlsAreSkipped) {
   MainState state;
   ApplyLanguageTexts(&empty, state, LoadLanguageTable(path_));
   EXPECT_EQ(state.langIndex, 8);
-  EXPECT_EQ(state.langText[47], "Internet Disconnected");
+  EXPECT_EQ(state.langText[TextId::LabelInternetDisconnected], "Internet Disconnected");
 }
 
 TEST(LanguageInMainWindow, TheWindowLoadsItsTextsWhileItIsBuilt) {
@@ -237,11 +237,10 @@ TEST(LanguageInMainWindow, TheWindowLoadsItsTextsWhileItIsBuilt) {
   {
     TFormMain form;
     EXPECT_EQ(form.state().langIndex, 7);
-    EXPECT_EQ(form.state().langText[0], "Подключите устройство");
-    EXPECT_EQ(Msg("MsgError16", "Internet is not connected!"), "Нет подключения к Интернету!");
+    EXPECT_EQ(form.state().langText[TextId::LabelStatus], "Подключите устройство");
+    EXPECT_EQ(form.Msg(TextId::MsgError16), "Нет подключения к Интернету!");
   }
   SetLanguageFilePath("");
-  ClearCurrentLanguageTable();
 }
 
 }  // namespace
