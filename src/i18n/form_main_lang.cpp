@@ -6,7 +6,7 @@
 namespace vortik {
 
 void TFormMain::LoadLanguageTexts() {
-  ApplyLanguageTexts(this, state_, LoadLanguageTable(LanguageFilePath()));
+  ApplyLanguageTexts(this, state_, LoadLanguageTable(LanguageFilePath(), LanguageChoicePath()));
 }
 
 void TFormMain::ApplyLanguageFonts(int language) {

@@ -56,12 +56,14 @@ constexpr LegacyFileTexts kLegacyFlashTexts{TextId::MsgError19, TextId::MsgError
 // when one was cut. On failure the check's message has been shown and the path is empty.
 std::string FetchLegacyFile(Host& host, const std::string& location, int32_t& length,
                             int32_t& gaugeSize, const LegacyFileTexts& texts) {
-  std::string path = DownloadLegacyFile(host, location);
-  if (!IsFile(path)) {
+  // A file longer than the reply's length fails the size check, so no more is fetched.
+  bool tooLarge = false;
+  std::string path = DownloadLegacyFile(host, location, std::max<int64_t>(length, 0), &tooLarge);
+  if (!tooLarge && !IsFile(path)) {
     host.ShowMessage(host.Msg(texts.download));
     return {};
   }
-  if (CheckFileSize(path, length) != 0) {
+  if (tooLarge || CheckFileSize(path, length) != 0) {
     host.ShowMessage(host.Msg(texts.size));
     return {};
   }
