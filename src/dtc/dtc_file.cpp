@@ -29,21 +29,21 @@ class Scanner {
   }
 
   // "%s": skips blanks, then one run of non-blank bytes (at least one).
-  bool Word(size_t max, std::string* out) {
+  bool Word(size_t max, std::string_view* out) {
     SkipBlanks();
     const char* start = p_;
     while (p_ < end_ && !IsBlank(static_cast<unsigned char>(*p_))) ++p_;
     if (p_ == start) return false;
-    out->assign(start, std::min(static_cast<size_t>(p_ - start), max));
+    *out = std::string_view(start, std::min(static_cast<size_t>(p_ - start), max));
     return true;
   }
 
   // "%[^\r\n]": one or more bytes up to a CR or LF.
-  bool Rest(size_t max, std::string* out) {
+  bool Rest(size_t max, std::string_view* out) {
     const char* start = p_;
     while (p_ < end_ && !IsLineEnd(static_cast<unsigned char>(*p_))) ++p_;
     if (p_ == start) return false;
-    out->assign(start, std::min(static_cast<size_t>(p_ - start), max));
+    *out = std::string_view(start, std::min(static_cast<size_t>(p_ - start), max));
     return true;
   }
 
@@ -95,11 +95,11 @@ int32_t CountDtcLines(std::string_view bytes) {
   return pieces;
 }
 
-std::vector<std::string> ReadDtcMatchCodes(std::string_view bytes) {
-  std::vector<std::string> codes;
+std::vector<std::string_view> ScanDtcMatchCodes(std::string_view bytes) {
+  std::vector<std::string_view> codes;
   Scanner in(bytes);
-  std::string code;
-  std::string rest;
+  std::string_view code;
+  std::string_view rest;
   for (;;) {
     if (!in.Word(kDtcMatchCodeMax, &code)) break;
     in.SkipBlanks();
@@ -110,10 +110,16 @@ std::vector<std::string> ReadDtcMatchCodes(std::string_view bytes) {
   return codes;
 }
 
-std::vector<DtcEntry> ReadDtcEntries(std::string_view bytes) {
-  std::vector<DtcEntry> entries;
+std::vector<std::string> ReadDtcMatchCodes(std::string_view bytes) {
+  std::vector<std::string> codes;
+  for (std::string_view code : ScanDtcMatchCodes(bytes)) codes.emplace_back(code);
+  return codes;
+}
+
+std::vector<DtcEntryView> ScanDtcEntries(std::string_view bytes) {
+  std::vector<DtcEntryView> entries;
   Scanner in(bytes);
-  DtcEntry entry;
+  DtcEntryView entry;
   for (;;) {
     if (!in.Word(kDtcCodeMax, &entry.code)) break;
     if (!in.Word(kDtcBrandMax, &entry.brand)) break;
@@ -121,6 +127,14 @@ std::vector<DtcEntry> ReadDtcEntries(std::string_view bytes) {
     if (!in.Rest(kDtcContentsMax, &entry.contents)) break;
     in.SkipLineEnds();
     entries.push_back(entry);
+  }
+  return entries;
+}
+
+std::vector<DtcEntry> ReadDtcEntries(std::string_view bytes) {
+  std::vector<DtcEntry> entries;
+  for (const DtcEntryView& e : ScanDtcEntries(bytes)) {
+    entries.push_back({std::string(e.code), std::string(e.brand), std::string(e.contents)});
   }
   return entries;
 }
@@ -159,21 +173,22 @@ void DtcTable::Refresh() {
   lines_ = 0;
   matchCodes_.clear();
   entries_.clear();
+  bytes_.clear();
   if (!exists) return;
 
   platform::File file;
-  std::string bytes;
   // The stamp is taken from the open file before reading, so a change made while reading
   // shows in the next call's stamp.
   if (!file.Open(path, platform::File::Mode::kRead) || !file.Stamp(&stamp_) ||
-      !ReadAll(file, &bytes)) {
+      !ReadAll(file, &bytes_)) {
+    bytes_.clear();
     return;
   }
   ++reads_;
   present_ = true;
-  lines_ = CountDtcLines(bytes);
-  matchCodes_ = ReadDtcMatchCodes(bytes);
-  entries_ = ReadDtcEntries(bytes);
+  lines_ = CountDtcLines(bytes_);
+  matchCodes_ = ScanDtcMatchCodes(bytes_);
+  entries_ = ScanDtcEntries(bytes_);
 }
 
 int32_t DtcTable::LineCount() {
@@ -184,15 +199,15 @@ int32_t DtcTable::LineCount() {
 int32_t DtcTable::MatchCount(std::string_view search) {
   Refresh();
   int32_t count = 0;
-  for (const std::string& code : matchCodes_) {
+  for (std::string_view code : matchCodes_) {
     if (DtcCodeMatches(code, search)) ++count;
   }
   return count;
 }
 
-void DtcTable::ReadEntries(const std::function<bool(const DtcEntry&)>& visit) {
+void DtcTable::ReadEntries(const std::function<bool(const DtcEntryView&)>& visit) {
   Refresh();
-  for (const DtcEntry& entry : entries_) {
+  for (const DtcEntryView& entry : entries_) {
     if (!visit(entry)) return;
   }
 }

@@ -32,6 +32,13 @@ struct DtcEntry {
   std::string contents;
 };
 
+// The same, as views into the bytes of a table that the reader keeps.
+struct DtcEntryView {
+  std::string_view code;
+  std::string_view brand;
+  std::string_view contents;
+};
+
 // --- The three readers over the bytes of a table -------------------------------------------
 
 // Line counter: the number of pieces a line-reading call with a 1024-byte buffer returns
@@ -40,11 +47,13 @@ struct DtcEntry {
 int32_t CountDtcLines(std::string_view bytes);
 
 // Match counter's records ("%s %[^\r\n]%*[\r\n]"): the code of each record, in file order, up
-// to the first record that cannot be completed.
+// to the first record that cannot be completed. The views point into `bytes`.
+std::vector<std::string_view> ScanDtcMatchCodes(std::string_view bytes);
 std::vector<std::string> ReadDtcMatchCodes(std::string_view bytes);
 
 // Entry reader's records ("%s %s %[^\r\n]%*[\r\n]"), in file order, up to the first record
-// that cannot be completed.
+// that cannot be completed. The views point into `bytes`.
+std::vector<DtcEntryView> ScanDtcEntries(std::string_view bytes);
 std::vector<DtcEntry> ReadDtcEntries(std::string_view bytes);
 
 // True when `code` contains `search` (byte comparison, case-sensitive).
@@ -79,8 +88,9 @@ class DtcTable {
 
   int32_t LineCount();
   int32_t MatchCount(std::string_view search);
-  // Hands each entry to `visit` in file order until `visit` returns false.
-  void ReadEntries(const std::function<bool(const DtcEntry&)>& visit);
+  // Hands each entry to `visit` in file order until `visit` returns false. The views are valid
+  // until the next call.
+  void ReadEntries(const std::function<bool(const DtcEntryView&)>& visit);
 
   // How many times the file has been read (for tests of the cache).
   int reads() const { return reads_; }
@@ -93,8 +103,9 @@ class DtcTable {
   bool present_ = false;
   platform::FileStamp stamp_;
   int32_t lines_ = 0;
-  std::vector<std::string> matchCodes_;
-  std::vector<DtcEntry> entries_;
+  std::string bytes_;  // the file as last read; the views below point into it
+  std::vector<std::string_view> matchCodes_;
+  std::vector<DtcEntryView> entries_;
   int reads_ = 0;
 };
 

@@ -66,7 +66,7 @@ void DtcPaging::Refill() {
 void DtcPaging::Fill(const std::string& search) {
   view_.ClearRows();
   int32_t n = 0;
-  table_.ReadEntries([&](const DtcEntry& entry) {
+  table_.ReadEntries([&](const DtcEntryView& entry) {
     if (!search.empty() && !DtcCodeMatches(entry.code, search)) return true;
     if (n < dtcOffset) {
       ++n;

@@ -16,7 +16,7 @@ class DtcListView {
  public:
   virtual ~DtcListView() = default;
   virtual void ClearRows() = 0;
-  virtual void AddRow(const DtcEntry& entry) = 0;
+  virtual void AddRow(const DtcEntryView& entry) = 0;
   virtual void SetIndexText(const std::string& text) = 0;
   virtual void SetPrevEnabled(bool enabled) = 0;
   virtual void SetNextEnabled(bool enabled) = 0;

@@ -270,7 +270,7 @@ TEST(DtcTable, MissingOrUnreadableFileReadsAsEmpty) {
     EXPECT_EQ(table.LineCount(), 0);
     EXPECT_EQ(table.MatchCount("P"), 0);
     int visited = 0;
-    table.ReadEntries([&](const DtcEntry&) { return ++visited, true; });
+    table.ReadEntries([&](const DtcEntryView&) { return ++visited, true; });
     EXPECT_EQ(visited, 0);
   }
 }
@@ -286,8 +286,8 @@ TEST(DtcTable, CountsMatchesAndStopsWhereTheVisitorSays) {
   EXPECT_EQ(table.MatchCount("30"), 3);
   EXPECT_EQ(table.MatchCount("010"), 1);
   std::vector<std::string> seen;
-  table.ReadEntries([&](const DtcEntry& e) {
-    seen.push_back(e.contents);
+  table.ReadEntries([&](const DtcEntryView& e) {
+    seen.emplace_back(e.contents);
     return seen.size() < 2;
   });
   EXPECT_EQ(seen, (std::vector<std::string>{"A", "B"}));

@@ -18,7 +18,7 @@ using testing::WriteBytes;
 class FakeList : public DtcListView {
  public:
   void ClearRows() override { codes.clear(); }
-  void AddRow(const DtcEntry& entry) override { codes.push_back(entry.code); }
+  void AddRow(const DtcEntryView& entry) override { codes.emplace_back(entry.code); }
   void SetIndexText(const std::string& text) override { index = text; }
   void SetPrevEnabled(bool enabled) override { prev = enabled; }
   void SetNextEnabled(bool enabled) override { next = enabled; }
