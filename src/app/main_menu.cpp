@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/about.h"
-#include "app/message_box.h"
+#include "skin/message_box.h"
 
 namespace vortik {
 

@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "device/port_discovery.h"
 #include "i18n/temp_folder.h"
+#include "net/catalogue.h"
 #include "platform/profile.h"
 #include "upgrade/downloads.h"
 
@@ -110,19 +110,6 @@ TEST(LanguageTable, MalformedLinesLeaveDefaultsAndCrAloneEndsALine) {
   EXPECT_EQ(Key(table, "LabelSearch"), "Suchen");
 }
 
-TEST(LanguageTable, StatusLinesCarryThePortNumber) {
-  const TextTable defaults;
-  EXPECT_EQ(ConnectedStatusText(defaults, 3), "Device connected to COM3 ");
-  EXPECT_EQ(ConnectingStatusText(defaults, 3), "Device connecting to COM3  ......");
-
-  TempFolder dir;
-  const std::string path = dir.File("lang.ini");
-  WriteBytes(path, Utf16LeFile("[set]\r\nval=3\r\n[jp]\r\nLabelStatus1=デバイスが COM\r\n"
-                               "LabelStatus1Part2=に接続されました\r\n"));
-  const LanguageTable jp = LoadLanguageTable(path);
-  EXPECT_EQ(ConnectedStatusText(jp.texts, 12), "デバイスが COM12 に接続されました");
-}
-
 TEST(LanguageTable, LanguageDialogNumberIsReadAndWritten) {
   TempFolder dir;
   const std::string path = dir.File("lang.ini");
@@ -178,7 +165,7 @@ TEST(ShippedLanguageFile, IsCompleteAndReadsBackAsWritten) {
   const std::string path = dataDir + "lang.ini";
   const platform::ProfileFile profile = platform::ProfileFile::Read(path);
   EXPECT_EQ(profile.GetInt("set", "val", 0), 2);
-  for (const char* code : ServerLanguageCodes()) {
+  for (const char* code : kServerLanguageCodes) {
     EXPECT_TRUE(profile.Find("Lang", code).has_value()) << code;
   }
   for (const LanguageInfo& lang : Languages()) {

@@ -5,13 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
+#include <QProgressBar>
 
 #include <cstdio>
 
 #include "app/form_main.h"
-#include "app/message_box.h"
 #include "i18n/form1.h"
 #include "i18n/lang_table.h"
+#include "skin/message_box.h"
 
 namespace {
 
@@ -70,8 +71,9 @@ int main(int argc, char** argv) {
     form.UpdateInternetState(true);
     form.TimerAnimator->stop();
     ok = Shoot(form, folder, "tab0_internet_connected") && ok;
-    form.ProgressBar10->setRange(0, 100);
-    form.ProgressBar10->setValue(62);
+    auto* gauge = form.findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));
+    gauge->setRange(0, 100);
+    gauge->setValue(62);
     ok = Shoot(form, folder, "tab0_upgrade_progress") && ok;
 
     vortik::TForm1 dialog(&form);

@@ -1,0 +1,35 @@
+// The Print page: the reports the tool pushes, shown as coloured text, and its battery-voltage
+// captures shown as a chart.
+#pragma once
+
+#include <QWidget>
+
+class QTimer;
+
+namespace vortik {
+
+class Host;
+class TBitmapFactory;
+class TSyncUart;
+
+class PrintPage : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `waveTimer` is the window's chart timer, which runs while the chart is shown.
+  PrintPage(QWidget* window, Host& host, TSyncUart& uart, TBitmapFactory& pictures,
+            QTimer* waveTimer);
+
+  // The window's 100 ms receive timer, which runs while this page is current.
+  void UartReadTimerTimer();
+  // The window's chart timer.
+  void TimerMonitorWaveRecvTimer();
+
+ private:
+  [[maybe_unused]] Host& host_;
+  [[maybe_unused]] TSyncUart& uart_;
+  [[maybe_unused]] TBitmapFactory& pictures_;
+  [[maybe_unused]] QTimer* waveTimer_;
+};
+
+}  // namespace vortik
