@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "i18n/msg.h"
 #include "platform/library_versions.h"
 
 namespace vortik {
@@ -26,10 +25,11 @@ std::vector<std::string> CoreLibraries() {
   return names;
 }
 
-std::string AboutText(const std::string& version, const std::vector<std::string>& uiLibraries) {
-  std::string text = "VORTIK " + Msg("AboutVersion", "Version") + " " + version + "\n";
-  text += Msg("AboutLicense", "License") + ": " + kLicense + "\n\n";
-  text += Msg("AboutLibraries", "Libraries") + ":\n";
+std::string AboutText(const TextTable& texts, const std::string& version,
+                      const std::vector<std::string>& uiLibraries) {
+  std::string text = "VORTIK " + texts[TextId::AboutVersion] + " " + version + "\n";
+  text += texts[TextId::AboutLicense] + ": " + kLicense + "\n\n";
+  text += texts[TextId::AboutLibraries] + ":\n";
   for (const std::string& name : uiLibraries) text += "  " + name + "\n";
   for (const std::string& name : CoreLibraries()) text += "  " + name + "\n";
   text.pop_back();

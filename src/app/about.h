@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "base/text_id.h"
+
 namespace vortik {
 
 inline constexpr char kLicense[] = "GPL-3.0-or-later";
@@ -12,8 +14,9 @@ inline constexpr char kLicense[] = "GPL-3.0-or-later";
 // libjpeg, zlib and the platform's (libcurl, OpenSSL, libudev).
 std::vector<std::string> CoreLibraries();
 
-// The about box's text in the current language: name and version, licence, then one line per
+// The about box's text in the language of `texts`: name and version, licence, then one line per
 // library (`uiLibraries` first: the toolkit's own, which only the user interface knows).
-std::string AboutText(const std::string& version, const std::vector<std::string>& uiLibraries);
+std::string AboutText(const TextTable& texts, const std::string& version,
+                      const std::vector<std::string>& uiLibraries);
 
 }  // namespace vortik

@@ -99,7 +99,7 @@ void TFormMain::ScanDevicePort() {
   if (port > 0) {
     initUartPort(port);
   } else {
-    Label_Status->setText(QString::fromStdString(state_.langText[0]));
+    Label_Status->setText(QString::fromStdString(state_.langText[TextId::LabelStatus]));
     Label_Status->setToolTip(QString());
     syncUart_->fSetActive(false);
     state_.comPort = 0;
@@ -113,10 +113,10 @@ void TFormMain::initUartPort(int port) {
   syncUart_->fSetPort(port);
   syncUart_->Open();
   if (syncUart_->Active()) {
-    Label_Status->setText(QString::fromStdString(ConnectedStatusText(port)));
+    Label_Status->setText(QString::fromStdString(ConnectedStatusText(state_.langText, port)));
     state_.comPort = port;
   } else {
-    Label_Status->setText(QString::fromStdString(ConnectingStatusText(port)));
+    Label_Status->setText(QString::fromStdString(ConnectingStatusText(state_.langText, port)));
   }
   Label_Status->setToolTip(QString::fromStdString(syncUart_->DevicePath()));
 }

@@ -173,11 +173,9 @@ void TFormMain::StyleWindow() {
 }
 
 void TFormMain::LoadLanguageTexts() {
-  LanguageTable table = LoadLanguageTable(LanguageFilePath(), LanguageChoicePath());
-  ApplyLanguageTexts(this, state_, table);
-  SetCaption(Label_Status, state_.langText[0]);
+  ApplyLanguageTexts(this, state_, LoadLanguageTable(LanguageFilePath(), LanguageChoicePath()));
+  SetCaption(Label_Status, state_.langText[TextId::LabelStatus]);
   internetUpgradePage_->ApplyLanguage();
-  SetCurrentLanguageTable(std::move(table));
 }
 
 void TFormMain::AttachDialogs(QDialog* form1, QDialog* form2, QDialog* form4) {

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "app/about.h"
-#include "i18n/msg.h"
 #include "skin/message_box.h"
 
 namespace vortik {
@@ -39,8 +38,9 @@ constexpr char kMenuStyle[] =
 
 }  // namespace
 
-MainMenuButton::MainMenuButton(QWidget* window, int x, int y, Actions actions)
-    : QPushButton(window) {
+MainMenuButton::MainMenuButton(QWidget* window, int x, int y, Actions actions,
+                               const TextTable& texts)
+    : QPushButton(window), texts_(&texts) {
   setObjectName(QStringLiteral("SpeedButtonMenu"));
   setGeometry(x, y, 30, 30);
   setFlat(true);
@@ -81,20 +81,20 @@ MainMenuButton::MainMenuButton(QWidget* window, int x, int y, Actions actions)
 
 void MainMenuButton::RetranslateMenu() {
   // The text after the tab is shown as the entry's key.
-  manual_->setText(QString::fromStdString(Msg("MenuManual", "Manual")) + QStringLiteral("\tF1"));
-  localUpgrade_->setText(
-      QString::fromStdString(Msg("MenuUpgradeFromFiles", "Upgrade from files\u2026")));
-  about_->setText(QString::fromStdString(Msg("MenuAbout", "About VORTIK")));
+  const TextTable& texts = *texts_;
+  manual_->setText(QString::fromStdString(texts[TextId::MenuManual]) + QStringLiteral("\tF1"));
+  localUpgrade_->setText(QString::fromStdString(texts[TextId::MenuUpgradeFromFiles]));
+  about_->setText(QString::fromStdString(texts[TextId::MenuAbout]));
 }
 
-void ShowAboutBox(QWidget* parent) {
+void ShowAboutBox(QWidget* parent, const TextTable& texts) {
   std::vector<std::string> ui = {std::string("Qt ") + qVersion()};
 #ifdef VORTIK_HAVE_QCUSTOMPLOT
   ui.push_back("QCustomPlot");
 #endif
-  const std::string text = AboutText(VORTIK_VERSION, ui);
+  const std::string text = AboutText(texts, VORTIK_VERSION, ui);
   ShowMessageBox(parent, QString::fromStdString(text),
-                 QString::fromStdString(Msg("MenuAbout", "About VORTIK")));
+                 QString::fromStdString(texts[TextId::MenuAbout]));
 }
 
 }  // namespace vortik

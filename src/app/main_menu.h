@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "base/text_id.h"
+
 class QAction;
 class QMenu;
 
@@ -21,17 +23,19 @@ class MainMenuButton : public QPushButton {
     std::function<void()> about;         // show the about box
   };
   // A child of `window` at (x, y), 30 x 30; F1 anywhere in the window asks for the manual.
-  MainMenuButton(QWidget* window, int x, int y, Actions actions);
+  // `texts` (the window's loaded texts) must outlive the button.
+  MainMenuButton(QWidget* window, int x, int y, Actions actions, const TextTable& texts);
 
   QMenu* popup() const { return menu_; }
   QAction* manualAction() const { return manual_; }
   QAction* localUpgradeAction() const { return localUpgrade_; }
   QAction* aboutAction() const { return about_; }
 
-  // Takes the entries' texts from the current language table (done each time it opens).
+  // Takes the entries' texts from the window's texts (done each time it opens).
   void RetranslateMenu();
 
  private:
+  const TextTable* texts_;
   QMenu* menu_ = nullptr;
   QAction* manual_ = nullptr;
   QAction* localUpgrade_ = nullptr;
@@ -39,6 +43,6 @@ class MainMenuButton : public QPushButton {
 };
 
 // The about box: one message box with the version, the licence and the libraries.
-void ShowAboutBox(QWidget* parent);
+void ShowAboutBox(QWidget* parent, const TextTable& texts);
 
 }  // namespace vortik

@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "app/manual.h"
-#include "i18n/msg.h"
 
 namespace vortik {
 
@@ -43,7 +42,8 @@ void SetOpenDocumentHook(std::function<void(const QString& path)> hook) {
   OpenHook() = std::move(hook);
 }
 
-ManualBrowser::ManualBrowser(QWidget* page) : QWidget(page) {
+ManualBrowser::ManualBrowser(QWidget* page, const TextTable& texts)
+    : QWidget(page), texts_(&texts) {
   setObjectName(QStringLiteral("ManualBrowser"));
   setAttribute(Qt::WA_TranslucentBackground);
   setGeometry(page->rect());
@@ -97,8 +97,7 @@ bool ManualBrowser::eventFilter(QObject* watched, QEvent* event) {
 
 void ManualBrowser::showEvent(QShowEvent* event) {
   // The language table is loaded after the pages are built: take the hint's text when shown.
-  Label2->setText(
-      QString::fromStdString(Msg("LabelManualHint", "Double click to open the selected file!")));
+  Label2->setText(QString::fromStdString((*texts_)[TextId::LabelManualHint]));
   Label2->adjustSize();
   QWidget::showEvent(event);
 }

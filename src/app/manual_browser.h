@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "base/text_id.h"
+
 class QLabel;
 class QListWidget;
 
@@ -18,7 +20,8 @@ class ManualBrowser : public QWidget {
 
  public:
   // Covers `page` (the Manual page) whole and lists the manual folder's documents once.
-  explicit ManualBrowser(QWidget* page);
+  // `texts` (the window's loaded texts) must outlive the browser.
+  ManualBrowser(QWidget* page, const TextTable& texts);
 
   // Fills the list from `folder` (ending with '/'); an empty folder name lists nothing.
   void LoadManualList(const std::string& folder);
@@ -33,6 +36,7 @@ class ManualBrowser : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  const TextTable* texts_;
   QLabel* Label2 = nullptr;
   QListWidget* ManualListBox = nullptr;
   std::string folder_;

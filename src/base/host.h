@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/main_state.h"
+#include "base/text_id.h"
 
 namespace vortik {
 
@@ -21,6 +22,9 @@ class Host {
   virtual void ProcessEvents() = 0;
   virtual void SetUpgradeMode(int mode) = 0;
   virtual void ScanDevicePort() = 0;
+
+  // The loaded text of `id` (its default before the language file is read).
+  const std::string& Msg(TextId id) { return state().langText[id]; }
 };
 
 }  // namespace vortik

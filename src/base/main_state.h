@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/text_id.h"
+
 namespace vortik {
 
-inline constexpr int kLangTextCount = 48;
 inline constexpr int kDevicePartCapacity = 540;
 inline constexpr int kDevicePartEntrySize = 10;
 inline constexpr uint32_t kWaveInitialCapacity = 8192;
@@ -30,7 +31,7 @@ struct MainState {
 
   bool dtcFiltered = false;
 
-  std::array<std::string, kLangTextCount> langText{};  // UTF-8
+  TextTable langText;  // the texts of the language loaded at start; defaults until then
   int32_t langIndex = 0;
 
   // Download progress state.

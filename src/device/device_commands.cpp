@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "base/host.h"
 #include "device/device_globals.h"
 #include "device/sync_uart.h"
-#include "i18n/msg.h"
 #include "net/text_helpers.h"
 
 namespace vortik {
@@ -46,12 +46,12 @@ bool UsableBlockSize(uint16_t size) {
 // decides on each reply of exactly the expected length.
 template <typename Accept>
 bool Transact(Host& host, TSyncUart& uart, const CommandInfo& cmd, const uint8_t* payload,
-              int payloadLength, const char* statusKey, const char* statusText, Accept accept) {
+              int payloadLength, std::optional<TextId> status, Accept accept) {
   uint8_t request[kFrameBufferSize];
   const int length = BuildFrame(request, cmd.code, payload, payloadLength);
   if (length == 0) return false;
-  if (statusKey != nullptr) {
-    host.SetStatusText(Msg(statusKey, statusText));
+  if (status) {
+    host.SetStatusText(host.Msg(*status));
     host.ProcessEvents();
   }
   std::vector<uint8_t> reply(cmd.replyLength);
@@ -138,7 +138,7 @@ bool RequestDeviceInfo(Host& host, TSyncUart& uart, DeviceTextField& type, Devic
   const CommandInfo& cmd = kCmdRequestDeviceInfo;
   uint8_t request[kFrameBufferSize];
   const int length = BuildFrame(request, cmd.code, nullptr, 0);
-  host.SetStatusText(Msg("MsgInfo9", "Request device info..."));
+  host.SetStatusText(host.Msg(TextId::MsgInfo9));
   host.ProcessEvents();
   std::vector<uint8_t> reply(cmd.replyLength);
   // The reply's length is only known from its header: stop as soon as one whole good frame is
@@ -187,8 +187,8 @@ bool NotifyLatestVersion(Host& host, TSyncUart& uart, const std::string& type,
   PutField(payload + 11, subtype);
   PutField(payload + 21, romVersion);
   PutField(payload + 31, flashVersion);
-  return Transact(host, uart, kCmdNotifyLatestVersion, payload, sizeof payload, "MsgInfo10",
-                  "Notify latest version...", NoCheck);
+  return Transact(host, uart, kCmdNotifyLatestVersion, payload, sizeof payload, TextId::MsgInfo10,
+                  NoCheck);
 }
 
 bool NotifyFirmwareSize(Host& host, TSyncUart& uart, FirmwareKind kind, uint32_t size) {
@@ -196,23 +196,22 @@ bool NotifyFirmwareSize(Host& host, TSyncUart& uart, FirmwareKind kind, uint32_t
       static_cast<uint8_t>(kind), static_cast<uint8_t>(size & 0xFF),
       static_cast<uint8_t>((size >> 8) & 0xFF), static_cast<uint8_t>((size >> 16) & 0xFF),
       static_cast<uint8_t>(size >> 24)};
-  return Transact(host, uart, kCmdNotifyFirmwareSize, payload, sizeof payload, "MsgInfo11",
-                  "Notify firmware size...", NoCheck);
+  return Transact(host, uart, kCmdNotifyFirmwareSize, payload, sizeof payload, TextId::MsgInfo11,
+                  NoCheck);
 }
 
 bool QueryId(Host& host, TSyncUart& uart, char (&id)[kDeviceIdLength + 1]) {
-  return Transact(host, uart, kCmdQueryId, nullptr, 0, nullptr, nullptr,
-                  [&id](const uint8_t* reply) {
-                    std::memcpy(id, reply + kFramePayloadOffset, kDeviceIdLength);
-                    id[kDeviceIdLength] = '\0';
-                    return true;
-                  });
+  return Transact(host, uart, kCmdQueryId, nullptr, 0, std::nullopt, [&id](const uint8_t* reply) {
+    std::memcpy(id, reply + kFramePayloadOffset, kDeviceIdLength);
+    id[kDeviceIdLength] = '\0';
+    return true;
+  });
 }
 
 bool SetId(Host& host, TSyncUart& uart, const char* id) {
   if (id == nullptr) return false;
   return Transact(host, uart, kCmdSetId, reinterpret_cast<const uint8_t*>(id), kDeviceIdLength,
-                  nullptr, nullptr, NoCheck);
+                  std::nullopt, NoCheck);
 }
 
 std::string TrimIdText(const std::string& text) {

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "device/port_table.h"
-#include "i18n/msg.h"
 #include "platform/device_enum.h"
 
 namespace vortik {
@@ -19,14 +18,14 @@ int FindComPortByUsbId(uint16_t vendorId, uint16_t productId) {
   return 0;
 }
 
-std::string ConnectedStatusText(int port) {
-  return Msg("LabelStatus1", "Device connected to COM") + std::to_string(port) + " " +
-         Msg("LabelStatus1Part2", "");
+std::string ConnectedStatusText(const TextTable& texts, int port) {
+  return texts[TextId::LabelStatus1] + std::to_string(port) + " " +
+         texts[TextId::LabelStatus1Part2];
 }
 
-std::string ConnectingStatusText(int port) {
-  return Msg("LabelStatus2", "Device connecting to COM") + std::to_string(port) + " " +
-         Msg("LabelStatus2Part2", "") + " ......";
+std::string ConnectingStatusText(const TextTable& texts, int port) {
+  return texts[TextId::LabelStatus2] + std::to_string(port) + " " +
+         texts[TextId::LabelStatus2Part2] + " ......";
 }
 
 }  // namespace vortik

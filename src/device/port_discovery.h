@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/text_id.h"
+
 namespace vortik {
 
 inline constexpr uint16_t kToolVendorId = 0x1A86;
@@ -16,7 +18,7 @@ inline constexpr uint16_t kToolProductId = 0xFE0C;
 int FindComPortByUsbId(uint16_t vendorId, uint16_t productId);
 
 // "Device connected to COM5 " and "Device connecting to COM5  ......" with their language texts.
-std::string ConnectedStatusText(int port);
-std::string ConnectingStatusText(int port);
+std::string ConnectedStatusText(const TextTable& texts, int port);
+std::string ConnectingStatusText(const TextTable& texts, int port);
 
 }  // namespace vortik

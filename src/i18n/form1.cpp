@@ -258,11 +258,11 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent) {
   Label_Version->adjustSize();
 
   CheckStoredLanguage();
-  Label_Confirm->setText(QString::fromStdString(table.Text("ConfirmButton")));
-  Label_Cancel->setText(QString::fromStdString(table.Text("CancelButton")));
+  Label_Confirm->setText(QString::fromStdString(table.texts[TextId::ConfirmButton]));
+  Label_Cancel->setText(QString::fromStdString(table.texts[TextId::CancelButton]));
   setWindowTitle(QStringLiteral(" "));
   Label_LanguageSettings->setTextFormat(Qt::PlainText);
-  Label_LanguageSettings->setText(QString::fromStdString(table.Text("LanguageSettings")));
+  Label_LanguageSettings->setText(QString::fromStdString(table.texts[TextId::LanguageSettings]));
   if (storedLanguage_ == 1) {
     QFont font = Label_LanguageSettings->font();
     font.setFamilies({QString::fromUtf8(kChineseFontName)});

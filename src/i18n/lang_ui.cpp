@@ -169,13 +169,8 @@ void ApplyLanguageTexts(QWidget* root, MainState& state, const LanguageTable& ta
   state.langIndex = language;
   ApplyLanguageFonts(root, language);
 
-  std::span<const LangKey> keys = LangKeys();
-  for (size_t i = 0; i < keys.size(); ++i) {
-    const LangKey& k = keys[i];
-    const std::string& text = i < table.texts.size() ? table.texts[i] : std::string();
-    if (k.textIndex >= 0) state.langText[static_cast<size_t>(k.textIndex)] = text;
-    if (k.control != nullptr) SetCaption(Find(root, k.control), text);
-  }
+  state.langText = table.texts;
+  for (const LangCaption& c : LangCaptions()) SetCaption(Find(root, c.control), table.texts[c.id]);
 
   for (const char* name : kPrintActionLabels) {
     if (QWidget* w = Find(root, name)) SetTextColour(w, kPrintActionColour);

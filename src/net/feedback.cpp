@@ -1,6 +1,5 @@
 #include "net/feedback.h"
 
-#include "i18n/msg.h"
 #include "net/http_client.h"
 
 namespace vortik {
@@ -9,23 +8,15 @@ namespace {
 
 // clang-format off
 constexpr FeedbackField kFields[kFeedbackFieldCount] = {
-    {"RichEdit_Product", "Label_Product", "product",
-     "MsgError26", "Product Text should not be NULL!"},
-    {"RichEdit_ContactInformation", "Label_ContactInformation", "contact_information",
-     "MsgError24", "Contact Information Text should not be NULL!"},
-    {"RichEdit_Email", "Label_Email", "email",
-     "MsgError25", "Exmail Text should not be NULL!"},
-    {"RichEdit_ManufactureBrand", "Label_ManufactureBrand", "manufacture_brand",
-     "MsgError1", "Manufacture Brand Text should not be NULL!"},
-    {"RichEdit_Model", "Label_Model", "model",
-     "MsgError2", "Model Text should not be NULL!"},
-    {"RichEdit_DateTime", "Label_ProducedYearMonth", "produced_year_month", nullptr, nullptr},
-    {"RichEdit_Origin", "Label_Origin", "origin",
-     "MsgError3", "Origin Text should not be NULL!"},
-    {"RichEdit_VINCode", "Label_VINCode", "vin_code",
-     "MsgError4", "VIN Code Text should not be NULL!"},
-    {"RichEdit_Problems", "Label_Problems", "problems",
-     "MsgError5", "Problems Text should not be NULL!"},
+    {"RichEdit_Product", "Label_Product", "product", TextId::MsgError26},
+    {"RichEdit_ContactInformation", "Label_ContactInformation", "contact_information", TextId::MsgError24},
+    {"RichEdit_Email", "Label_Email", "email", TextId::MsgError25},
+    {"RichEdit_ManufactureBrand", "Label_ManufactureBrand", "manufacture_brand", TextId::MsgError1},
+    {"RichEdit_Model", "Label_Model", "model", TextId::MsgError2},
+    {"RichEdit_DateTime", "Label_ProducedYearMonth", "produced_year_month", std::nullopt},
+    {"RichEdit_Origin", "Label_Origin", "origin", TextId::MsgError3},
+    {"RichEdit_VINCode", "Label_VINCode", "vin_code", TextId::MsgError4},
+    {"RichEdit_Problems", "Label_Problems", "problems", TextId::MsgError5},
 };
 // clang-format on
 
@@ -61,7 +52,7 @@ std::string FormUrlEncode(std::string_view text) {
 
 int FirstEmptyRequiredField(const FeedbackTexts& texts) {
   for (int i = 0; i < kFeedbackFieldCount; ++i) {
-    if (kFields[i].emptyKey != nullptr && texts[static_cast<size_t>(i)].empty()) return i;
+    if (kFields[i].empty.has_value() && texts[static_cast<size_t>(i)].empty()) return i;
   }
   return -1;
 }
@@ -77,23 +68,22 @@ std::string FeedbackBody(const FeedbackTexts& texts) {
   return body;
 }
 
-std::string FeedbackMessage(const FeedbackResult& result) {
+TextId FeedbackMessage(const FeedbackResult& result) {
   switch (result.outcome) {
     case FeedbackOutcome::kSent:
-      return Msg("MsgInfo1", "Summit successful, thanks for your feedback!");
+      return TextId::MsgInfo1;
     case FeedbackOutcome::kEmptyField:
       if (result.field >= 0 && result.field < kFeedbackFieldCount &&
-          kFields[result.field].emptyKey != nullptr) {
-        return Msg(kFields[result.field].emptyKey, kFields[result.field].emptyEnglish);
+          kFields[result.field].empty.has_value()) {
+        return *kFields[result.field].empty;
       }
       break;
     case FeedbackOutcome::kTooLong:
-      return Msg("MsgFeedbackTooLong",
-                 "The report is too long to be sent (more than 64 KB). Please shorten it.");
+      return TextId::MsgFeedbackTooLong;
     case FeedbackOutcome::kFailed:
       break;
   }
-  return Msg("MsgError7", "Summit failed, please try again later!");
+  return TextId::MsgError7;
 }
 
 FeedbackResult SubmitFeedback(FeedbackView& view, const std::string& serverBase, int timeoutMs) {

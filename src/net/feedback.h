@@ -5,9 +5,12 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "base/text_id.h"
 
 namespace vortik {
 
@@ -32,11 +35,10 @@ enum FeedbackFieldIndex : int {
 };
 
 struct FeedbackField {
-  const char* control;       // object name of the text field
-  const char* label;         // object name of its caption
-  const char* bodyKey;       // key in the request body
-  const char* emptyKey;      // language key of the message when it is empty; nullptr: optional
-  const char* emptyEnglish;  // that message's default text
+  const char* control;          // object name of the text field
+  const char* label;            // object name of its caption
+  const char* bodyKey;          // key in the request body
+  std::optional<TextId> empty;  // the message when it is left empty; nothing: optional
 };
 
 // The nine fields in body order.
@@ -69,8 +71,8 @@ struct FeedbackResult {
   int field = -1;  // the empty field, for kEmptyField
 };
 
-// The one message of an outcome in the current language.
-std::string FeedbackMessage(const FeedbackResult& result);
+// The one message of an outcome.
+TextId FeedbackMessage(const FeedbackResult& result);
 
 // What the submission asks of the page.
 class FeedbackView {
@@ -80,7 +82,7 @@ class FeedbackView {
   virtual void ClearField(int field) = 0;
   // Shown while the request runs (the request blocks the window).
   virtual void SetBusy(bool busy) = 0;
-  virtual void ShowMessage(const std::string& utf8) = 0;
+  virtual void ShowMessage(TextId message) = 0;
 };
 
 // Checks, encodes and sends the form to `serverBase` + kFeedbackPath, then shows exactly one

@@ -125,8 +125,8 @@ void FeedbackForm::SetBusy(bool busy) {
   }
 }
 
-void FeedbackForm::ShowMessage(const std::string& utf8) {
-  host_.ShowMessage(utf8);
+void FeedbackForm::ShowMessage(TextId message) {
+  host_.ShowMessage(host_.Msg(message));
 }
 
 }  // namespace vortik

@@ -35,7 +35,7 @@ class FeedbackForm : public QWidget, public FeedbackView {
   std::string FieldText(int field) override;
   void ClearField(int field) override;
   void SetBusy(bool busy) override;
-  void ShowMessage(const std::string& utf8) override;
+  void ShowMessage(TextId message) override;
 
  private:
   Host& host_;

@@ -6,7 +6,6 @@
 #include "base/host.h"
 #include "device/device_globals.h"
 #include "device/sync_uart.h"
-#include "i18n/msg.h"
 #include "platform/clock.h"
 #include "platform/file_ops.h"
 #include "platform/keep_awake.h"
@@ -36,8 +35,8 @@ uint64_t BlocksFor(uint64_t bytes, uint32_t blockSize) {
   return (bytes + blockSize - 1) / blockSize;
 }
 
-std::string BurningText(std::string_view what) {
-  return Msg("MsgInfo7", "Burning...") + std::string(what);
+std::string BurningText(Host& host, std::string_view what) {
+  return host.Msg(TextId::MsgInfo7) + std::string(what);
 }
 
 // The BurnBlock request: built once per burn, then refilled and resealed for every block.
@@ -185,7 +184,7 @@ bool BurnFile(Host& host, TSyncUart& uart, FirmwareKind kind, const std::string&
   BlockFrame frame(kind, blockSize);
   const int gaugeMax = GaugeMaxFor(static_cast<uint64_t>(size), blockSize);
   host.SetGaugeMax(gaugeMax);
-  host.SetStatusText(BurningText(FirmwareKindWord(kind)));
+  host.SetStatusText(BurningText(host, FirmwareKindWord(kind)));
   host.ProcessEvents();
   return SendFileBlocks(host, uart, file, frame, blockSize, gaugeMax, kFileBlock,
                         kFileBlock.timeoutMs, nullptr, st);
@@ -204,7 +203,7 @@ bool BurnTestFile(Host& host, TSyncUart& uart, const std::string& path, BurnStat
   BlockFrame frame(FirmwareKind::kFlash, kBurnTestBlockSize);
   const int gaugeMax = GaugeMaxFor(static_cast<uint64_t>(size), kBurnTestBlockSize);
   host.SetGaugeMax(gaugeMax);
-  host.SetStatusText(Msg("MsgInfo8", "Erasing, please wait..."));
+  host.SetStatusText(host.Msg(TextId::MsgInfo8));
   host.ProcessEvents();
   // The tool erases before it acknowledges block 0, so that block may wait longer.
   const AttemptPolicy first{kBurnTestAttempts, kBurnTestFirstTimeoutMs, kCmdBurnBlock.pollMs};
@@ -212,7 +211,7 @@ bool BurnTestFile(Host& host, TSyncUart& uart, const std::string& path, BurnStat
   return SendFileBlocks(
       host, uart, file, frame, kBurnTestBlockSize, gaugeMax, first, kBurnTestTimeoutMs,
       [&] {
-        host.SetStatusText(BurningText(name));
+        host.SetStatusText(BurningText(host, name));
         host.ProcessEvents();
       },
       st);
@@ -252,7 +251,7 @@ bool BurnParts(Host& host, TSyncUart& uart, FirmwareKind kind, const FlashPartLi
   BlockFrame frame(kind, blockSize);
   const int gaugeMax = GaugeMaxFor(sum, blockSize);
   host.SetGaugeMax(gaugeMax);
-  host.SetStatusText(BurningText(FirmwareKindWord(kind)));
+  host.SetStatusText(BurningText(host, FirmwareKindWord(kind)));
   host.ProcessEvents();
 
   // Block 0 lists the parts; the gauge stays where it is for it.

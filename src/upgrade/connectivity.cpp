@@ -6,10 +6,10 @@
 namespace vortik {
 
 std::string InternetCaption(const MainState& state, bool connected) {
-  const std::string& text =
-      state.langText[connected ? kLangInternetConnected : kLangInternetDisconnected];
-  if (!text.empty()) return text;
-  return connected ? "Internet Connected" : "Internet Disconnected";
+  const TextId id = connected ? TextId::LabelInternetConnected : TextId::LabelInternetDisconnected;
+  const std::string& text = state.langText[id];
+  // An empty text in the file would leave the indicator without a caption.
+  return text.empty() ? TextDefault(id) : text;
 }
 
 bool IsInternetConnected() {

@@ -20,9 +20,6 @@ inline constexpr const char* kIconConnected = "png:internet_connected_icon2";
 inline constexpr const char* kIconDisconnected = "png:internet_connected_icon0";
 inline constexpr const char* kIconBlink = "png:internet_connected_icon3";
 
-inline constexpr int kLangInternetConnected = 46;
-inline constexpr int kLangInternetDisconnected = 47;
-
 // What the indicator asks of the window.
 class IndicatorView {
  public:

@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "base/app_config.h"
-#include "i18n/msg.h"
 #include "platform/file_ops.h"
 #include "platform/folders.h"
 #include "upgrade/md5_check.h"
@@ -33,11 +32,11 @@ int ToGauge(int64_t value) {
 }
 
 void ShowRomFailure(Host& host) {
-  host.ShowMessage(Msg("MsgError18", "Fail to download rom upgrade files!"));
+  host.ShowMessage(host.Msg(TextId::MsgError18));
 }
 
 void ShowFlashFailure(Host& host) {
-  host.ShowMessage(Msg("MsgError19", "Fail to download flash DTC files!"));
+  host.ShowMessage(host.Msg(TextId::MsgError19));
 }
 
 bool FileExists(const std::string& path) {
@@ -46,10 +45,20 @@ bool FileExists(const std::string& path) {
 
 }  // namespace
 
-std::string ProgressText(int statusCode, std::string_view statusText) {
+std::optional<TextId> DownloadStatusTextId(int statusCode) {
+  constexpr int kFirst = static_cast<int>(TextId::MsgInfo12);
+  constexpr int kLast = static_cast<int>(TextId::MsgInfo44);
+  static_assert(kLast - kFirst + 1 == kDownloadStatusCount, "one text per status code");
+  if (statusCode < 1 || statusCode > kDownloadStatusCount) return std::nullopt;
+  return static_cast<TextId>(kFirst + statusCode - 1);
+}
+
+std::string ProgressText(const TextTable& texts, int statusCode, std::string_view statusText) {
   // The connecting text is loaded with the others but never shown.
   if (statusCode == platform::kDownloadConnecting) return {};
-  std::string text = DownloadStatusText(statusCode);  // empty outside 1..33
+  std::optional<TextId> id = DownloadStatusTextId(statusCode);
+  if (!id) return {};
+  std::string text = texts[*id];
   if (CarriesStatusText(statusCode)) text += " " + std::string(statusText);
   return text;
 }
@@ -98,7 +107,7 @@ bool DownloadToFile(Host& host, const std::string& requestUrl, const std::string
                     int64_t maxBytes, bool* tooLarge) {
   int lastStatus = 0;
   auto onProgress = [&](const platform::DownloadStatus& status) {
-    std::string text = ProgressText(status.statusCode, status.statusText);
+    std::string text = ProgressText(host.state().langText, status.statusCode, status.statusText);
     lastStatus = status.statusCode;
     bool cancel = false;
     OnDownloadProgress(host, status.progress, status.progressMax, cancel, text, status.statusCode);
@@ -150,11 +159,11 @@ std::string DownloadRomFile(Host& host, const std::string& url, const std::strin
     return {};
   }
   if (tooLarge || CheckFileSize(localPath, length) != 0) {
-    host.ShowMessage(Msg("MsgError27", "check rom file size failure, please update again!"));
+    host.ShowMessage(host.Msg(TextId::MsgError27));
     return {};
   }
   if (CheckFileMd5(localPath, digest) != 0) {
-    host.ShowMessage(Msg("MsgError28", "check rom file MD5 failure, please update again!"));
+    host.ShowMessage(host.Msg(TextId::MsgError28));
     return {};
   }
   return localPath;
@@ -174,14 +183,14 @@ bool DownloadFlashPart(Host& host, const std::string& url, const std::string& di
   }
   MainState& state = host.state();
   state.flashProgressSize = gaugeSize;
-  host.SetStatusText(Msg("MsgInfo4", "Dowloading flash DTC files..."));
+  host.SetStatusText(host.Msg(TextId::MsgInfo4));
   if (state.progressMode != 0) state.progressMode = 2;
   if (!DownloadToFile(host, DownloadRequestUrl(url), path) || !FileExists(path)) {
     ShowFlashFailure(host);
     return false;
   }
   if (CheckFileMd5(path, digest) != 0) {
-    host.ShowMessage(Msg("MsgError30", "check flash file MD5 failure, please update again!"));
+    host.ShowMessage(host.Msg(TextId::MsgError30));
     return false;
   }
   *localPath = path;

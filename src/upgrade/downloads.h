@@ -16,10 +16,14 @@ namespace vortik {
 // The gauge's size of the first FLASH part, whatever its real size.
 inline constexpr int kFirstFlashPartGaugeSize = 131072;
 
+// The download status codes 1..33 each have a text: code n is MsgInfo(n + 11).
+inline constexpr int kDownloadStatusCount = 33;
+std::optional<TextId> DownloadStatusTextId(int statusCode);  // nothing outside 1..33
+
 // The text shown for a download status: the language's download-status text of the code, with
 // " " and the status text appended for codes 1, 4 and 6; empty for code 2 and for codes outside
 // 1..33.
-std::string ProgressText(int statusCode, std::string_view statusText);
+std::string ProgressText(const TextTable& texts, int statusCode, std::string_view statusText);
 
 // The local file name of a download: the text after the last '/' of the URL or path. Nothing
 // when there is no '/', or when the name is not a plain file name (empty, "." or "..", or

@@ -7,7 +7,6 @@
 
 #include "device/device_commands.h"
 #include "device/device_globals.h"
-#include "i18n/msg.h"
 #include "net/catalogue.h"
 #include "net/pickers.h"
 #include "platform/file_ops.h"
@@ -23,7 +22,7 @@ namespace {
 constexpr int kVersionComponents = 3;
 
 void ShowFlashFailure(Host& host) {
-  host.ShowMessage(Msg("MsgError19", "Fail to download flash DTC files!"));
+  host.ShowMessage(host.Msg(TextId::MsgError19));
 }
 
 // Legacy files may end in a verification trailer that is not part of the image.
@@ -43,27 +42,34 @@ bool IsFile(const std::string& path) {
   return !path.empty() && platform::FileSize(path) >= 0;
 }
 
+// The messages of the three checks of a legacy file.
+struct LegacyFileTexts {
+  TextId download, size, md5;
+};
+constexpr LegacyFileTexts kLegacyRomTexts{TextId::MsgError18, TextId::MsgError27,
+                                          TextId::MsgError28};
+constexpr LegacyFileTexts kLegacyFlashTexts{TextId::MsgError19, TextId::MsgError29,
+                                            TextId::MsgError30};
+
 // Fetches and checks one file of the legacy server: the download, its size as the reply gave
 // it, then its trailer, which is cut off. `length` (and `gaugeSize`) lose the trailer's bytes
 // when one was cut. On failure the check's message has been shown and the path is empty.
 std::string FetchLegacyFile(Host& host, const std::string& location, int32_t& length,
-                            int32_t& gaugeSize, const char* downloadKey, const char* downloadText,
-                            const char* sizeKey, const char* sizeText, const char* md5Key,
-                            const char* md5Text) {
+                            int32_t& gaugeSize, const LegacyFileTexts& texts) {
   // A file longer than the reply's length fails the size check, so no more is fetched.
   bool tooLarge = false;
   std::string path = DownloadLegacyFile(host, location, std::max<int64_t>(length, 0), &tooLarge);
   if (!tooLarge && !IsFile(path)) {
-    host.ShowMessage(Msg(downloadKey, downloadText));
+    host.ShowMessage(host.Msg(texts.download));
     return {};
   }
   if (tooLarge || CheckFileSize(path, length) != 0) {
-    host.ShowMessage(Msg(sizeKey, sizeText));
+    host.ShowMessage(host.Msg(texts.size));
     return {};
   }
   switch (CheckMd5Trailer(path)) {
     case -1:
-      host.ShowMessage(Msg(md5Key, md5Text));
+      host.ShowMessage(host.Msg(texts.md5));
       return {};
     case 0:
       length -= kTrailerBytes;
@@ -84,7 +90,7 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
 
   DeviceTextField typeField{}, subtypeField{}, romField{}, flashField{};
   if (!RequestDeviceInfo(host, uart, typeField, subtypeField, romField, flashField)) {
-    host.ShowMessage(Msg("MsgError13", "Fail to request device info!"));
+    host.ShowMessage(host.Msg(TextId::MsgError13));
     return;
   }
   std::string productType = FieldText(typeField);
@@ -107,7 +113,7 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
     answered = CheckUpgrade(productType, subtype, &offer, &tables.offeredParts);
   }
   if (!answered) {
-    host.ShowMessage(Msg("MsgError15", "Fail to request server, pelease try later!"));
+    host.ShowMessage(host.Msg(TextId::MsgError15));
     return;
   }
 
@@ -121,7 +127,7 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
   // The tool hears the latest versions even when nothing will come.
   if (!NotifyLatestVersion(host, uart, productType, subtype, offer.romVersion, offer.flashVersion,
                            count)) {
-    host.ShowMessage(Msg("MsgError12", "Fail to nofity latest version to device!"));
+    host.ShowMessage(host.Msg(TextId::MsgError12));
     return;
   }
 
@@ -131,15 +137,14 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
   fetched.romLength = offer.romLength;
   fetched.flashLength = offer.flashLength;
   if (!fetched.doRom && !fetched.doFlash) {
-    host.ShowMessage(
-        Msg("MsgError17", "Nothing to be upgrade, The local device is alread the latest!"));
+    host.ShowMessage(host.Msg(TextId::MsgError17));
     return;
   }
   int burned = 0;
 
   // Everything is fetched and verified before anything is burnt, the ROM first.
   if (fetched.doRom) {
-    host.SetStatusText(Msg("MsgInfo3", "Dowloading ROM update files..."));
+    host.SetStatusText(host.Msg(TextId::MsgInfo3));
     if (fetched.doFlash) {
       // One gauge for both downloads: the ROM's share first, then the FLASH's.
       state.progressMode = 1;
@@ -150,11 +155,8 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
       fetched.romPath = DownloadRomFile(host, offer.romLocation, offer.romDigest, offer.romLength);
       if (fetched.romPath.empty()) return;
     } else {
-      fetched.romPath =
-          FetchLegacyFile(host, offer.romLocation, fetched.romLength, state.romProgressSize,
-                          "MsgError18", "Fail to download rom upgrade files!", "MsgError27",
-                          "check rom file size failure, please update again!", "MsgError28",
-                          "check rom file MD5 failure, please update again!");
+      fetched.romPath = FetchLegacyFile(host, offer.romLocation, fetched.romLength,
+                                        state.romProgressSize, kLegacyRomTexts);
       if (fetched.romPath.empty()) return;
     }
   }
@@ -165,13 +167,10 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
         return;
       }
     } else {
-      host.SetStatusText(Msg("MsgInfo4", "Dowloading flash DTC files..."));
+      host.SetStatusText(host.Msg(TextId::MsgInfo4));
       if (state.progressMode != 0) state.progressMode = 2;
-      fetched.flashPath =
-          FetchLegacyFile(host, offer.flashLocation, fetched.flashLength, state.flashProgressSize,
-                          "MsgError19", "Fail to download flash DTC files!", "MsgError29",
-                          "check flash file size failure, please update again!", "MsgError30",
-                          "check flash file MD5 failure, please update again!");
+      fetched.flashPath = FetchLegacyFile(host, offer.flashLocation, fetched.flashLength,
+                                          state.flashProgressSize, kLegacyFlashTexts);
       if (fetched.flashPath.empty()) return;
     }
     // Files are named after the last part of their address, so a FLASH file of the same name
@@ -191,11 +190,11 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
     if (!NotifyFirmwareSize(host, uart, FirmwareKind::kRom,
                             static_cast<uint32_t>(fetched.romLength))) {
       // The ROM is skipped; the FLASH still comes.
-      host.ShowMessage(Msg("MsgError11", "Fail to nofity firmware size to device!"));
+      host.ShowMessage(host.Msg(TextId::MsgError11));
     } else if (BurnFile(host, uart, FirmwareKind::kRom, fetched.romPath)) {
       ++burned;
     } else {
-      host.ShowMessage(Msg("MsgError8", "Burn ROM fail!"));
+      host.ShowMessage(host.Msg(TextId::MsgError8));
       return;
     }
   }
@@ -205,23 +204,23 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
         return NotifyFirmwareSize(host, uart, kind, size);
       };
       if (BurnParts(host, uart, FirmwareKind::kFlash, tables.selectedParts, notify)) {
-        host.ShowMessage(Msg("MsgInfo2", "Upgrade finished!"));
+        host.ShowMessage(host.Msg(TextId::MsgInfo2));
       } else {
-        host.ShowMessage(Msg("MsgError9", "Burn FLASH fail!"));
+        host.ShowMessage(host.Msg(TextId::MsgError9));
       }
       return;
     }
     if (!NotifyFirmwareSize(host, uart, FirmwareKind::kFlash,
                             static_cast<uint32_t>(fetched.flashLength))) {
-      host.ShowMessage(Msg("MsgError11", "Fail to nofity firmware size to device!"));
+      host.ShowMessage(host.Msg(TextId::MsgError11));
     } else if (BurnFile(host, uart, FirmwareKind::kFlash, fetched.flashPath)) {
       ++burned;
     } else {
-      host.ShowMessage(Msg("MsgError9", "Burn FLASH fail!"));
+      host.ShowMessage(host.Msg(TextId::MsgError9));
       return;
     }
   }
-  if (burned >= 1) host.ShowMessage(Msg("MsgInfo2", "Upgrade finished!"));
+  if (burned >= 1) host.ShowMessage(host.Msg(TextId::MsgInfo2));
 }
 
 }  // namespace
@@ -234,7 +233,7 @@ InternetUpgradeTables& UpgradeTables() {
 void RunInternetUpgrade(Host& host, TSyncUart& uart) {
   MainState& state = host.state();
   if (!state.internetConnected) {
-    host.ShowMessage(Msg("MsgError16", "Internet is not connected!"));
+    host.ShowMessage(host.Msg(TextId::MsgError16));
     return;
   }
   host.SetUpgradeMode(10);
@@ -295,7 +294,7 @@ bool DownloadFlashParts(Host& host, const FlashPartTables& offered, bool choiceC
       ShowFlashFailure(host);
       return false;
     }
-    host.SetStatusText(Msg("MsgInfo4", "Dowloading flash DTC files..."));
+    host.SetStatusText(host.Msg(TextId::MsgInfo4));
     if (state.progressMode != 0) state.progressMode = 2;
     const FlashPartOffer& offer = offered.parts[static_cast<size_t>(item)];
     int32_t gaugeSize = static_cast<int32_t>(std::min<uint32_t>(part.size, INT32_MAX));

@@ -227,7 +227,7 @@ void InternetUpgradePage::ApplyLanguage() {
   if (std::optional<Placement> p = CheckUpdatePlacement(state.langIndex)) {
     Label_CheckUpdate->move(p->left, p->top);
   }
-  SetCaption(Label_InternetConnected, state.langText[kLangInternetDisconnected]);
+  SetCaption(Label_InternetConnected, state.langText[TextId::LabelInternetDisconnected]);
   PlaceInternetCaption(false);
 }
 

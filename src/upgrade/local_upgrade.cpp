@@ -4,7 +4,6 @@
 
 #include "base/host.h"
 #include "device/device_commands.h"
-#include "i18n/msg.h"
 #include "platform/file_ops.h"
 #include "upgrade/burn_engine.h"
 #include "upgrade/firmware_file.h"
@@ -13,33 +12,33 @@ namespace vortik {
 
 namespace {
 
-std::string BurnFailureText(FirmwareKind kind) {
+TextId BurnFailureText(FirmwareKind kind) {
   switch (kind) {
     case FirmwareKind::kRom:
-      return Msg("MsgError8", "Burn ROM fail!");
+      return TextId::MsgError8;
     case FirmwareKind::kFlash:
-      return Msg("MsgError9", "Burn FLASH fail!");
+      return TextId::MsgError9;
     default:
-      return Msg("MsgError10", "Burn LOGO fail!");
+      return TextId::MsgError10;
   }
 }
 
 // The device steps and the burn; returns the one message the user sees.
-std::string UpgradeSteps(Host& host, TSyncUart& uart, FirmwareKind kind, const std::string& path,
-                         int64_t size) {
+TextId UpgradeSteps(Host& host, TSyncUart& uart, FirmwareKind kind, const std::string& path,
+                    int64_t size) {
   DeviceTextField type{}, subtype{}, romVersion{}, flashVersion{};
   if (!RequestDeviceInfo(host, uart, type, subtype, romVersion, flashVersion)) {
-    return Msg("MsgError13", "Fail to request device info!");
+    return TextId::MsgError13;
   }
   // One image is coming; its version is unknown, so the tool is told 0.0.0 for both.
   if (!NotifyLatestVersion(host, uart, FieldText(type), FieldText(subtype), "0.0.0", "0.0.0", 1)) {
-    return Msg("MsgError12", "Fail to nofity latest version to device!");
+    return TextId::MsgError12;
   }
   if (!NotifyFirmwareSize(host, uart, kind, static_cast<uint32_t>(size))) {
-    return Msg("MsgError11", "Fail to nofity firmware size to device!");
+    return TextId::MsgError11;
   }
   if (!BurnFile(host, uart, kind, path)) return BurnFailureText(kind);
-  return Msg("MsgInfo2", "Upgrade finished!");
+  return TextId::MsgInfo2;
 }
 
 }  // namespace
@@ -50,15 +49,15 @@ void RunLocalUpgrade(Host& host, TSyncUart& uart, int box, const std::string& pa
   // before the device is touched.
   const int64_t size = path.empty() ? -1 : platform::FileSize(path);
   if (size < 0) {
-    host.ShowMessage(Msg("MsgError14", "Invalid input file!"));
+    host.ShowMessage(host.Msg(TextId::MsgError14));
     return;
   }
   const auto kind = static_cast<FirmwareKind>(box);
   host.SetUpgradeMode(box);
   // An image larger than the 32-bit size field cannot be announced; BurnFile refuses it too.
-  const std::string message =
+  const TextId message =
       size > INT32_MAX ? BurnFailureText(kind) : UpgradeSteps(host, uart, kind, path, size);
-  host.ShowMessage(message);
+  host.ShowMessage(host.Msg(message));
   host.SetUpgradeMode(0);
 }
 

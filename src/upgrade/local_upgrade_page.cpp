@@ -10,7 +10,6 @@
 #include "device/ask_string.h"
 #include "device/device_commands.h"
 #include "device/sync_uart.h"
-#include "i18n/msg.h"
 #include "skin/file_dialog.h"
 #include "skin/message_box.h"
 #include "upgrade/firmware_file.h"
@@ -148,7 +147,7 @@ void LocalUpgradePage::Button_QueryIDClick() {
   if (QueryId(host_, uart_, id)) {
     host_.ShowMessage("ID: " + ShownText(id));
   } else {
-    host_.ShowMessage(Msg("MsgError20", "Fail to request device ID!"));
+    host_.ShowMessage(host_.Msg(TextId::MsgError20));
   }
   Button_QueryID->setEnabled(DeviceButtonsUsable());
 }
@@ -159,14 +158,14 @@ void LocalUpgradePage::Button_SetIDClick() {
   const std::string id = TrimIdText(text.toStdString());
   setIdProposal_ = id;
   if (!IsValidDeviceId(id)) {
-    host_.ShowMessage(Msg("MsgError22", "Invalid ID!"));
+    host_.ShowMessage(host_.Msg(TextId::MsgError22));
     return;
   }
   if (!SetId(host_, uart_, id.c_str())) {
-    host_.ShowMessage(Msg("MsgError21", "Fail to set device ID!"));
+    host_.ShowMessage(host_.Msg(TextId::MsgError21));
     return;
   }
-  host_.ShowMessage(Msg("MsgInfo5", "Device ID is successfully set!"));
+  host_.ShowMessage(host_.Msg(TextId::MsgInfo5));
   setIdProposal_ = NextIdProposal(setIdProposal_);
 }
 
@@ -179,7 +178,7 @@ void LocalUpgradePage::Button_QueryVersionClick() {
                              " FLASH_ver:" + FieldText(flashVersion);
     ShowMessageBox(window(), QString::fromStdString(ShownText(text)), QStringLiteral("info"));
   } else {
-    host_.ShowMessage(Msg("MsgError23", "Fail to request device version!"));
+    host_.ShowMessage(host_.Msg(TextId::MsgError23));
   }
   Button_QueryVersion->setEnabled(DeviceButtonsUsable());
 }

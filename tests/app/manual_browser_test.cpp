@@ -45,7 +45,7 @@ class ManualBrowserTest : public ::testing::Test {
     ASSERT_EQ(mkdir((folder_ + "images").c_str(), 0700), 0);
     SetOpenDocumentHook([this](const QString& path) { opened_.push_back(path.toStdString()); });
     page_.resize(960, 494);
-    browser_ = new ManualBrowser(&page_);
+    browser_ = new ManualBrowser(&page_, texts_);
     browser_->LoadManualList(folder_);
     page_.show();
   }
@@ -56,6 +56,7 @@ class ManualBrowserTest : public ::testing::Test {
   test::ScopedTempDir dir_;
   std::string folder_;
   std::vector<std::string> opened_;
+  TextTable texts_;
   QWidget page_;
   ManualBrowser* browser_ = nullptr;
 };
@@ -87,12 +88,14 @@ TEST_F(ManualBrowserTest, DoubleClickOpensTheSelectedDocumentOnly) {
 }
 
 TEST(MainMenu, EntriesCallTheirActionsAndF1AsksForTheManual) {
+  const TextTable texts;
   QWidget window;
   std::vector<std::string> calls;
   auto* button =
       new MainMenuButton(&window, 774, 16,
                          {[&] { calls.push_back("manual"); }, [&] { calls.push_back("local"); },
-                          [&] { calls.push_back("about"); }});
+                          [&] { calls.push_back("about"); }},
+                         texts);
   EXPECT_EQ(button->geometry(), QRect(774, 16, 30, 30));
   EXPECT_EQ(button->menu(), button->popup());
   EXPECT_EQ(button->manualAction()->text(), "Manual\tF1");
@@ -111,7 +114,7 @@ TEST(MainMenu, EntriesCallTheirActionsAndF1AsksForTheManual) {
 TEST(AboutBox, VersionLicenceAndLibraries) {
   QString shown;
   SetMessageBoxHook([&](const QString& text) { shown = text; });
-  ShowAboutBox(nullptr);
+  ShowAboutBox(nullptr, TextTable{});
   SetMessageBoxHook(nullptr);
   const std::string text = shown.toStdString();
   EXPECT_EQ(text.rfind("VORTIK Version 1.", 0), 0u) << text;

@@ -91,7 +91,7 @@ TEST_F(FormDevice, ConnectsAtStartAndFollowsUnplugAndReplug) {
   form->ScanDevicePort();
   EXPECT_EQ(Status()->text(), QStringLiteral("unchanged"));
 
-  form->state().langText[0] = "Please connect the device to the computer";
+  form->state().langText.Set(TextId::LabelStatus, "Please connect the device to the computer");
   lister.devices.clear();
   form->ScanDevicePort();
   EXPECT_EQ(form->state().comPort, 0);

@@ -92,9 +92,8 @@ TEST(DemoToolLink, ListedWhileTheLinkExistsAndFollowedInItsFolder) {
 }
 
 TEST(StatusTexts, ConnectedAndConnecting) {
-  ClearCurrentLanguageTable();
-  EXPECT_EQ(ConnectedStatusText(5), "Device connected to COM5 ");
-  EXPECT_EQ(ConnectingStatusText(5), "Device connecting to COM5  ......");
+  EXPECT_EQ(ConnectedStatusText(TextTable{}, 5), "Device connected to COM5 ");
+  EXPECT_EQ(ConnectingStatusText(TextTable{}, 5), "Device connecting to COM5  ......");
 
   // The port number sits between the two parts of the language's text.
   testing::TempFolder dir;
@@ -102,9 +101,8 @@ TEST(StatusTexts, ConnectedAndConnecting) {
   testing::WriteBytes(
       path, testing::Utf16LeFile("[set]\r\nval=3\r\n[jp]\r\nLabelStatus1=デバイスが COM\r\n"
                                  "LabelStatus1Part2=に接続されました\r\n"));
-  SetCurrentLanguageTable(LoadLanguageTable(path));
-  EXPECT_EQ(ConnectedStatusText(12), "デバイスが COM12 に接続されました");
-  ClearCurrentLanguageTable();
+  EXPECT_EQ(ConnectedStatusText(LoadLanguageTable(path).texts, 12),
+            "デバイスが COM12 に接続されました");
 }
 
 }  // namespace

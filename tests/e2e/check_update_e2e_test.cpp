@@ -835,7 +835,7 @@ class HotPlug : public CheckUpdate {
 TEST_F(HotPlug, StatusFollowsTheLinkAndCheckUpdateWorksAfterItsReturn) {
   OpenAtLink(0);
   const int port = form->state().comPort;
-  const std::string connected = ConnectedStatusText(port);
+  const std::string connected = ConnectedStatusText(TextTable{}, port);
   EXPECT_EQ(Status(), connected);
 
   tool->Unplug();
@@ -858,7 +858,7 @@ TEST_F(HotPlug, StatusFollowsTheLinkAndCheckUpdateWorksAfterItsReturn) {
 // gone and back, and the next Check Update talks to the restarted tool.
 TEST_F(HotPlug, ToolRestartingAfterTheUpgradeIsFollowed) {
   OpenAtLink(400);
-  const std::string connected = ConnectedStatusText(form->state().comPort);
+  const std::string connected = ConnectedStatusText(form->state().langText, form->state().comPort);
   ASSERT_EQ(Status(), connected);
 
   ClickCheckUpdate();

@@ -7,10 +7,10 @@
 #include <sstream>
 #include <string>
 
-#include "i18n/msg.h"
 #include "i18n/temp_folder.h"
 #include "net/catalogue.h"
 #include "platform/profile.h"
+#include "upgrade/downloads.h"
 
 namespace vortik {
 namespace {
@@ -21,7 +21,8 @@ using testing::Utf16LeFile;
 using testing::WriteBytes;
 
 std::string Key(const LanguageTable& table, const char* key) {
-  return table.Text(key);
+  std::optional<TextId> id = FindTextId(key);
+  return id ? table.texts[*id] : "(no such key)";
 }
 
 TEST(LanguageTable, MissingFileGivesEnglishDefaultsAndCreatesAnEmptyFile) {
@@ -30,10 +31,7 @@ TEST(LanguageTable, MissingFileGivesEnglishDefaultsAndCreatesAnEmptyFile) {
   LanguageTable table = LoadLanguageTable(path);
   EXPECT_EQ(table.langIndex, 2);
   EXPECT_EQ(table.section, "en");
-  ASSERT_EQ(table.texts.size(), LangKeys().size());
-  for (size_t i = 0; i < LangKeys().size(); ++i) {
-    EXPECT_EQ(table.texts[i], LangKeys()[i].english) << LangKeys()[i].key;
-  }
+  for (TextId id : AllTextIds()) EXPECT_EQ(table.texts[id], TextDefault(id)) << TextKey(id);
   EXPECT_EQ(ReadBytes(path), std::string("\xFF\xFE\r\0\n\0", 6));
 }
 
@@ -74,11 +72,28 @@ TEST(LanguageTable, EmptyValuesStayEmptyAndAbsentKeysTakeTheirDefault) {
   WriteBytes(path, Utf16LeFile("[set]\r\nval=6\r\n[de]\r\nLabelStatus=\r\nMsgError16=Keine "
                                "Internetverbindung!\r\nmsginfo12=Ressource wird gesucht\r\n"));
   LanguageTable table = LoadLanguageTable(path);
-  EXPECT_EQ(table.langText[0], "");
-  EXPECT_EQ(table.langText[20], "Keine Internetverbindung!");
-  EXPECT_EQ(table.langText[21], "Nothing to be upgrade, The local device is alread the latest!");
-  EXPECT_EQ(table.downloadStatus[0], "Ressource wird gesucht");
-  EXPECT_EQ(table.downloadStatus[1], "Connecting to");
+  EXPECT_EQ(table.texts[TextId::LabelStatus], "");
+  EXPECT_EQ(table.texts[TextId::MsgError16], "Keine Internetverbindung!");
+  EXPECT_EQ(table.texts[TextId::MsgError17],
+            "Nothing to be upgrade, The local device is alread the latest!");
+  EXPECT_EQ(table.texts[TextId::MsgInfo12], "Ressource wird gesucht");
+  EXPECT_EQ(table.texts[TextId::MsgInfo13], "Connecting to");
+}
+
+TEST(TextIds, NameTheirKeysAndDefaultsOnce) {
+  EXPECT_STREQ(TextKey(TextId::MsgError19), "MsgError19");
+  EXPECT_STREQ(TextDefault(TextId::MsgError19), "Fail to download flash DTC files!");
+  EXPECT_STREQ(TextKey(TextId::LabelDtcLoopup), "LabelDtcLoopup");
+  EXPECT_EQ(FindTextId("msgerror19"), TextId::MsgError19);  // the file's keys ignore case
+  EXPECT_EQ(FindTextId("NotAKey"), std::nullopt);
+  std::set<std::string> keys;
+  for (TextId id : AllTextIds()) EXPECT_TRUE(keys.insert(TextKey(id)).second) << TextKey(id);
+
+  // Download status code n reads MsgInfo(n + 11); codes outside 1..33 have no text.
+  EXPECT_EQ(DownloadStatusTextId(1), TextId::MsgInfo12);
+  EXPECT_EQ(DownloadStatusTextId(33), TextId::MsgInfo44);
+  EXPECT_EQ(DownloadStatusTextId(0), std::nullopt);
+  EXPECT_EQ(DownloadStatusTextId(34), std::nullopt);
 }
 
 // A line without '=' is no key, so a malformed line leaves the caption at its default; lines
@@ -93,32 +108,6 @@ TEST(LanguageTable, MalformedLinesLeaveDefaultsAndCrAloneEndsALine) {
   EXPECT_EQ(Key(table, "LabelCopy"), "Copy");
   EXPECT_EQ(Key(table, "LabelEdit"), "Bearbeiten");
   EXPECT_EQ(Key(table, "LabelSearch"), "Suchen");
-}
-
-TEST(LanguageTable, RunTimeTextsSitAtTheirIndices) {
-  const LanguageTable table = DefaultLanguageTable();
-  const std::pair<int, const char*> expected[] = {
-      {0, "Please connect the device to the computer"},
-      {1, "Device connected to COM"},
-      {2, ""},
-      {3, "Device connecting to COM"},
-      {4, ""},
-      {5, "Manufacture Brand Text should not be NULL!"},           // MsgError1
-      {19, "Fail to request server, pelease try later!"},          // MsgError15
-      {34, "check flash file MD5 failure, please update again!"},  // MsgError30
-      {35, "Summit successful, thanks for your feedback!"},        // MsgInfo1
-      {45, "Notify firmware size..."},                             // MsgInfo11
-      {46, "Internet Connected"},
-      {47, "Internet Disconnected"},
-  };
-  for (const auto& [index, text] : expected) {
-    EXPECT_EQ(table.langText[static_cast<size_t>(index)], text) << "index " << index;
-  }
-  std::set<std::string> seen;
-  for (const std::string& t : table.langText) seen.insert(t);
-  EXPECT_EQ(seen.size(), 47u) << "every index but the two empty Part2 texts is distinct";
-  EXPECT_EQ(table.downloadStatus[0], "Finding resource");  // code 1, MsgInfo12
-  EXPECT_EQ(table.downloadStatus[32], "Valid types of range requests for a resource");
 }
 
 TEST(LanguageTable, LanguageDialogNumberIsReadAndWritten) {
@@ -143,7 +132,7 @@ TEST(LanguageTable, ChoiceInTheUsersFileWinsOverTheShippedOne) {
 
   // No choice yet: the shipped set/val, and reading creates nothing in the user's folder.
   EXPECT_EQ(ReadStoredLanguage(shipped, choice), 9);
-  EXPECT_EQ(LoadLanguageTable(shipped, choice).Text("LabelUpgrade"), "Upgrade");
+  EXPECT_EQ(LoadLanguageTable(shipped, choice).texts[TextId::LabelUpgrade], "Upgrade");
   EXPECT_FALSE(std::filesystem::exists(dir.File("config")));
 
   // The write creates the user's folder; the shipped file is left as it was.
@@ -151,32 +140,12 @@ TEST(LanguageTable, ChoiceInTheUsersFileWinsOverTheShippedOne) {
   EXPECT_EQ(ReadStoredLanguage(shipped, choice), 6);
   const LanguageTable de = LoadLanguageTable(shipped, choice);
   EXPECT_EQ(de.langIndex, 6);
-  EXPECT_EQ(de.Text("LabelUpgrade"), "Aktualisierung");
+  EXPECT_EQ(de.texts[TextId::LabelUpgrade], "Aktualisierung");
   EXPECT_EQ(ReadBytes(shipped), shippedBytes);
 
   // A choice that is not a number reads as English, as it does in the shipped file.
   WriteBytes(choice, Utf16LeFile("[set]\r\nval=x\r\n"));
   EXPECT_EQ(ReadStoredLanguage(shipped, choice), 2);
-}
-
-TEST(Msg, FollowsTheCurrentLanguageAndFallsBackToTheGivenEnglish) {
-  ClearCurrentLanguageTable();
-  EXPECT_EQ(Msg("MsgError16", "Internet is not connected!"), "Internet is not connected!");
-  EXPECT_EQ(DownloadStatusText(3), "Redirecting...");
-
-  TempFolder dir;
-  const std::string path = dir.File("lang.ini");
-  WriteBytes(path, Utf16LeFile("[set]\r\nval=7\r\n[ru]\r\nMsgError16=Нет подключения к "
-                               "Интернету!\r\nMsgInfo14=Перенаправление...\r\n"));
-  SetCurrentLanguageTable(LoadLanguageTable(path));
-  EXPECT_EQ(Msg("MsgError16", "Internet is not connected!"), "Нет подключения к Интернету!");
-  EXPECT_EQ(Msg("MsgError15", "Fail to request server, pelease try later!"),
-            "Fail to request server, pelease try later!");
-  EXPECT_EQ(Msg("NotAKey", "given english"), "given english");
-  EXPECT_EQ(DownloadStatusText(3), "Перенаправление...");
-  EXPECT_EQ(DownloadStatusText(0), "");
-  EXPECT_EQ(DownloadStatusText(34), "");
-  ClearCurrentLanguageTable();
 }
 
 // The shipped file: generated from its readable source, complete in every language, English
@@ -200,11 +169,11 @@ TEST(ShippedLanguageFile, IsCompleteAndReadsBackAsWritten) {
     EXPECT_TRUE(profile.Find("Lang", code).has_value()) << code;
   }
   for (const LanguageInfo& lang : Languages()) {
-    for (const LangKey& k : LangKeys()) {
-      std::optional<std::string> value = profile.Find(lang.section, k.key);
-      ASSERT_TRUE(value.has_value()) << lang.section << "/" << k.key;
+    for (TextId id : AllTextIds()) {
+      std::optional<std::string> value = profile.Find(lang.section, TextKey(id));
+      ASSERT_TRUE(value.has_value()) << lang.section << "/" << TextKey(id);
       if (std::string(lang.section) == "en") {
-        EXPECT_EQ(*value, k.english) << k.key;
+        EXPECT_EQ(*value, TextDefault(id)) << TextKey(id);
       }
     }
   }

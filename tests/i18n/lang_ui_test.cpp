@@ -13,7 +13,6 @@
 
 #include "app/form_main.h"
 #include "i18n/lang_table.h"
-#include "i18n/msg.h"
 #include "i18n/temp_folder.h"
 
 namespace vortik {
@@ -131,8 +130,8 @@ TEST_F(LanguageUi, RussianSetsTextsSmallerStepsAndMovesColumnHeadings) {
   Load("7");
   EXPECT_EQ(state_.langIndex, 7);
   EXPECT_EQ(TextOf(root(), "Label_Upgrade"), QStringLiteral("Обновление"));
-  EXPECT_EQ(state_.langText[0], "Подключите устройство к компьютеру");
-  EXPECT_EQ(state_.langText[47], "Нет подключения к Интернету");
+  EXPECT_EQ(state_.langText[TextId::LabelStatus], "Подключите устройство к компьютеру");
+  EXPECT_EQ(state_.langText[TextId::LabelInternetDisconnected], "Нет подключения к Интернету");
   // Keys the section lacks take their defaults.
   EXPECT_EQ(TextOf(root(), "Label_CheckUpdate"), QStringLiteral("Check Update"));
 
@@ -218,7 +217,7 @@ TEST_F(LanguageUi, MissingControlsAreSkipped) {
   MainState state;
   ApplyLanguageTexts(&empty, state, LoadLanguageTable(path_));
   EXPECT_EQ(state.langIndex, 8);
-  EXPECT_EQ(state.langText[47], "Internet Disconnected");
+  EXPECT_EQ(state.langText[TextId::LabelInternetDisconnected], "Internet Disconnected");
 }
 
 TEST(LanguageInMainWindow, TheWindowLoadsItsTextsWhileItIsBuilt) {
@@ -231,13 +230,12 @@ TEST(LanguageInMainWindow, TheWindowLoadsItsTextsWhileItIsBuilt) {
   {
     TFormMain form;
     EXPECT_EQ(form.state().langIndex, 7);
-    EXPECT_EQ(form.state().langText[0], "Подключите устройство");
-    EXPECT_EQ(Msg("MsgError16", "Internet is not connected!"), "Нет подключения к Интернету!");
+    EXPECT_EQ(form.state().langText[TextId::LabelStatus], "Подключите устройство");
+    EXPECT_EQ(form.Msg(TextId::MsgError16), "Нет подключения к Интернету!");
     EXPECT_EQ(TextOf(&form, "Label_Status"), QStringLiteral("Подключите устройство"));
     EXPECT_EQ(TextOf(&form, "Label_InternetConnected"), QStringLiteral("Нет подключения"));
   }
   SetLanguageFilePath("");
-  ClearCurrentLanguageTable();
 }
 
 // "Check Update" and the indicator's caption sit where each language's text fits on the button
@@ -270,7 +268,6 @@ TEST(LanguageInMainWindow, CheckUpdateAndTheIndicatorCaptionArePlacedPerLanguage
     EXPECT_EQ(at("Label_InternetConnected"), c.disconnected) << c.val;
   }
   SetLanguageFilePath("");
-  ClearCurrentLanguageTable();
 }
 
 }  // namespace

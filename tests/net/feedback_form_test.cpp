@@ -27,7 +27,6 @@ namespace {
 class FeedbackFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ClearCurrentLanguageTable();
     sim_ = std::make_unique<sim::UpdateServerSim>(dir_.File("server"));
     ASSERT_TRUE(sim_->Start());
     saved_ = Config();
@@ -37,10 +36,7 @@ class FeedbackFormTest : public ::testing::Test {
     page_.resize(960, 494);
     form_ = new FeedbackForm(&page_, host_);
   }
-  void TearDown() override {
-    SetConfig(saved_);
-    ClearCurrentLanguageTable();
-  }
+  void TearDown() override { SetConfig(saved_); }
 
   void Type(int field, const QString& text) {
     QWidget* w = form_->field(field);

@@ -21,9 +21,9 @@ class FormView : public FeedbackView {
   std::string FieldText(int field) override { return texts[static_cast<size_t>(field)]; }
   void ClearField(int field) override { texts[static_cast<size_t>(field)].clear(); }
   void SetBusy(bool busy) override { log.push_back(busy ? "busy" : "idle"); }
-  void ShowMessage(const std::string& utf8) override {
-    log.push_back("message " + utf8);
-    messages.push_back(utf8);
+  void ShowMessage(TextId message) override {
+    log.push_back(std::string("message ") + TextDefault(message));
+    messages.push_back(TextDefault(message));
   }
 
   FeedbackTexts texts;
@@ -42,7 +42,6 @@ constexpr char kFailedText[] = "Summit failed, please try again later!";
 class FeedbackTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ClearCurrentLanguageTable();  // messages in their English defaults
     ASSERT_FALSE(dir_.path().empty());
     sim_ = std::make_unique<sim::UpdateServerSim>(dir_.File("server"));
     ASSERT_TRUE(sim_->Start());

@@ -42,7 +42,7 @@ TEST(InternetIndicator, FirstUpdateDrawsThenOnlyChangesDraw) {
   indicator.Update(false, state, view);
   EXPECT_TRUE(view.calls.empty());
 
-  state.langText[46] = "Internet verbunden";
+  state.langText.Set(TextId::LabelInternetConnected, "Internet verbunden");
   indicator.Update(true, state, view);
   EXPECT_EQ(view.calls,
             (Calls{"draw png:internet_connected_text2 png:internet_connected_icon2", "poll 15000",

@@ -47,7 +47,7 @@ TEST(ProgressText, ShowsTheTableTextWithTheStatusTextWhereDue) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.code);
-    EXPECT_EQ(ProgressText(c.code, "URL"), c.expected);
+    EXPECT_EQ(ProgressText(TextTable{}, c.code, "URL"), c.expected);
   }
 }
 

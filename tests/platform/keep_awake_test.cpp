@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -26,12 +27,17 @@ extern char** environ;
 namespace vortik {
 namespace {
 
-// A private bus daemon on a socket in a temporary folder.
+// A private bus daemon on a socket in a temporary folder. The socket file appears before the
+// daemon accepts connections, so readiness is the address it prints once it is listening.
 class PrivateBus {
  public:
   explicit PrivateBus(const std::string& dir) : socket_(dir + "/bus") {
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) return;
     std::string listen = "--address=unix:path=" + socket_;
-    std::vector<std::string> args = {"dbus-daemon", "--session", "--nofork", "--nopidfile", listen};
+    std::string print = "--print-address=" + std::to_string(out[1]);
+    std::vector<std::string> args = {"dbus-daemon", "--session", "--nofork",
+                                     "--nopidfile", listen,      print};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -39,13 +45,14 @@ class PrivateBus {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    // The write end reaches the daemon under its own number, without close-on-exec.
+    posix_spawn_file_actions_adddup2(&actions, out[1], out[1]);
     const int r = posix_spawnp(&pid_, "dbus-daemon", &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (r != 0) {
-      pid_ = -1;
-      return;
-    }
-    for (int i = 0; i < 200 && access(socket_.c_str(), F_OK) != 0; ++i) platform::SleepMs(10);
+    close(out[1]);
+    if (r != 0) pid_ = -1;
+    if (pid_ > 0) ready_ = ReadAddressLine(out[0], 10000);
+    close(out[0]);
   }
   ~PrivateBus() {
     if (pid_ > 0) {
@@ -53,12 +60,32 @@ class PrivateBus {
       waitpid(pid_, nullptr, 0);
     }
   }
-  bool ok() const { return pid_ > 0 && access(socket_.c_str(), F_OK) == 0; }
+  bool ok() const { return ready_; }
   std::string address() const { return "unix:path=" + socket_; }
 
  private:
+  // True once a whole line arrived within `ms`; false on end of file or time-out.
+  static bool ReadAddressLine(int fd, int ms) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
+    std::string line;
+    for (;;) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+      if (left <= 0) return false;
+      pollfd pfd{fd, POLLIN, 0};
+      if (poll(&pfd, 1, static_cast<int>(left)) <= 0) return false;
+      char buf[256];
+      const ssize_t n = read(fd, buf, sizeof buf);
+      if (n <= 0) return false;
+      line.append(buf, static_cast<size_t>(n));
+      if (line.find('\n') != std::string::npos) return true;
+    }
+  }
+
   std::string socket_;
   pid_t pid_ = -1;
+  bool ready_ = false;
 };
 
 // Answers Inhibit as logind does: with a pipe end that stays open while the lock is held.
