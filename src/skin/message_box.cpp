@@ -23,9 +23,10 @@ void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption
     return;
   }
   QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
-  // Messages are one line for a person at a workbench: readable size, room around the text.
+  // Messages are for a person at a workbench: readable size, room around the text. No minimum
+  // width on the label: with one the box neither wraps a long text nor grows for it, and cuts it.
   box.setStyleSheet(
-      QStringLiteral("QLabel { min-width: 300px; font-size: 15px; padding: 10px 6px; }"
+      QStringLiteral("QLabel { font-size: 15px; padding: 10px 6px; }"
                      "QPushButton { min-width: 90px; min-height: 28px; font-size: 14px; }"));
   box.exec();
 }
