@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -68,6 +69,13 @@ struct Options {
   bool wireModel = false;  // pace requests and replies as at `baud`, 10 bits per byte
   uint32_t baud = 1000000;
   Identity identity;
+  // As a real tool does after an upgrade: once a burn has been followed by this long without
+  // a request, the tool restarts: its terminal and link vanish for `restartDownMs` and come
+  // back on a new terminal at the same link. 0 = never.
+  int restartAfterBurnMs = 0;
+  int restartDownMs = 2000;
+  // Told on the tool's thread when the link goes (false) and comes back (true) by a restart.
+  std::function<void(bool present)> onRestart;
 };
 
 class ScanToolSim {
@@ -91,6 +99,9 @@ class ScanToolSim {
   void ClearFaults();
   // Pulls the plug now: the terminal (and its link) vanish.
   void Unplug();
+  // Plugs in again after Unplug: a new terminal behind the same link. The stored images and
+  // the identity stay. False when the terminal cannot be made.
+  bool Replug();
 
   // Observations for tests.
   int RequestCount(uint16_t command) const;  // well-formed requests seen with that code
@@ -106,6 +117,9 @@ class ScanToolSim {
   std::optional<Fault> TakeFault(uint16_t command);
   void SendReply(std::vector<uint8_t> reply, uint64_t notBeforeNs);
   void ClosePty();
+  void Wake();
+  // The restart of restartAfterBurnMs, on the tool's thread.
+  void Restart();
 
   Options options_;
   mutable std::mutex mutex_;  // identity, faults, observations, pty
