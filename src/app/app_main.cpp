@@ -51,11 +51,12 @@ class FirstPaintQuit : public QObject {
       // After the paint has been handled: the window has been drawn once.
       QTimer::singleShot(0, this, [this] {
         const auto* tab = form_->findChild<QLabel*>(QStringLiteral("Label_InternetUpgrade"));
+        const auto* status = form_->findChild<QLabel*>(QStringLiteral("Label_Status"));
         std::printf(
             "vortik: first paint; language %d; tab \"%s\"; status \"%s\"; texts %s; DTC table "
             "%s; manual %s\n",
             form_->state().langIndex, tab != nullptr ? qPrintable(tab->text()) : "",
-            qPrintable(form_->Label_Status->text()), LanguageFilePath().c_str(),
+            status != nullptr ? qPrintable(status->text()) : "", LanguageFilePath().c_str(),
             FindDtcTable().c_str(), FindManualFolder().c_str());
         std::fflush(stdout);
         form_->close();
