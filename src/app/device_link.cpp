@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/form_main.h"
+#include "app/main_menu.h"
 #include "base/app_config.h"
 #include "device/port_discovery.h"
 #include "platform/device_enum.h"
@@ -81,6 +82,8 @@ void TFormMain::SetUpgradeMode(int mode) {
   const bool enabled = syncUart_->Active() && state_.upgradeMode == 0;
   internetUpgradePage_->SetUpgradeEnabled(enabled);
   localUpgradePage_->ShowUpgradeMode(state_.upgradeMode, enabled);
+  // The open menu would hold the upgrade's handler in its own event loop.
+  menuButton_->setEnabled(state_.upgradeMode == 0);
   if (mode >= 1 && mode <= LocalUpgradePage::kBoxCount) {
     curGauge_ = localUpgradePage_->Gauge(mode);
     curStatusLabel_ = localUpgradePage_->StatusLabel(mode);

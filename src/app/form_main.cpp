@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "app/main_menu.h"
 #include "app/manual_page.h"
 #include "dtc/dtc_page.h"
 #include "i18n/fonts.h"
@@ -112,6 +113,10 @@ void TFormMain::BuildChrome() {
   btn_minimize = MakeFlatButton(this, "btn_minimize", 868, 20, 24, 23);
   SpeedButton4 = MakeFlatButton(this, "SpeedButton4", 920, 19, 24, 23);
   connect(SpeedButtonSetting, &QPushButton::clicked, this, &TFormMain::SpeedButtonSettingClick);
+  menuButton_ = new MainMenuButton(
+      this, 774, 16,
+      {[this] { ShowPage(PageId::kManual); }, [this] { ShowPage(PageId::kLocalUpgrade); },
+       [this] { ShowAboutBox(this); }});
   connect(btn_minimize, &QPushButton::clicked, this, &TFormMain::btn_minimizeClick);
   connect(SpeedButton4, &QPushButton::clicked, this, &TFormMain::SpeedButton4Click);
 
@@ -198,9 +203,14 @@ void TFormMain::ShowPage(PageId page) {
   const int index = static_cast<int>(page);
   if (index < kTabCount) {
     SwitchTabImgBtn(index);
-  } else if (state_.upgradeMode == 0) {
-    RoutePage(page);
+    return;
   }
+  if (state_.upgradeMode != 0 || index == state_.curTab) return;
+  // No tab is current while a page outside the tab row shows.
+  if (state_.curTab >= 0 && state_.curTab < kTabCount) ShowTabCurrent(state_.curTab, false);
+  RoutePage(page);
+  state_.curTab = index;
+  ApplyTabTimers();
 }
 
 // --- Host -------------------------------------------------------------------------------------

@@ -28,6 +28,7 @@ class DtcLookupPage;
 class FeedbackPage;
 class InternetUpgradePage;
 class LocalUpgradePage;
+class MainMenuButton;
 class ManualPage;
 class PictureControl;
 class PrintPage;
@@ -61,7 +62,9 @@ class TFormMain : public QWidget, public Host {
 
   // Tab row: switches to tab `index` (0..3) unless an upgrade runs or it is current already.
   void SwitchTabImgBtn(int index);
-  // Shows page `page`; a tab's page switches its tab. Nothing changes while an upgrade runs.
+  // Shows page `page`; a tab's page switches its tab. The Manual and Local Upgrade pages, reached
+  // through the menu, make no tab current (curTab holds their page number), so the timers of
+  // the tabs stop while they show. Nothing changes while an upgrade runs.
   void ShowPage(PageId page);
   PageId currentPage() const { return currentPage_; }
   QWidget* page(PageId page) const { return pages_[static_cast<size_t>(page)]; }
@@ -74,6 +77,7 @@ class TFormMain : public QWidget, public Host {
   void UpdateInternetState(bool connected);
 
   TBitmapFactory& Pictures() { return *bitmapFactory_; }
+  MainMenuButton* menuButton() const { return menuButton_; }
   const std::array<PictureControl*, kTabCount>& tabImages() const { return tabImages_; }
 
   // The window's timers; each tick goes to the page that does the work.
@@ -106,6 +110,10 @@ class TFormMain : public QWidget, public Host {
   void FitTabCaptions();
   void DrawTabPicture(int tab, bool current);
   void RoutePage(PageId page);
+  // Draws tab `tab` with its current or other picture and caption colour.
+  void ShowTabCurrent(int tab, bool current);
+  // The timers follow curTab: the connectivity poll and blink on tab 0, the receiver on tab 1.
+  void ApplyTabTimers();
   void TabImgBtnClick();
   void Label_InternetUpgradeClick();
   bool FormCloseQuery();
@@ -126,6 +134,7 @@ class TFormMain : public QWidget, public Host {
   QPixmap bkPixmap_;
 
   QPushButton* SpeedButtonSetting = nullptr;
+  MainMenuButton* menuButton_ = nullptr;  // beside the gear: Manual, Upgrade from files, About
   QPushButton* btn_minimize = nullptr;
   QPushButton* SpeedButton4 = nullptr;
   QLabel* Label_Status = nullptr;

@@ -1,10 +1,18 @@
 #include "app/manual_page.h"
 
+#include <QVBoxLayout>
+
+#include "app/manual_browser.h"
+
 namespace vortik {
 
-ManualPage::ManualPage(QWidget* window, Host& host) : QWidget(window), host_(host) {
+ManualPage::ManualPage(QWidget* window, Host& /*host*/) : QWidget(window) {
   setObjectName(QStringLiteral("TabSheet_Manual"));
   setAttribute(Qt::WA_TranslucentBackground);
+  browser_ = new ManualBrowser(this);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(browser_);
 }
 
 }  // namespace vortik

@@ -6,6 +6,7 @@
 namespace vortik {
 
 class Host;
+class ManualBrowser;
 
 class ManualPage : public QWidget {
   Q_OBJECT
@@ -13,8 +14,10 @@ class ManualPage : public QWidget {
  public:
   ManualPage(QWidget* window, Host& host);
 
+  ManualBrowser* browser() const { return browser_; }
+
  private:
-  [[maybe_unused]] Host& host_;
+  ManualBrowser* browser_ = nullptr;
 };
 
 }  // namespace vortik

@@ -125,26 +125,23 @@ void TFormMain::DrawTabPicture(int tab, bool current) {
 }
 
 void TFormMain::SwitchTabImgBtn(int index) {
-  if (state_.upgradeMode != 0 || index < 0 || index >= kTabCount) return;
-  if (index == state_.curTab) {
-    // The tab's own page may have given way to a page outside the tab row.
-    if (currentPage_ != static_cast<PageId>(index)) RoutePage(static_cast<PageId>(index));
-    return;
-  }
+  if (state_.upgradeMode != 0 || index < 0 || index >= kTabCount || index == state_.curTab) return;
   const int previous = state_.curTab;
-  BitmapRef current = bitmapFactory_->LoadBitmapA(TabPictureName(index, true), true);
-  BitmapRef other = bitmapFactory_->LoadBitmapA(TabPictureName(previous, false), true);
-  for (auto [tab, bitmap] : {std::pair{index, current}, std::pair{previous, other}}) {
-    PictureControl* picture = tabImages_[static_cast<size_t>(tab)];
-    picture->DrawBitmap(bitmap, -2, -2, picture->width() + 2, picture->height() + 2);
-  }
-  SetCaptionColour(tabCaptions_[static_cast<size_t>(index)], kCurrentCaptionColour);
-  SetCaptionColour(tabCaptions_[static_cast<size_t>(previous)], kOtherCaptionColour);
+  ShowTabCurrent(index, true);
+  // A page of the menu was showing: no tab picture to turn off.
+  if (previous >= 0 && previous < kTabCount) ShowTabCurrent(previous, false);
   RoutePage(static_cast<PageId>(index));
   state_.curTab = index;
-  bitmapFactory_->FreeBitmap(current);
-  bitmapFactory_->FreeBitmap(other);
+  ApplyTabTimers();
+}
 
+void TFormMain::ShowTabCurrent(int tab, bool current) {
+  DrawTabPicture(tab, current);
+  SetCaptionColour(tabCaptions_[static_cast<size_t>(tab)],
+                   current ? kCurrentCaptionColour : kOtherCaptionColour);
+}
+
+void TFormMain::ApplyTabTimers() {
   SetTimerEnabled(TimerAnimator, state_.internetConnected && state_.curTab == 0);
   SetTimerEnabled(TimerCheckInternet, state_.curTab == 0);
   SetTimerEnabled(UartReadTimer, state_.curTab == 1);

@@ -17,7 +17,8 @@ inline constexpr uint32_t kWaveInitialCapacity = 8192;
 struct MainState {
   int32_t comPort = -1;     // port the tool was opened on; 0 after a scan found none; -1 before
   int32_t upgradeMode = 0;  // 0 idle; 1..3 local upgrade box n; 10 internet upgrade
-  int32_t curTab = 0;       // 0 Internet Upgrade, 1 Print, 2 DTC Lookup, 3 Feedback
+  int32_t curTab = 0;  // 0 Internet Upgrade, 1 Print, 2 DTC Lookup, 3 Feedback; 4 Manual, 5 Local
+                       // Upgrade (pages of the menu: no tab current)
   bool appClosing = false;  // set once the window agreed to close; loops stop at next check
   bool internetConnected = false;
   bool chartShown = false;

@@ -1,10 +1,18 @@
 #include "net/feedback_page.h"
 
+#include <QVBoxLayout>
+
+#include "net/feedback_form.h"
+
 namespace vortik {
 
-FeedbackPage::FeedbackPage(QWidget* window, Host& host) : QWidget(window), host_(host) {
+FeedbackPage::FeedbackPage(QWidget* window, Host& host) : QWidget(window) {
   setObjectName(QStringLiteral("Feedback"));
   setAttribute(Qt::WA_TranslucentBackground);
+  form_ = new FeedbackForm(this, host);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(form_);
 }
 
 }  // namespace vortik

@@ -5,6 +5,7 @@
 
 namespace vortik {
 
+class FeedbackForm;
 class Host;
 
 class FeedbackPage : public QWidget {
@@ -13,8 +14,10 @@ class FeedbackPage : public QWidget {
  public:
   FeedbackPage(QWidget* window, Host& host);
 
+  FeedbackForm* form() const { return form_; }
+
  private:
-  [[maybe_unused]] Host& host_;
+  FeedbackForm* form_ = nullptr;
 };
 
 }  // namespace vortik

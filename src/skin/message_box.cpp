@@ -1,5 +1,6 @@
 #include "skin/message_box.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -67,6 +68,7 @@ std::unique_ptr<QDialog> BuildMessageBox(QWidget* parent, const QString& text,
                                          const QString& caption) {
   auto box = std::make_unique<QDialog>(parent);
   box->setObjectName(QStringLiteral("MessageBox"));
+  box->setProperty("messageText", text);
   box->setWindowTitle(caption);
   box->setStyleSheet(QString::fromLatin1(kStyle));
 
@@ -126,6 +128,15 @@ void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption
   }
   std::unique_ptr<QDialog> box = BuildMessageBox(parent, text, caption);
   box->exec();
+}
+
+QDialog* ActiveMessageBox() {
+  auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+  return box != nullptr && box->objectName() == QLatin1String("MessageBox") ? box : nullptr;
+}
+
+QString MessageBoxText(const QDialog* box) {
+  return box->property("messageText").toString();
 }
 
 void SetMessageBoxHook(std::function<void(const QString&)> hook) {

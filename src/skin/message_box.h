@@ -22,4 +22,8 @@ void SetMessageBoxHook(std::function<void(const QString&)> hook);
 std::unique_ptr<QDialog> BuildMessageBox(QWidget* parent, const QString& text,
                                          const QString& caption);
 
+// The message box that is open now (the active modal window), or nullptr; and its whole text.
+QDialog* ActiveMessageBox();
+QString MessageBoxText(const QDialog* box);
+
 }  // namespace vortik

@@ -1,9 +1,11 @@
 // The skinned main window: page 0's layout, the tab switch, page routing and the connectivity
 // indicator.
+#include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QShortcut>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 #include <string>
 
 #include "app/form_main.h"
+#include "app/main_menu.h"
 #include "skin/click_label.h"
 #include "skin/message_box.h"
 #include "skin/picture_control.h"
@@ -169,30 +172,73 @@ TEST_F(SkinnedWindow, TabSwitchShowsOnePageAndTheTimersFollow) {
   EXPECT_TRUE(form_->TimerAnimator->isActive());
 }
 
-// The Manual and Local Upgrade pages have no tab; the window shows them on request, and a click
-// on the current tab brings its page back.
-TEST_F(SkinnedWindow, PagesOutsideTheTabRowAreShownOnRequest) {
+// The Manual and Local Upgrade pages, reached through the menu, have no tab: while one shows no
+// tab is current and the tabs' timers stop; choosing a tab brings the tab row's pages back.
+TEST_F(SkinnedWindow, PagesOfTheMenuStopTheTabTimersUntilATabIsChosen) {
   MainState& s = form_->state();
+  form_->SwitchTabImgBtn(1);
+  ASSERT_TRUE(form_->UartReadTimer->isActive());
   for (PageId page : {PageId::kManual, PageId::kLocalUpgrade}) {
     form_->ShowPage(page);
     EXPECT_EQ(form_->currentPage(), page);
     EXPECT_FALSE(form_->page(page)->isHidden());
-    EXPECT_TRUE(form_->page(PageId::kInternetUpgrade)->isHidden());
-    EXPECT_EQ(s.curTab, 0);
-    EXPECT_TRUE(ShowsTabPicture(0, true));
+    EXPECT_TRUE(form_->page(PageId::kPrint)->isHidden());
+    EXPECT_EQ(s.curTab, static_cast<int>(page));
+    for (int tab = 0; tab < kTabCount; ++tab) EXPECT_TRUE(ShowsTabPicture(tab, false)) << tab;
+    EXPECT_FALSE(form_->UartReadTimer->isActive());
+    EXPECT_FALSE(form_->TimerCheckInternet->isActive());
+    EXPECT_FALSE(form_->TimerAnimator->isActive());
   }
-  Click(form_->tabImages()[0]);
-  EXPECT_EQ(form_->currentPage(), PageId::kInternetUpgrade);
+  // The tab that was current before: its page and its timer come back.
+  Click(form_->tabImages()[1]);
+  EXPECT_EQ(form_->currentPage(), PageId::kPrint);
   EXPECT_TRUE(form_->page(PageId::kLocalUpgrade)->isHidden());
+  EXPECT_TRUE(ShowsTabPicture(1, true));
+  EXPECT_TRUE(form_->UartReadTimer->isActive());
+
+  // Tab 0 while connected: the poll and the blinking come back with it.
+  form_->UpdateInternetState(true);
+  form_->ShowPage(PageId::kManual);
+  EXPECT_FALSE(form_->TimerAnimator->isActive());
+  Click(Find("Label_InternetUpgrade"));
+  EXPECT_EQ(form_->currentPage(), PageId::kInternetUpgrade);
+  EXPECT_TRUE(form_->TimerAnimator->isActive());
+  EXPECT_TRUE(form_->TimerCheckInternet->isActive());
 
   form_->ShowPage(PageId::kFeedback);  // a tab's page switches its tab
   EXPECT_EQ(s.curTab, 3);
   EXPECT_TRUE(ShowsTabPicture(3, true));
 
-  s.upgradeMode = 10;  // frozen while an upgrade runs
+  // Frozen while an upgrade runs, and the menu cannot even open.
+  form_->SetUpgradeMode(10);
+  EXPECT_FALSE(form_->menuButton()->isEnabled());
   form_->ShowPage(PageId::kManual);
+  form_->menuButton()->manualAction()->trigger();
   EXPECT_EQ(form_->currentPage(), PageId::kFeedback);
-  s.upgradeMode = 0;
+  form_->SetUpgradeMode(0);
+  EXPECT_TRUE(form_->menuButton()->isEnabled());
+}
+
+// The menu beside the gear: its entries, F1 and the about box.
+TEST_F(SkinnedWindow, MenuBesideTheGearReachesTheManualTheLocalUpgradeAndAbout) {
+  MainMenuButton* menu = form_->menuButton();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->geometry(), QRect(774, 16, 30, 30));
+  EXPECT_EQ(Find("SpeedButtonSetting")->geometry(), QRect(814, 16, 30, 30));
+
+  menu->localUpgradeAction()->trigger();
+  EXPECT_EQ(form_->currentPage(), PageId::kLocalUpgrade);
+  auto* f1 = form_->findChild<QShortcut*>(QStringLiteral("ShortcutManual"));
+  ASSERT_NE(f1, nullptr);
+  Q_EMIT f1->activated();
+  EXPECT_EQ(form_->currentPage(), PageId::kManual);
+
+  QStringList shown;
+  SetMessageBoxHook([&](const QString& text) { shown << text; });
+  menu->aboutAction()->trigger();
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0].startsWith(QStringLiteral("VORTIK Version "))) << shown[0].toStdString();
+  EXPECT_EQ(form_->currentPage(), PageId::kManual);
 }
 
 TEST_F(SkinnedWindow, NoTabChangesDuringAnUpgrade) {

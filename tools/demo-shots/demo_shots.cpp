@@ -6,11 +6,11 @@
 // window. Every status text and the message are printed as they appear. The screen is grabbed,
 // so the message box shows as the user sees it.
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QProgressBar>
@@ -20,6 +20,7 @@
 #include <cstdio>
 
 #include "app/form_main.h"
+#include "skin/message_box.h"
 
 namespace {
 
@@ -104,11 +105,11 @@ class Director : public QObject {
           Shoot(*form, "demo_during");
           shotDuring_ = true;
         }
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QDialog* box = vortik::ActiveMessageBox();
         if (box == nullptr) return;
         if (boxSeenAt_ < 0) boxSeenAt_ = clock_.elapsed();
         if (clock_.elapsed() - boxSeenAt_ < 500) return;  // let it paint
-        std::printf("demo: message \"%s\"\n", qPrintable(box->text()));
+        std::printf("demo: message \"%s\"\n", qPrintable(vortik::MessageBoxText(box)));
         std::fflush(stdout);
         Shoot(*form, "demo_after");
         box->accept();

@@ -1,22 +1,34 @@
 // Renders the main window offscreen into PNG files: each tab, connected, during an upgrade, in
 // Russian and Chinese, and the language dialog: vortik-screenshots <folder>. Run it in the
 // runnable folder so the window finds its data; the shipped lang.ini is not changed.
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 #include "app/form_main.h"
+#include "app/main_menu.h"
+#include "app/manual_browser.h"
+#include "base/app_config.h"
 #include "i18n/form1.h"
 #include "i18n/lang_table.h"
+#include "net/feedback.h"
 #include "skin/message_box.h"
+#include "update_server_sim.h"
 
 namespace {
 
@@ -33,6 +45,155 @@ bool Shoot(vortik::TFormMain& form, const QString& folder, const char* name) {
   }
   std::printf("screenshots: %s\n", qPrintable(path));
   return true;
+}
+
+// The window with `overlay` (a popup or a message box, grabbed on its own) drawn at `at`.
+bool SaveComposed(QWidget& form, const QPixmap& overlay, QPoint at, const QString& path) {
+  QPixmap shot = form.grab();
+  QPainter painter(&shot);
+  painter.drawPixmap(at, overlay);
+  painter.end();
+  std::printf("screenshots: %s\n", qPrintable(path));
+  return shot.save(path, "PNG");
+}
+
+// Runs `action`, which opens one real message box, and photographs the box over the window
+// before closing it.
+bool ShootMessageBox(QWidget& form, const std::function<void()>& action, const QString& path) {
+  vortik::SetMessageBoxHook(nullptr);
+  bool saved = false;
+  QTimer poll;
+  poll.setInterval(20);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QDialog* box = vortik::ActiveMessageBox();
+    if (box == nullptr) return;
+    poll.stop();
+    Settle();
+    const QPoint at((form.width() - box->width()) / 2, (form.height() - box->height()) / 2);
+    saved = SaveComposed(form, box->grab(), at, path);
+    box->accept();
+  });
+  poll.start();
+  action();
+  poll.stop();
+  vortik::SetMessageBoxHook([](const QString& text) {
+    std::printf("screenshots: message box \"%s\"\n", qPrintable(text));
+  });
+  return saved;
+}
+
+void FillFeedbackForm(QWidget& form, const QStringList& texts) {
+  for (int i = 0; i < vortik::kFeedbackFieldCount && i < texts.size(); ++i) {
+    const QString name =
+        QString::fromLatin1(vortik::FeedbackFields()[static_cast<size_t>(i)].control);
+    if (auto* line = form.findChild<QLineEdit*>(name)) {
+      line->setText(texts[i]);
+      line->setCursorPosition(0);
+    }
+    if (auto* edit = form.findChild<QPlainTextEdit*>(name)) edit->setPlainText(texts[i]);
+  }
+}
+
+// The pages of the menu, the open menu, the feedback form and its messages, the about box.
+bool ShootMenuAndForms(const QString& folder, const QString& langCopy) {
+  bool ok = true;
+  vortik::sim::UpdateServerSim feedbackServer((folder + "/.feedback-server").toStdString());
+  ok = feedbackServer.Start() && ok;
+  vortik::AppConfig config = vortik::Config();
+  config.feedbackServer = feedbackServer.BaseUrl();
+  vortik::SetConfig(config);
+
+  const struct {
+    int language;
+    const char* suffix;
+    QStringList feedback;
+  } languages[] = {
+      {2,
+       "",
+       {"TQ460", "Jan Novak, +420 600 123 456", "jan.novak@example.com", "Skoda",
+        "Octavia III 1.6 TDI", "2014-03", "Czech Republic", "TMBJJ7NE1E0123456",
+        "Live data shows no fuel pressure (PID 23) while the engine runs.\n"
+        "The scan tool reads the stored codes but freezes on the freeze frame."}},
+      {6,
+       "_de",
+       {"TQ460", "Max Mustermann", "max@example.de", "Volkswagen", "Golf VII", "2016-09",
+        "Deutschland", "WVWZZZAUZGW000001",
+        "Fehlercode P0420 wird nach dem Löschen sofort wieder angezeigt."}},
+      {1,
+       "_cn",
+       {"TQ460", "张伟 138 0000 0000", "zhangwei@example.cn", "丰田", "卡罗拉", "2018-06", "中国",
+        "LVGBE40K08G000001", "读取故障码后无法清除，发动机故障灯仍然亮着。"}},
+  };
+  for (const auto& l : languages) {
+    vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
+    vortik::TFormMain form;
+    form.TimerCheckInternet->stop();
+    form.show();
+    const QString suffix = QString::fromLatin1(l.suffix);
+    // The manual beside this program is not the one of the runnable folder it runs in.
+    if (auto* browser = form.findChild<vortik::ManualBrowser*>()) {
+      browser->LoadManualList((QDir::currentPath() + QStringLiteral("/manual/")).toStdString());
+    }
+
+    form.ShowPage(vortik::PageId::kFeedback);
+    FillFeedbackForm(form, l.feedback);
+    ok = Shoot(form, folder, qPrintable("feedback_page" + suffix)) && ok;
+    form.ShowPage(vortik::PageId::kManual);
+    ok = Shoot(form, folder, qPrintable("manual_page" + suffix)) && ok;
+
+    vortik::MainMenuButton* button = form.menuButton();
+    QMenu* menu = button->popup();
+    menu->popup(button->mapToGlobal(QPoint(0, button->height() + 2)));
+    Settle();
+    ok = SaveComposed(form, menu->grab(), menu->pos() - form.pos(),
+                      folder + "/menu" + suffix + ".png") &&
+         ok;
+    menu->hide();
+
+    if (l.language == 2) {
+      form.ShowPage(vortik::PageId::kLocalUpgrade);
+      ok = Shoot(form, folder, "local_upgrade") && ok;
+      ok = ShootMessageBox(
+               form, [&] { button->aboutAction()->trigger(); }, folder + "/about_box.png") &&
+           ok;
+      // Every message of the form, each through the real message box.
+      form.ShowPage(vortik::PageId::kFeedback);
+      auto* summit = form.findChild<QPushButton*>(QStringLiteral("Button_summit"));
+      auto* product = form.findChild<QLineEdit*>(QStringLiteral("RichEdit_Product"));
+      auto* problems = form.findChild<QPlainTextEdit*>(QStringLiteral("RichEdit_Problems"));
+      product->clear();
+      ok = ShootMessageBox(
+               form, [&] { summit->click(); }, folder + "/feedback_empty_field.png") &&
+           ok;
+      product->setText(QStringLiteral("TQ460"));
+      const QString typed = problems->toPlainText();
+      problems->setPlainText(QString(70000, QLatin1Char('x')));
+      ok = ShootMessageBox(
+               form, [&] { summit->click(); }, folder + "/feedback_too_long.png") &&
+           ok;
+      problems->setPlainText(typed);
+      vortik::sim::SimFault down;
+      down.status = 503;
+      feedbackServer.SetFault(vortik::kFeedbackPath, down);
+      ok = ShootMessageBox(
+               form, [&] { summit->click(); }, folder + "/feedback_failed.png") &&
+           ok;
+      feedbackServer.ClearFaults();
+      ok = ShootMessageBox(
+               form, [&] { summit->click(); }, folder + "/feedback_sent.png") &&
+           ok;
+      ok = Shoot(form, folder, "feedback_page_after_sending") && ok;
+    } else if (l.language == 6) {
+      form.ShowPage(vortik::PageId::kFeedback);
+      form.findChild<QLineEdit*>(QStringLiteral("RichEdit_Email"))->clear();
+      auto* summit = form.findChild<QPushButton*>(QStringLiteral("Button_summit"));
+      ok = ShootMessageBox(
+               form, [&] { summit->click(); }, folder + "/feedback_empty_field_de.png") &&
+           ok;
+    }
+  }
+  QDir(folder + "/.feedback-server").removeRecursively();
+  return ok;
 }
 
 }  // namespace
@@ -117,6 +278,7 @@ int main(int argc, char** argv) {
     }
     ok = Shoot(form, folder, l.name) && ok;
   }
+  ok = ShootMenuAndForms(folder, langCopy) && ok;
   // Message boxes with long texts: a sentence that wraps, in English and German, and a long
   // path that widens the box.
   const struct {
