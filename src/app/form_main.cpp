@@ -116,7 +116,8 @@ void TFormMain::BuildChrome() {
   menuButton_ = new MainMenuButton(
       this, 774, 16,
       {[this] { ShowPage(PageId::kManual); }, [this] { ShowPage(PageId::kLocalUpgrade); },
-       [this] { ShowAboutBox(this); }});
+       [this] { ShowAboutBox(this, state_.langText); }},
+      state_.langText);
   connect(btn_minimize, &QPushButton::clicked, this, &TFormMain::btn_minimizeClick);
   connect(SpeedButton4, &QPushButton::clicked, this, &TFormMain::SpeedButton4Click);
 
