@@ -1,13 +1,17 @@
 #include "device/stream_receiver.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "device/frame.h"
+#include "device/port_table.h"
+#include "device/sync_uart.h"
 #include "platform/code_page.h"
+#include "scantool_sim.h"
 
 namespace vortik {
 namespace {
@@ -266,6 +270,52 @@ TEST(CodePage, ConvertsTheNamedPagesAndFallsBack) {
     EXPECT_EQ(converter.ToUtf8(page, a, 1), "A");
     EXPECT_TRUE(converter.converted());
   }
+}
+
+}  // namespace
+}  // namespace vortik
+
+namespace vortik {
+namespace {
+
+// The emulated tool pushes its sample report and a capture in odd-sized frames at the wire pace
+// over a real pseudo-terminal; ticks 100 ms apart take all of it.
+TEST(StreamReceiver, TakesWhatTheToolPushesOverThePty) {
+  sim::Options options;
+  options.wireModel = true;
+  sim::ScanToolSim tool(options);
+  ASSERT_TRUE(tool.Start());
+  TSyncUart uart;
+  uart.fSetBaudRate(1000000);
+  uart.fSetPort(Ports().Register(tool.path()));
+  ASSERT_TRUE(uart.Open());
+
+  Fixture f;
+  const std::vector<uint16_t> samples = sim::CaptureSamples(sim::CaptureShape::kRamp, 3000);
+  tool.PushReport(sim::SampleReport());
+  tool.Push(sim::CaptureFrames(samples, 777, true), 300);
+  const auto read = [&uart](uint8_t* buffer, int capacity) {
+    return uart.RecvData(buffer, capacity);
+  };
+  for (int tick = 0; tick < 40; ++tick) {
+    usleep(100000);
+    f.receiver.UartReadTimerTimer(read);
+    if (!f.view.events.empty() && f.view.events.back() == "end") break;
+  }
+  ASSERT_TRUE(tool.WaitPushed(1000));
+  EXPECT_EQ(tool.DroppedBytes(), 0u);
+  ASSERT_FALSE(f.view.events.empty());
+  EXPECT_EQ(f.view.events.back(), "end");
+  Bytes expected;
+  for (uint16_t v : samples) expected.insert(expected.end(), {uint8_t(v & 0xFF), uint8_t(v >> 8)});
+  EXPECT_EQ(f.view.samples, expected);
+  std::string report;
+  for (const std::string& e : f.view.events) report += e + "\n";
+  EXPECT_NE(report.find("Напряжение АКБ: 12.6 В"), std::string::npos) << report;
+  EXPECT_NE(report.find("builtin:باترى سالم است"), std::string::npos);
+  EXPECT_NE(report.find("red:Charging system: ripple high € check alternator"), std::string::npos);
+  EXPECT_NE(report.find("4.62 mΩ"), std::string::npos);
+  EXPECT_EQ(f.state.reportCodePage, 28605u);
 }
 
 }  // namespace
