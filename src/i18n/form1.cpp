@@ -185,8 +185,8 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent) {
   setModal(true);
 
   // The stored language and the texts of its section (English for a number outside 1..12).
-  path_ = LanguageFilePath();
-  const LanguageTable table = LoadLanguageTable(path_);
+  path_ = LanguageChoicePath();
+  const LanguageTable table = LoadLanguageTable(LanguageFilePath(), path_);
   storedLanguage_ = table.langIndex;
 
   Label_LanguageSettings = new QLabel(this);

@@ -48,7 +48,7 @@ class TForm1 : public QDialog {
  private:
   void CheckStoredLanguage();
 
-  std::string path_;
+  std::string path_;  // where the choice is written: the user's lang.ini
   int storedLanguage_ = 2;
   std::array<QRadioButton*, 12> radios_{};
   QPixmap background_;

@@ -6,7 +6,7 @@
 namespace vortik {
 
 void TFormMain::LoadLanguageTexts() {
-  LanguageTable table = LoadLanguageTable(LanguageFilePath());
+  LanguageTable table = LoadLanguageTable(LanguageFilePath(), LanguageChoicePath());
   ApplyLanguageTexts(this, state_, table);
   SetCurrentLanguageTable(std::move(table));
 }

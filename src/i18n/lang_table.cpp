@@ -259,6 +259,12 @@ std::optional<LanguageTable>& CurrentTable() {
   return table;
 }
 
+// set/val of the user's choice when it holds one, else of the shipped file.
+int32_t StoredLanguageIn(const platform::ProfileFile& texts, const platform::ProfileFile& choice) {
+  if (choice.Find("set", "val").has_value()) return choice.GetInt("set", "val", kDefaultLanguage);
+  return texts.GetInt("set", "val", kDefaultLanguage);
+}
+
 // Fills the run-time tables from the key texts.
 void Distribute(LanguageTable* table) {
   std::span<const LangKey> keys = LangKeys();
@@ -303,26 +309,38 @@ std::string LanguageTable::Text(std::string_view key, const char* english) const
 
 std::string LanguageFilePath() {
   const std::string& path = LanguagePathOverride();
-  return path.empty() ? platform::ExecutableDir() + "lang.ini" : path;
+  if (!path.empty()) return path;
+  std::string shipped = platform::FindDataFile("lang.ini");
+  return shipped.empty() ? platform::ExecutableDir() + "lang.ini" : shipped;
+}
+
+std::string LanguageChoicePath() {
+  const std::string& path = LanguagePathOverride();
+  return path.empty() ? platform::ConfigDir() + "/lang.ini" : path;
 }
 
 void SetLanguageFilePath(std::string path) {
   LanguagePathOverride() = std::move(path);
 }
 
-LanguageTable LoadLanguageTable(const std::string& path) {
+LanguageTable LoadLanguageTable(const std::string& textsPath, const std::string& choicePath) {
   // A file that cannot be created (a read-only folder) simply gives the defaults.
-  (void)platform::EnsureProfileFile(path);
-  platform::ProfileFile profile = platform::ProfileFile::Read(path);
+  (void)platform::EnsureProfileFile(textsPath);
+  const platform::ProfileFile texts = platform::ProfileFile::Read(textsPath);
   LanguageTable table;
-  table.langIndex = profile.GetInt("set", "val", kDefaultLanguage);
+  table.langIndex = StoredLanguageIn(
+      texts, choicePath == textsPath ? texts : platform::ProfileFile::Read(choicePath));
   table.section = LanguageSection(table.langIndex);
   table.texts.reserve(LangKeys().size());
   for (const LangKey& k : LangKeys()) {
-    table.texts.push_back(profile.GetString(table.section, k.key, k.english));
+    table.texts.push_back(texts.GetString(table.section, k.key, k.english));
   }
   Distribute(&table);
   return table;
+}
+
+LanguageTable LoadLanguageTable(const std::string& path) {
+  return LoadLanguageTable(path, path);
 }
 
 LanguageTable DefaultLanguageTable() {
@@ -332,12 +350,20 @@ LanguageTable DefaultLanguageTable() {
   return table;
 }
 
+int32_t ReadStoredLanguage(const std::string& textsPath, const std::string& choicePath) {
+  (void)platform::EnsureProfileFile(textsPath);
+  const platform::ProfileFile texts = platform::ProfileFile::Read(textsPath);
+  return StoredLanguageIn(
+      texts, choicePath == textsPath ? texts : platform::ProfileFile::Read(choicePath));
+}
+
 int32_t ReadStoredLanguage(const std::string& path) {
-  (void)platform::EnsureProfileFile(path);
-  return platform::GetProfileInt(path, "set", "val", kDefaultLanguage);
+  return ReadStoredLanguage(path, path);
 }
 
 bool WriteStoredLanguage(const std::string& path, int32_t language) {
+  const size_t slash = path.rfind('/');
+  if (slash != std::string::npos && slash > 0) (void)platform::MakeDirs(path.substr(0, slash));
   return platform::WriteProfileString(path, "set", "val", std::to_string(language));
 }
 

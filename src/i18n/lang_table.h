@@ -56,20 +56,30 @@ struct LanguageTable {
   std::string Text(std::string_view key, const char* english = "") const;
 };
 
-// The language file: "lang.ini" beside the executable, or the path set for tests.
+// The language files. The texts come from the shipped "lang.ini", the first one the data folders
+// hold (beside the executable first; see platform::DataDirs), else the path beside the
+// executable where it would be created. The user's choice (set/val) is kept in "lang.ini" of
+// the user's configuration folder, because the program's folder of an installed copy cannot be
+// written; a choice found there wins over the shipped file's set/val.
 std::string LanguageFilePath();
-// Replaces the language file's path (tests give each case its own folder); "" restores it.
+std::string LanguageChoicePath();
+// Replaces both paths with one file (tests give each case its own folder); "" restores them.
 void SetLanguageFilePath(std::string path);
 
-// Creates the file when missing, reads set/val (2 when absent or not an integer) and every key
-// from the chosen language's section, each with its default.
+// Creates the texts file when missing, reads the stored language (see ReadStoredLanguage) and
+// every key from the chosen language's section, each with its default. The one-path form keeps
+// texts and choice in one file.
+LanguageTable LoadLanguageTable(const std::string& textsPath, const std::string& choicePath);
 LanguageTable LoadLanguageTable(const std::string& path);
 // The texts of the English defaults, as a missing file gives them.
 LanguageTable DefaultLanguageTable();
 
-// The stored language number (set/val, 2 when absent or not an integer); creates the file.
+// The stored language number: set/val of the choice file, else of the texts file, else 2 (also
+// for a value that is not an integer). Creates the texts file when missing.
+int32_t ReadStoredLanguage(const std::string& textsPath, const std::string& choicePath);
 int32_t ReadStoredLanguage(const std::string& path);
-// Writes set/val as a decimal integer; false when the file cannot be written.
+// Writes set/val as a decimal integer, creating the file's folder when needed; false when the
+// file cannot be written.
 bool WriteStoredLanguage(const std::string& path, int32_t language);
 
 // Display name of an update-server language code ("EN", "CN", ...) from the Lang section; the

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <sstream>
 #include <string>
@@ -127,6 +128,33 @@ TEST(LanguageTable, LanguageDialogNumberIsReadAndWritten) {
   EXPECT_EQ(ReadBytes(path), Utf16LeFile("\r\n[set]\r\nval=9\r\n"));
   EXPECT_EQ(LanguageDisplayName(path, "PL"), "PL");
   EXPECT_FALSE(WriteStoredLanguage(dir.path(), 3));
+}
+
+// An installed copy: texts from the shipped file, the choice in the user's own file.
+TEST(LanguageTable, ChoiceInTheUsersFileWinsOverTheShippedOne) {
+  TempFolder dir;
+  const std::string shipped = dir.File("lang.ini");
+  const std::string choice = dir.File("config/vortik/lang.ini");
+  WriteBytes(shipped, Utf16LeFile("[set]\r\nval=9\r\n[de]\r\nLabelUpgrade=Aktualisierung\r\n"
+                                  "[en]\r\nLabelUpgrade=Upgrade\r\n"));
+  const std::string shippedBytes = ReadBytes(shipped);
+
+  // No choice yet: the shipped set/val, and reading creates nothing in the user's folder.
+  EXPECT_EQ(ReadStoredLanguage(shipped, choice), 9);
+  EXPECT_EQ(LoadLanguageTable(shipped, choice).Text("LabelUpgrade"), "Upgrade");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("config")));
+
+  // The write creates the user's folder; the shipped file is left as it was.
+  ASSERT_TRUE(WriteStoredLanguage(choice, 6));
+  EXPECT_EQ(ReadStoredLanguage(shipped, choice), 6);
+  const LanguageTable de = LoadLanguageTable(shipped, choice);
+  EXPECT_EQ(de.langIndex, 6);
+  EXPECT_EQ(de.Text("LabelUpgrade"), "Aktualisierung");
+  EXPECT_EQ(ReadBytes(shipped), shippedBytes);
+
+  // A choice that is not a number reads as English, as it does in the shipped file.
+  WriteBytes(choice, Utf16LeFile("[set]\r\nval=x\r\n"));
+  EXPECT_EQ(ReadStoredLanguage(shipped, choice), 2);
 }
 
 TEST(Msg, FollowsTheCurrentLanguageAndFallsBackToTheGivenEnglish) {
