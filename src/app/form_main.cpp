@@ -10,6 +10,7 @@
 
 #include "app/message_box.h"
 #include "i18n/fonts.h"
+#include "views/print_panel.h"
 
 namespace vortik {
 
@@ -86,6 +87,14 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
   // 12. Skin and layout.
   SetupSkin();
+  printPanel->AttachSkin(bitmapFactory.get());
+  printPanel->SetCaptureTimerSwitch([this](bool run) {
+    if (!run) {
+      TimerMonitorWaveRecv->stop();
+    } else if (!TimerMonitorWaveRecv->isActive()) {
+      TimerMonitorWaveRecv->start();
+    }
+  });
   setFixedSize(kWindowWidth, kWindowHeight);
   // 13. Language texts.
   LoadLanguageTexts();
@@ -144,6 +153,7 @@ void TFormMain::BuildComponents() {
   TabSheet_Manual = makePage("TabSheet_Manual");
   TabSheet_LocalUpgrade = makePage("TabSheet_LocalUpgrade");
   TabSheet_InternetUpgrade->show();
+  printPanel = new PrintPanel(TabSheetPrint, state_);
   BuildLocalUpgradePage();
 
   BuildPage0();
@@ -234,7 +244,12 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 
 // --- timers (their handlers arrive with their subsystems) ------------------------------------
 
-void TFormMain::UartReadTimerTimer() {}
-void TFormMain::TimerMonitorWaveRecvTimer() {}
+void TFormMain::UartReadTimerTimer() {
+  printPanel->UartReadTimerTimer(*syncUart);
+}
+
+void TFormMain::TimerMonitorWaveRecvTimer() {
+  printPanel->TimerMonitorWaveRecvTimer();
+}
 
 }  // namespace vortik

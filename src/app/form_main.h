@@ -28,6 +28,7 @@ namespace vortik {
 
 class ClickLabel;
 class PictureControl;
+class PrintPanel;
 
 class TFormMain : public QWidget, public Host {
   Q_OBJECT
@@ -66,6 +67,9 @@ class TFormMain : public QWidget, public Host {
   QWidget* Feedback = nullptr;
   QWidget* TabSheet_Manual = nullptr;
   QWidget* TabSheet_LocalUpgrade = nullptr;
+
+  // The Print page's content (report text, chart, their actions, the stream receiver).
+  PrintPanel* printPanel = nullptr;
 
   // --- timers -------------------------------------------------------------------------------
   QTimer* UartReadTimer = nullptr;

@@ -9,6 +9,7 @@
 #include "app/form_main.h"
 #include "skin/click_label.h"
 #include "skin/picture_control.h"
+#include "views/print_panel.h"
 
 namespace vortik {
 
@@ -212,6 +213,7 @@ void TFormMain::SwitchTabImgBtn(int index) {
   SetTimerEnabled(TimerAnimator, state_.internetConnected && state_.curTab == 0);
   SetTimerEnabled(TimerCheckInternet, state_.curTab == 0);
   SetTimerEnabled(UartReadTimer, state_.curTab == 1);
+  if (state_.curTab == 1) printPanel->PageShown(*syncUart);
 }
 
 void TFormMain::TabImgBtnClick() {

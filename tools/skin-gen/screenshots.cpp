@@ -6,17 +6,40 @@
 #include <QFile>
 #include <QPixmap>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "app/form_main.h"
 #include "app/message_box.h"
 #include "i18n/form1.h"
 #include "i18n/lang_table.h"
+#include "scantool_sim.h"
+#include "views/print_panel.h"
 
 namespace {
 
 void Settle() {
   for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+// The Print page with the emulated tool's sample report handed to its receiver, as the receive
+// timer would; with `capture`, then the tool's capture and the chart's ticks until it is whole.
+void ShowPrintPage(vortik::TFormMain& form, bool capture) {
+  form.SwitchTabImgBtn(1);
+  form.UartReadTimer->stop();  // no port: the pictures show what is handed over below
+  vortik::PrintPanel& page = *form.printPanel;
+  const std::vector<uint8_t> report = vortik::sim::SampleReport();
+  page.receiver().HandleRead(report.data(), static_cast<int>(report.size()));
+  if (!capture) return;
+  const std::vector<uint8_t> frames = vortik::sim::CaptureFrames(
+      vortik::sim::CaptureSamples(vortik::sim::CaptureShape::kCranking, 20000), 2000, true);
+  for (size_t at = 0; at < frames.size(); at += 2048) {
+    const size_t n = std::min<size_t>(2048, frames.size() - at);
+    page.receiver().HandleRead(frames.data() + at, static_cast<int>(n));
+  }
+  form.TimerMonitorWaveRecv->stop();
+  for (int tick = 0; tick < 3; ++tick) page.TimerMonitorWaveRecvTimer();
 }
 
 bool Shoot(vortik::TFormMain& form, const QString& folder, const char* name) {
@@ -66,6 +89,10 @@ int main(int argc, char** argv) {
       form.SwitchTabImgBtn(tab);
       ok = Shoot(form, folder, tabs[tab]) && ok;
     }
+    ShowPrintPage(form, false);
+    ok = Shoot(form, folder, "tab1_print_report") && ok;
+    ShowPrintPage(form, true);
+    ok = Shoot(form, folder, "tab1_print_chart") && ok;
     form.SwitchTabImgBtn(0);
     form.UpdateInternetState(true);
     form.TimerAnimator->stop();
@@ -82,13 +109,20 @@ int main(int argc, char** argv) {
   const struct {
     int language;
     const char* name;
-  } languages[] = {{7, "main_window_ru"}, {1, "main_window_cn"}};
+    const char* print;
+  } languages[] = {{7, "main_window_ru", nullptr},
+                   {1, "main_window_cn", "tab1_print_report_cn"},
+                   {6, nullptr, "tab1_print_report_de"}};
   for (const auto& l : languages) {
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
     vortik::TFormMain form;
     form.TimerCheckInternet->stop();
     form.show();
-    ok = Shoot(form, folder, l.name) && ok;
+    if (l.name != nullptr) ok = Shoot(form, folder, l.name) && ok;
+    if (l.print != nullptr) {
+      ShowPrintPage(form, false);
+      ok = Shoot(form, folder, l.print) && ok;
+    }
   }
   QFile::remove(langCopy);
   return ok ? 0 : 1;
