@@ -99,6 +99,7 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   // 13. Language texts.
   LoadLanguageTexts();
   FitTabCaptions();
+  printPanel->FitLabels();
   // 14. Find the tool and open its port; scan again whenever tty devices come or go.
   StartDeviceMonitor();
   ScanDevicePort();

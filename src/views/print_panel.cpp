@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QMimeData>
 #include <QPrinter>
 
@@ -120,6 +121,19 @@ void PrintPanel::PageShown(TSyncUart& uart) {
   uint8_t frame[kFrameOverhead];
   const int length = BuildFrame(frame, kCodeDemoPush, nullptr, 0);
   uart.SendData(frame, length);
+}
+
+void PrintPanel::FitLabels() {
+  constexpr int kSmallestPixelSize = 10;
+  for (ClickLabel* label : labels_) {
+    QFont font = label->font();
+    int size = font.pixelSize() > 0 ? font.pixelSize() : 15;
+    while (size > kSmallestPixelSize &&
+           QFontMetrics(font).horizontalAdvance(label->text()) > label->width()) {
+      font.setPixelSize(--size);
+    }
+    label->setFont(font);
+  }
 }
 
 // --- timers ------------------------------------------------------------------------------------

@@ -36,6 +36,9 @@ class PrintPanel : public QWidget, public ReceiverView, public WavePage {
   // report and capture.
   void PageShown(TSyncUart& uart);
 
+  // After the language texts: a caption longer than its label gets a smaller font until it fits.
+  void FitLabels();
+
   // The window's timers.
   void UartReadTimerTimer(TSyncUart& uart);
   void TimerMonitorWaveRecvTimer();

@@ -8,6 +8,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocumentWriter>
+#include <QTextOption>
 
 namespace vortik {
 
@@ -28,6 +29,10 @@ ReportEdit::ReportEdit(QWidget* parent) : QPlainTextEdit(parent), lastColour_(kD
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setUndoRedoEnabled(false);
+  // Report lines read left to right; right-to-left phrases keep their own order within a line.
+  QTextOption option = document()->defaultTextOption();
+  option.setTextDirection(Qt::LeftToRight);
+  document()->setDefaultTextOption(option);
   QFont font(QStringLiteral("Consolas"));
   font.setPointSize(12);
   font.setStyleHint(QFont::Monospace);

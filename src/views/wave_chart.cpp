@@ -146,6 +146,10 @@ void WaveChart::SetBottomRange(double minimum, double maximum) {
   xAxis->setRange(minimum, maximum);
 }
 
+double WaveChart::BottomMinimum() const {
+  return xAxis->range().lower;
+}
+
 double WaveChart::BottomMaximum() const {
   return xAxis->range().upper;
 }

@@ -26,6 +26,7 @@ class WaveChart : public QCustomPlot, public WaveChartView {
   void ClearSeries(int series) override;
   void AddPoints(int series, const std::vector<double>& x, const std::vector<double>& y) override;
   void SetBottomRange(double minimum, double maximum) override;
+  double BottomMinimum() const override;
   double BottomMaximum() const override;
   void SetLeftRange(double minimum, double maximum, double step) override;
   void SetStatText(const std::string& utf8) override;

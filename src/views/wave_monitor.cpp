@@ -121,11 +121,14 @@ void WaveMonitor::TimerMonitorWaveRecvTimer() {
     chart_.AddPoints(kVoltageSeries, xs, ys);
     const int first = shown_;
     shown_ = total;
+    // While samples come the window moves on with them. Once the end frame has scrolled the
+    // chart back to the start, the last samples are drawn without moving it away again.
+    const bool ended = state_.waveRestart;
     const int top = static_cast<int>(chart_.BottomMaximum());
-    if (total >= top) chart_.SetBottomRange(top + 1, top + kWaveWindow);
+    if (!ended && total >= top) chart_.SetBottomRange(top + 1, top + kWaveWindow);
     UpdateStatistics(first, total);
     chart_.SetTrackBarMaximum(total > kWaveWindow ? total - kWaveWindow : 0);
-    chart_.SetTrackBarPosition(total);
+    chart_.SetTrackBarPosition(ended ? static_cast<int>(chart_.BottomMinimum()) : total);
     chart_.Redraw();
   } else if (timerTag_ == 2) {
     chart_.SetTrackBarPosition(0);

@@ -29,6 +29,7 @@ class WaveChartView {
   virtual void AddPoints(int series, const std::vector<double>& x,
                          const std::vector<double>& y) = 0;
   virtual void SetBottomRange(double minimum, double maximum) = 0;
+  virtual double BottomMinimum() const = 0;
   virtual double BottomMaximum() const = 0;
   // A fixed left-axis range with labels every `step` volts.
   virtual void SetLeftRange(double minimum, double maximum, double step) = 0;

@@ -17,6 +17,7 @@
 #include "device/fake_lister.h"
 #include "helpers/click.h"
 #include "scantool_sim.h"
+#include "skin/click_label.h"
 #include "views/print_panel.h"
 #include "views/report_view.h"
 #include "views/wave_chart.h"
@@ -52,6 +53,7 @@ TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
   platform::SetDeviceLister(&lister);
   {
     TFormMain form;
+    form.show();
     ASSERT_GT(form.state().comPort, 0);
     test::SendLeftClick(form.Label_Print, QPointF(5, 5));
     ASSERT_EQ(form.state().curTab, 1);

@@ -18,6 +18,7 @@ class FakeChart : public WaveChartView {
     for (size_t i = 0; i < x.size(); ++i) points[series].push_back({x[i], y[i]});
   }
   void SetBottomRange(double minimum, double maximum) override { bottom = {minimum, maximum}; }
+  double BottomMinimum() const override { return bottom.first; }
   double BottomMaximum() const override { return bottom.second; }
   void SetLeftRange(double minimum, double maximum, double step) override {
     left = {minimum, maximum};
@@ -174,6 +175,10 @@ TEST(WaveMonitor, EndScrollsBackAndStopsTheTimerAfterItsNextTick) {
   EXPECT_TRUE(f.monitor.CaptureTimerEnabled());
   f.monitor.TimerMonitorWaveRecvTimer();
   EXPECT_EQ(f.chart.points[kVoltageSeries].size(), 2010u);
+  // The last samples are drawn, the chart stays at the start.
+  EXPECT_EQ(f.chart.bottom, (std::pair<double, double>{0, 1023}));
+  EXPECT_EQ(f.chart.trackMax, 2010 - 1024);
+  EXPECT_EQ(f.chart.trackPos, 0);
   EXPECT_FALSE(f.monitor.CaptureTimerEnabled());
   EXPECT_FALSE(f.page.timerRunning);
   // The next capture starts over: series emptied (the measuring line stays), chart shown.

@@ -24,7 +24,8 @@ void Settle() {
 }
 
 // The Print page with the emulated tool's sample report handed to its receiver, as the receive
-// timer would; with `capture`, then the tool's capture and the chart's ticks until it is whole.
+// timer would; with `capture`, then a capture without its end frame and the chart's ticks until
+// the whole capture is in view.
 void ShowPrintPage(vortik::TFormMain& form, bool capture) {
   form.SwitchTabImgBtn(1);
   form.UartReadTimer->stop();  // no port: the pictures show what is handed over below
@@ -33,7 +34,7 @@ void ShowPrintPage(vortik::TFormMain& form, bool capture) {
   page.receiver().HandleRead(report.data(), static_cast<int>(report.size()));
   if (!capture) return;
   const std::vector<uint8_t> frames = vortik::sim::CaptureFrames(
-      vortik::sim::CaptureSamples(vortik::sim::CaptureShape::kCranking, 20000), 2000, true);
+      vortik::sim::CaptureSamples(vortik::sim::CaptureShape::kCranking, 20000), 2000, false);
   for (size_t at = 0; at < frames.size(); at += 2048) {
     const size_t n = std::min<size_t>(2048, frames.size() - at);
     page.receiver().HandleRead(frames.data() + at, static_cast<int>(n));
