@@ -1,10 +1,11 @@
 # Front door: `make demo` runs the application against the emulated tool and servers,
-# `make test` runs every test. Both install what they need first.
+# `make test` runs every test, `make package` builds the Debian package. Each installs what it
+# needs first.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build test test-asan demo format bench clean
+.PHONY: deps build test test-asan demo package format bench clean
 
 deps:
 	@bash scripts/install-deps
@@ -26,6 +27,9 @@ test-asan: deps
 
 demo: build
 	@bash scripts/demo $(BUILD)
+
+package: build
+	@cmake --build $(BUILD) --target package
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -13,6 +13,11 @@
 #include "i18n/lang_table.h"
 
 int main(int argc, char** argv) {
+  // Qt wants a private runtime folder and warns on every run without one (a session gives it;
+  // CI and containers do not).
+  char runtime[] = "/tmp/vortik-ui-runtime-XXXXXX";
+  const bool ownRuntime = qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && mkdtemp(runtime);
+  if (ownRuntime) qputenv("XDG_RUNTIME_DIR", runtime);
   qputenv("QT_QPA_PLATFORM",
           qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);
@@ -24,5 +29,6 @@ int main(int argc, char** argv) {
   const int result = RUN_ALL_TESTS();
   std::remove((std::string(dir) + "/lang.ini").c_str());
   rmdir(dir);
+  if (ownRuntime) rmdir(runtime);
   return result;
 }

@@ -1,14 +1,22 @@
 #include "app/app_main.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QLabel>
 #include <QMessageBox>
+#include <QTimer>
 
+#include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 
+#include "app/command_line.h"
 #include "app/entry.h"
 #include "app/form_main.h"
+#include "app/manual.h"
 #include "base/pending_events.h"
+#include "dtc/dtc_file.h"
 #include "i18n/fonts.h"
 #include "i18n/form1.h"
 #include "i18n/lang_table.h"
@@ -29,9 +37,42 @@ void ShowExceptionBox(const QString& text) {
   box.exec();
 }
 
+// For installation checks (CI, tests): once the main window has painted, tells what it showed
+// and where its texts came from, and ends the program.
+class FirstPaintQuit : public QObject {
+ public:
+  explicit FirstPaintQuit(TFormMain* form) : QObject(form), form_(form) {
+    form->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == form_ && event->type() == QEvent::Paint && !seen_) {
+      seen_ = true;
+      // After the paint has been handled: the window has been drawn once.
+      QTimer::singleShot(0, this, [this] {
+        const auto* tab = form_->findChild<QLabel*>(QStringLiteral("Label_InternetUpgrade"));
+        std::printf(
+            "vortik: first paint; language %d; tab \"%s\"; status \"%s\"; texts %s; DTC table "
+            "%s; manual %s\n",
+            form_->state().langIndex, tab != nullptr ? qPrintable(tab->text()) : "",
+            qPrintable(form_->Label_Status->text()), LanguageFilePath().c_str(),
+            FindDtcTable().c_str(), FindManualFolder().c_str());
+        std::fflush(stdout);
+        form_->close();
+      });
+    }
+    return false;
+  }
+
+ private:
+  TFormMain* form_;
+  bool seen_ = false;
+};
+
 }  // namespace
 
 int RunApplication(int argc, char** argv) {
+  if (std::optional<int> done = HandleCommandLine(argc, argv, stdout, stderr)) return *done;
   QApplication app(argc, argv);
   std::unique_ptr<TFormMain> formMain;
   try {
@@ -48,6 +89,9 @@ int RunApplication(int argc, char** argv) {
     BindProductPickers(form2, form4);
     SetLanguageNameReader(
         [](const std::string& code) { return LanguageDisplayName(LanguageFilePath(), code); });
+    if (qEnvironmentVariableIsSet("VORTIK_QUIT_AFTER_FIRST_PAINT")) {
+      new FirstPaintQuit(formMain.get());
+    }
     formMain->show();
     QApplication::exec();
   } catch (const std::exception& e) {

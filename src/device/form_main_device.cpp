@@ -9,6 +9,7 @@
 
 #include "app/form_main.h"
 #include "app/message_box.h"
+#include "base/app_config.h"
 #include "device/ask_string.h"
 #include "device/device_commands.h"
 #include "device/port_discovery.h"
@@ -25,10 +26,10 @@ namespace {
 
 constexpr int kPrintTab = 1;
 
-// Watches the device monitor on the event loop and rescans when a tty device comes or goes.
+// Watches a device change source on the event loop and rescans when a device comes or goes.
 class DeviceChangeWatcher : public QObject {
  public:
-  DeviceChangeWatcher(TFormMain* form, std::unique_ptr<platform::DeviceMonitor> monitor)
+  DeviceChangeWatcher(TFormMain* form, std::unique_ptr<platform::DeviceChangeSource> monitor)
       : QObject(form), monitor_(std::move(monitor)) {
     notifier_ = new QSocketNotifier(monitor_->fd(), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this, form] {
@@ -37,8 +38,22 @@ class DeviceChangeWatcher : public QObject {
   }
 
  private:
-  std::unique_ptr<platform::DeviceMonitor> monitor_;
+  std::unique_ptr<platform::DeviceChangeSource> monitor_;
   QSocketNotifier* notifier_ = nullptr;
+};
+
+// The demo's emulated tool: its link is listed as the tool while it exists, for as long as the
+// window lives.
+class DemoToolLink : public QObject {
+ public:
+  DemoToolLink(QObject* parent, const std::string& link)
+      : QObject(parent), lister_(link, kToolVendorId, kToolProductId) {
+    platform::SetDeviceLister(&lister_);
+  }
+  ~DemoToolLink() override { platform::SetDeviceLister(nullptr); }
+
+ private:
+  platform::LinkDeviceLister lister_;
 };
 
 // Device bytes (type, versions, ID) are 8-bit text; shown as Latin-1.
@@ -131,6 +146,17 @@ void TFormMain::PlaceLocalUpgradeGauges() {
 }
 
 void TFormMain::StartDeviceMonitor() {
+  const std::string& link = Config().demoDevicePath;
+  if (!link.empty()) {
+    // The demo follows its emulated tool by the link's folder instead of udev: the tool's link
+    // comes and goes as a real tool's device node does.
+    new DemoToolLink(this, link);
+    auto watcher = std::make_unique<platform::LinkWatcher>(link);
+    const size_t slash = link.rfind('/');
+    if (slash != std::string::npos && slash > 0) (void)platform::MakeDirs(link.substr(0, slash));
+    if (watcher->Open()) new DeviceChangeWatcher(this, std::move(watcher));
+    return;
+  }
   auto monitor = std::make_unique<platform::DeviceMonitor>();
   if (!monitor->Open()) return;  // no udev here: the scans at start and after upgrades remain
   new DeviceChangeWatcher(this, std::move(monitor));

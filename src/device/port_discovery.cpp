@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "base/app_config.h"
 #include "device/port_table.h"
 #include "i18n/msg.h"
 #include "platform/device_enum.h"
@@ -10,8 +9,6 @@
 namespace vortik {
 
 int FindComPortByUsbId(uint16_t vendorId, uint16_t productId) {
-  const std::string& demo = Config().demoDevicePath;
-  if (!demo.empty() && platform::DeviceExists(demo)) return Ports().Register(demo);
   std::vector<platform::TtyDevice> devices;
   if (!platform::CurrentDeviceLister().ListTtyDevices(devices)) return 0;
   for (const platform::TtyDevice& device : devices) {

@@ -11,8 +11,8 @@ inline constexpr uint16_t kToolVendorId = 0x1A86;
 inline constexpr uint16_t kToolProductId = 0xFE0C;
 
 // Port number (from the port table) of the first present tty device whose USB adapter has
-// both identifiers, or 0 when there is none. A configured demo device that exists is reported
-// as the tool before any enumeration.
+// both identifiers, or 0 when there is none. The demo presents its emulated tool through the
+// device lister (platform::LinkDeviceLister).
 int FindComPortByUsbId(uint16_t vendorId, uint16_t productId);
 
 // "Device connected to COM5 " and "Device connecting to COM5  ......" with their language texts.

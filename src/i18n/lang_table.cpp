@@ -143,6 +143,16 @@ constexpr LangKey kKeys[] = {
     {"ConfirmButton", "Confirm", nullptr, -1, 0},
     {"CancelButton", "Cancel", nullptr, -1, 0},
     {"LanguageSettings", "Language Settings", nullptr, -1, 0},
+    // The menu, the manual page's hint, the about box and the feedback size limit.
+    {"MenuManual", "Manual", nullptr, -1, 0},
+    {"MenuUpgradeFromFiles", "Upgrade from files…", nullptr, -1, 0},
+    {"MenuAbout", "About VORTIK", nullptr, -1, 0},
+    {"LabelManualHint", "Double click to open the selected file!", nullptr, -1, 0},
+    {"AboutVersion", "Version", nullptr, -1, 0},
+    {"AboutLicense", "License", nullptr, -1, 0},
+    {"AboutLibraries", "Libraries", nullptr, -1, 0},
+    {"MsgFeedbackTooLong",
+     "The report is too long to be sent (more than 64 KB). Please shorten it.", nullptr, -1, 0},
 };
 // clang-format on
 

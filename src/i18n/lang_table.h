@@ -39,7 +39,8 @@ struct LangKey {
 };
 
 // Every key in loading order: feedback captions, status texts, page captions, error messages,
-// information messages, download-status texts, then the settings dialog's three texts.
+// information messages, download-status texts, the settings dialog's three texts, then the
+// menu, manual, about and feedback-limit texts.
 std::span<const LangKey> LangKeys();
 const LangKey* FindLangKey(std::string_view key);  // without regard to letter case
 

@@ -163,7 +163,7 @@ int HttpRequest(const char* url, const char* postData, int postLength, char* rep
     if (headLength < 0) return -1;
 
     uint32_t address = 0;
-    if (!platform::ResolveIpv4(host, &address)) return -1;
+    if (!platform::ResolveIpv4(host, &address, std::max(remaining(), 0))) return -1;
     platform::TcpSocket socket;
     switch (platform::ConnectTcp(address, static_cast<uint16_t>(port), std::max(remaining(), 0),
                                  &socket)) {
@@ -199,6 +199,7 @@ int HttpRequest(const char* url, const char* postData, int postLength, char* rep
     int headReceived = 0;
     int status = 0;
     int stored = 0;
+    int contentLength = -1;
     bool redirected = false;
     while (space > 0) {
       long n =
@@ -221,6 +222,7 @@ int HttpRequest(const char* url, const char* postData, int postLength, char* rep
       if (result == 200) {
         if (replyBuffer == nullptr) return value;
         status = 200;
+        contentLength = value;
         stored = std::min(headReceived - offset, replyCapacity);
         std::memcpy(replyBuffer, buffer + offset, static_cast<size_t>(stored));
         into = replyBuffer + stored;
@@ -239,6 +241,8 @@ int HttpRequest(const char* url, const char* postData, int postLength, char* rep
     socket.Close();
     if (redirected) continue;
     if (status != 200) return 0;
+    // A body that ended before its Content-Length (as far as the buffer holds it) was cut.
+    if (contentLength >= 0 && stored < std::min(contentLength, replyCapacity)) return 0;
     if (stored < replyCapacity) replyBuffer[stored] = '\0';
     return stored;
   }

@@ -21,10 +21,12 @@ inline constexpr int kHttpHostMax = 63;
 //   > 0  status 200 and this many body bytes were stored in replyBuffer (cut at
 //        replyCapacity); a NUL follows them when the count is below replyCapacity.
 //   0    no usable body: another status, a third redirect, a response head that did not
-//        end within 1,024 bytes, an empty body, or the connection closed or time ran out
-//        before a body byte arrived.
-//   -1   nothing exchanged: bad URL, request head too long, unknown host, no connection
-//        within the budget, or the request could not be sent.
+//        end within 1,024 bytes, an empty body, a body that ended (closed or out of time)
+//        before its Content-Length or the capacity was reached, or the connection closed or
+//        time ran out before a body byte arrived.
+//   -1   nothing exchanged: bad URL, request head too long, unknown host (the look-up, too,
+//        ends with the budget), no connection within the budget, or the request could not
+//        be sent.
 // With replyBuffer null, a 200 reply returns its Content-Length (-1 when it has none) as soon
 // as its head is in. replyBuffer may be the same buffer as postData.
 int HttpRequest(const char* url, const char* postData, int postLength, char* replyBuffer,

@@ -1,7 +1,11 @@
 #include "platform/device_enum.h"
 
 #include <libudev.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <cstdlib>
@@ -75,6 +79,15 @@ void SetDeviceLister(DeviceLister* lister) {
   g_lister = lister;
 }
 
+LinkDeviceLister::LinkDeviceLister(std::string path, uint16_t vendorId, uint16_t productId)
+    : device_{std::move(path), vendorId, productId} {}
+
+bool LinkDeviceLister::ListTtyDevices(std::vector<TtyDevice>& out) {
+  out.clear();
+  if (DeviceExists(device_.devnode)) out.push_back(device_);
+  return true;
+}
+
 bool DeviceExists(const std::string& path) {
   struct stat st {};
   return !path.empty() && stat(path.c_str(), &st) == 0;
@@ -117,6 +130,57 @@ bool DeviceMonitor::TakeChanges() {
     if (action != nullptr &&
         (std::strcmp(action, "add") == 0 || std::strcmp(action, "remove") == 0)) {
       changed = true;
+    }
+  }
+  return changed;
+}
+
+LinkWatcher::LinkWatcher(std::string path) {
+  const size_t slash = path.rfind('/');
+  folder_ = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  name_ = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+LinkWatcher::~LinkWatcher() {
+  if (fd_ >= 0) close(fd_);
+}
+
+bool LinkWatcher::Open() {
+  if (fd_ >= 0) return true;
+  fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (fd_ < 0) return false;
+  // A link is made by symlink() (create) or renamed into place (moved to); it goes by unlink()
+  // (delete) or by being renamed away or replaced.
+  const uint32_t mask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+  if (inotify_add_watch(fd_, folder_.c_str(), mask) < 0) {
+    close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  return true;
+}
+
+bool LinkWatcher::TakeChanges() {
+  if (fd_ < 0) return false;
+  bool changed = false;
+  alignas(inotify_event) char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(fd_, buffer, sizeof(buffer));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    // Events are whole in one read; each header says how many name bytes follow it.
+    size_t offset = 0;
+    while (offset + sizeof(inotify_event) <= static_cast<size_t>(n)) {
+      inotify_event event;
+      std::memcpy(&event, buffer + offset, sizeof(event));
+      const size_t end = offset + sizeof(inotify_event) + event.len;
+      if (end > static_cast<size_t>(n)) break;
+      if ((event.mask & IN_Q_OVERFLOW) != 0) changed = true;  // lost events: look again
+      if (event.len > 0) {
+        const char* name = buffer + offset + sizeof(inotify_event);
+        if (name_ == std::string(name, strnlen(name, event.len))) changed = true;
+      }
+      offset = end;
     }
   }
   return changed;

@@ -1,5 +1,6 @@
-// Present tty devices with the USB vendor/product of the adapter behind them, and a monitor
-// that tells when tty devices come and go. The lister is an interface so tests present any list.
+// Present tty devices with the USB vendor/product of the adapter behind them, and monitors that
+// tell when tty devices come and go. The lister is an interface so tests and the demo present
+// any list.
 #pragma once
 
 #include <cstdint>
@@ -32,26 +33,64 @@ class UdevDeviceLister : public DeviceLister {
 DeviceLister& CurrentDeviceLister();
 void SetDeviceLister(DeviceLister* lister);
 
+// One device at a fixed path (a link to a pseudo-terminal), listed with the given USB identity
+// while the path exists: how the demo presents its emulated tool.
+class LinkDeviceLister : public DeviceLister {
+ public:
+  LinkDeviceLister(std::string path, uint16_t vendorId, uint16_t productId);
+  bool ListTtyDevices(std::vector<TtyDevice>& out) override;
+
+ private:
+  TtyDevice device_;
+};
+
 // Whether a path names something that exists (a device node or a link to one).
 bool DeviceExists(const std::string& path);
 
+// Notices that devices came or went, read on the event loop when fd() is readable.
+class DeviceChangeSource {
+ public:
+  virtual ~DeviceChangeSource() = default;
+  // Descriptor to watch for readability; -1 when not open.
+  virtual int fd() const = 0;
+  // Takes every pending notice; true when a device was added or removed.
+  virtual bool TakeChanges() = 0;
+};
+
 // Kernel/udev notices about tty devices. Absent (Open fails) where netlink is unavailable.
-class DeviceMonitor {
+class DeviceMonitor : public DeviceChangeSource {
  public:
   DeviceMonitor();
-  ~DeviceMonitor();
+  ~DeviceMonitor() override;
   DeviceMonitor(const DeviceMonitor&) = delete;
   DeviceMonitor& operator=(const DeviceMonitor&) = delete;
 
   bool Open();
-  // Descriptor to watch for readability; -1 when not open.
-  int fd() const;
-  // Takes every pending notice; true when a tty device was added or removed.
-  bool TakeChanges();
+  int fd() const override;
+  bool TakeChanges() override;
 
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
+};
+
+// inotify on the folder of a link: a link made, replaced or removed at `path` is a change. The
+// folder must exist when Open is called.
+class LinkWatcher : public DeviceChangeSource {
+ public:
+  explicit LinkWatcher(std::string path);
+  ~LinkWatcher() override;
+  LinkWatcher(const LinkWatcher&) = delete;
+  LinkWatcher& operator=(const LinkWatcher&) = delete;
+
+  bool Open();
+  int fd() const override { return fd_; }
+  bool TakeChanges() override;
+
+ private:
+  std::string folder_;
+  std::string name_;
+  int fd_ = -1;
 };
 
 }  // namespace vortik::platform

@@ -6,8 +6,13 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace vortik::platform {
@@ -77,6 +82,9 @@ struct Transfer {
   bool begun = false;  // the first body byte arrived (status 4 reported)
   bool cancelled = false;
   bool wrongStatus = false;
+  bool badLength = false;  // the current response's Content-Length is no usable number
+  bool tooLarge = false;
+  int64_t maxBytes = kMaxDownloadBytes;
   int64_t received = 0;
   int64_t total = 0;  // Content-Length of the final response; 0 while unknown
 
@@ -107,10 +115,50 @@ struct Transfer {
   }
 };
 
+// A Content-Length value: decimal digits only (blanks around them allowed), within 64 bits.
+bool ParseContentLength(std::string_view text, int64_t* value) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && std::strchr(" \t\r\n", text.back()) != nullptr) text.remove_suffix(1);
+  if (text.empty()) return false;
+  int64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9' || v > (INT64_MAX - (c - '0')) / 10) return false;
+    v = v * 10 + (c - '0');
+  }
+  *value = v;
+  return true;
+}
+
+// Sees every header line of every response (redirects included) before its body. libcurl
+// reads a Content-Length that overflows 64 bits as absent and takes the body up to the close
+// as complete; such a length, or one that is not a number, fails the transfer instead.
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  const size_t length = size * count;
+  std::string_view line(data, length);
+  if (line.rfind("HTTP/", 0) == 0) {
+    t->badLength = false;  // a new response begins
+    return length;
+  }
+  constexpr std::string_view kName = "content-length:";
+  if (line.size() >= kName.size() &&
+      std::equal(kName.begin(), kName.end(), line.begin(),
+                 [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); })) {
+    int64_t value = 0;
+    if (!ParseContentLength(line.substr(kName.size()), &value)) t->badLength = true;
+  }
+  return length;
+}
+
 size_t OnWrite(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
   size_t length = size * count;
+  if (t->badLength) return 0;
   if (!t->begun && !t->Begin()) return 0;  // 0 stops the transfer
+  if (static_cast<uint64_t>(t->received) + length > static_cast<uint64_t>(t->maxBytes)) {
+    t->tooLarge = true;  // nothing of it is written: the file never grows past the limit
+    return 0;
+  }
   if (t->cancelled || !t->file->Write(data, length)) return 0;
   t->received += static_cast<int64_t>(length);
   return length;
@@ -125,7 +173,11 @@ int OnTransferInfo(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 }  // namespace
 
 bool DownloadToFile(const std::string& url, const std::string& localPath,
-                    const DownloadProgressHandler& onProgress, const DownloadOptions& options) {
+                    const DownloadProgressHandler& onProgress, const DownloadOptions& options,
+                    bool* tooLarge) {
+  bool tooLargeUnused = false;
+  if (tooLarge == nullptr) tooLarge = &tooLargeUnused;
+  *tooLarge = false;
   if (!GlobalInit()) return false;
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
   if (!curl) return false;
@@ -137,6 +189,7 @@ bool DownloadToFile(const std::string& url, const std::string& localPath,
   transfer.file = &file;
   transfer.onProgress = &onProgress;
   transfer.url = url;
+  transfer.maxBytes = std::max<int64_t>(options.maxBytes, 0);
 
   CURL* c = curl.get();
   curl_easy_setopt(c, CURLOPT_URL, url.c_str());
@@ -150,15 +203,23 @@ bool DownloadToFile(const std::string& url, const std::string& localPath,
   // Fewer than one byte a second for stallTimeoutSec seconds ends the transfer.
   curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(options.stallTimeoutSec));
+  // An announced length beyond the limit is refused before any byte is taken.
+  curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(transfer.maxBytes));
+  curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, &OnHeader);
+  curl_easy_setopt(c, CURLOPT_HEADERDATA, &transfer);
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &OnWrite);
   curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &OnTransferInfo);
   curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
 
-  if (curl_easy_perform(c) != CURLE_OK || transfer.cancelled || transfer.wrongStatus) {
+  const CURLcode result = curl_easy_perform(c);
+  if (transfer.badLength) return false;
+  if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
+    *tooLarge = true;
     return false;
   }
+  if (result != CURLE_OK || transfer.cancelled || transfer.wrongStatus) return false;
   // An empty file never reached the write callback.
   if (!transfer.begun && !transfer.Begin()) return false;
   if (transfer.total > 0 && transfer.received != transfer.total) return false;

@@ -26,17 +26,26 @@ struct DownloadStatus {
 // cancels the download.
 using DownloadProgressHandler = std::function<bool(const DownloadStatus& status)>;
 
+// The most any download may bring when its caller knows no smaller size: far beyond any image
+// the tool takes (65,536 blocks of 4 KiB), and a bound on what a server can put on the disk.
+inline constexpr int64_t kMaxDownloadBytes = int64_t{256} * 1024 * 1024;
+
 struct DownloadOptions {
-  int connectTimeoutMs = 30000;  // to establish the connection
-  int stallTimeoutSec = 60;      // no byte for this long ends the download
+  int connectTimeoutMs = 30000;          // to establish the connection, name look-up included
+  int stallTimeoutSec = 60;              // no byte for this long ends the download
+  int64_t maxBytes = kMaxDownloadBytes;  // a body announced or sent beyond this ends it
 };
 
-// Fetches `url` (http or https, redirects followed) into `localPath`. The bytes go to a
-// temporary file beside it, which replaces `localPath` only once the transfer has completed
-// with status 200 and every announced byte; otherwise (error, time-out, cancel) the
-// temporary file is removed and `localPath` is left as it was. Reports kDownloadBegin once,
-// kDownloadData while data arrives and kDownloadEnd once it is complete. True on success.
+// Fetches `url` (http or https, redirects followed; from https only to https) into
+// `localPath`. The bytes go to a temporary file beside it, which replaces `localPath` only once
+// the transfer has completed with status 200 and every announced byte; otherwise (error,
+// time-out, cancel, a Content-Length that is no decimal number, a body beyond maxBytes) the
+// temporary file is removed and `localPath` is left as it was. https checks the server's
+// certificate and name against the trusted certificates (see SetTrustedCertificates). Reports
+// kDownloadBegin once, kDownloadData while data arrives and kDownloadEnd once it is complete.
+// True on success; *tooLarge (when given) tells a body beyond maxBytes from other failures.
 bool DownloadToFile(const std::string& url, const std::string& localPath,
-                    const DownloadProgressHandler& onProgress, const DownloadOptions& options = {});
+                    const DownloadProgressHandler& onProgress, const DownloadOptions& options = {},
+                    bool* tooLarge = nullptr);
 
 }  // namespace vortik::platform

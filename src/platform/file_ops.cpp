@@ -4,10 +4,32 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <time.h>
+
 #include <cerrno>
 #include <utility>
 
 namespace vortik::platform {
+
+namespace {
+
+constexpr int64_t kRecentNs = 2'000'000'000;
+
+FileStamp StampOf(const struct stat& st) {
+  FileStamp stamp;
+  stamp.size = static_cast<int64_t>(st.st_size);
+  stamp.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+  stamp.inode = static_cast<uint64_t>(st.st_ino);
+  stamp.device = static_cast<uint64_t>(st.st_dev);
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  int64_t nowNs = static_cast<int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+  // A time in the future counts as recent too: the clock may have been set back.
+  stamp.recent = nowNs - stamp.mtimeNs < kRecentNs;
+  return stamp;
+}
+
+}  // namespace
 
 File::~File() {
   Close();
@@ -75,6 +97,20 @@ int64_t File::Read(void* buf, size_t size) {
 bool File::Truncate(int64_t size) {
   if (fd_ < 0 || size < 0) return false;
   return ::ftruncate(fd_, static_cast<off_t>(size)) == 0;
+}
+
+bool File::Stamp(FileStamp* out) const {
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
+  *out = StampOf(st);
+  return true;
+}
+
+bool StampFile(const std::string& path, FileStamp* out) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  *out = StampOf(st);
+  return true;
 }
 
 int64_t FileSize(const std::string& path) {

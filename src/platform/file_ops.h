@@ -7,6 +7,23 @@
 
 namespace vortik::platform {
 
+// One version of a file on disk: its size, modification time and identity. When a later stamp
+// of the same path differs in any of them, the file may have changed.
+struct FileStamp {
+  int64_t size = -1;
+  int64_t mtimeNs = 0;
+  uint64_t inode = 0;
+  uint64_t device = 0;
+  // The modification time lay within two seconds of the clock when the stamp was taken. A write
+  // in the same timestamp tick would leave the stamp unchanged, so such a stamp proves nothing.
+  bool recent = false;
+
+  bool SameVersion(const FileStamp& other) const {
+    return size == other.size && mtimeNs == other.mtimeNs && inode == other.inode &&
+           device == other.device;
+  }
+};
+
 // One open regular file; closed when the object goes away. Only regular files open, so a
 // folder or a device node given as an image path is treated like a missing file.
 class File {
@@ -33,6 +50,8 @@ class File {
   int64_t Read(void* buf, size_t size);
   // Cuts the file to `size` bytes.
   bool Truncate(int64_t size);
+  // The open file's stamp; false when closed or on error.
+  bool Stamp(FileStamp* out) const;
 
  private:
   int fd_ = -1;
@@ -40,5 +59,7 @@ class File {
 
 // Length of a regular file, or -1 when it cannot be opened for reading.
 int64_t FileSize(const std::string& path);
+// The stamp of a regular file; false when `path` is missing or not a regular file.
+bool StampFile(const std::string& path, FileStamp* out);
 
 }  // namespace vortik::platform

@@ -237,21 +237,32 @@ struct Line {
   size_t next;
 };
 
+// Lines end with CR LF, LF or CR alone.
 std::vector<Line> SplitLines(const std::u16string& text) {
   std::vector<Line> lines;
   size_t pos = 0;
   while (pos < text.size()) {
-    size_t nl = text.find(u'\n', pos);
-    size_t next = nl == std::u16string::npos ? text.size() : nl + 1;
-    size_t end = nl == std::u16string::npos ? text.size() : nl;
-    if (end > pos && text[end - 1] == u'\r') --end;
+    size_t end = text.find_first_of(u"\r\n", pos);
+    if (end == std::u16string::npos) end = text.size();
+    size_t next = end;
+    if (next < text.size() && text[next] == u'\r') ++next;
+    if (next < text.size() && text[next] == u'\n' && (next == end || text[end] == u'\r')) ++next;
     lines.push_back({pos, end, next});
     pos = next;
   }
   return lines;
 }
 
-enum class LineKind { kBlank, kSection, kKey, kComment };
+// The line end a write uses: the file's own (CR LF, LF or CR), CR LF for a file of one line.
+std::u16string LineEndOf(const std::u16string& text) {
+  if (text.find(u"\r\n") != std::u16string::npos) return u"\r\n";
+  if (text.find(u'\n') != std::u16string::npos) return u"\n";
+  if (text.find(u'\r') != std::u16string::npos) return u"\r";
+  return u"\r\n";
+}
+
+// kOther: a comment, or a line without '=', which names no key.
+enum class LineKind { kBlank, kSection, kKey, kOther };
 
 struct ParsedLine {
   LineKind kind = LineKind::kBlank;
@@ -273,19 +284,15 @@ ParsedLine ParseLine(std::u16string_view line) {
                                                                    : rest.substr(1, close - 1));
     return p;
   }
-  if (rest[0] == u';') {
-    p.kind = LineKind::kComment;
+  size_t eq = rest.find(u'=');
+  if (rest[0] == u';' || eq == std::u16string_view::npos) {
+    p.kind = LineKind::kOther;
     return p;
   }
   p.kind = LineKind::kKey;
   p.indent = b;
-  size_t eq = rest.find(u'=');
-  if (eq == std::u16string_view::npos) {
-    p.name = Trim(rest);
-  } else {
-    p.name = Trim(rest.substr(0, eq));
-    p.value = Trim(rest.substr(eq + 1));
-  }
+  p.name = Trim(rest.substr(0, eq));
+  p.value = Trim(rest.substr(eq + 1));
   return p;
 }
 
@@ -505,6 +512,20 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
   return fd.ok() && WriteAll(fd.get(), bytes) && fd.Close();
 }
 
+// The bytes of `d` in its own encoding, as long as a later read sees the same text in them.
+// An 8-bit file is read as UTF-8 when all of it is valid UTF-8; a write that takes out its last
+// bytes that are not, or that brings in characters it cannot hold, would change how its other
+// keys read. Such a file is written as UTF-8 with a byte-order mark instead, which keeps every
+// value and fixes how the file is read from then on.
+std::string EncodeKeepingReading(Decoded& d) {
+  std::string bytes = EncodeFile(d);
+  if (d.body != Body::kLatin1 || DecodeFile(bytes).text == d.text) return bytes;
+  d.prefix = "\xEF\xBB\xBF";
+  d.body = Body::kUtf8;
+  d.encoding = ProfileEncoding::kUtf8Bom;
+  return EncodeFile(d);
+}
+
 }  // namespace
 
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
@@ -527,10 +548,7 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
     d = DecodeFile(bytes);
   }
   std::u16string& text = d.text;
-  const std::u16string nl =
-      text.find(u'\n') == std::u16string::npos || text.find(u"\r\n") != std::u16string::npos
-          ? u"\r\n"
-          : u"\n";
+  const std::u16string nl = LineEndOf(text);
   const std::u16string foldedSection = Fold(sectionName);
   const std::u16string foldedKey = Fold(keyName);
   const std::u16string newValue = Utf8ToUtf16(value);
@@ -554,16 +572,16 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
     if (p.kind == LineKind::kKey && Fold(p.name) == foldedKey) {
       std::u16string replacement = text.substr(line.begin, p.indent) + p.name + u"=" + newValue;
       text.replace(line.begin, line.end - line.begin, replacement);
-      return ReplaceFileContents(path, EncodeFile(d));
+      return ReplaceFileContents(path, EncodeKeepingReading(d));
     }
   }
   if (sectionFound) {
     text.insert(insertAt, nl + keyName + u"=" + newValue);
   } else {
-    if (!text.empty() && text.back() != u'\n') text += nl;
+    if (!text.empty() && text.back() != u'\n' && text.back() != u'\r') text += nl;
     text += u"[" + sectionName + u"]" + nl + keyName + u"=" + newValue + nl;
   }
-  return ReplaceFileContents(path, EncodeFile(d));
+  return ReplaceFileContents(path, EncodeKeepingReading(d));
 }
 
 }  // namespace vortik::platform

@@ -10,7 +10,15 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace vortik::platform {
@@ -76,7 +84,43 @@ void TcpSocket::Close() {
   }
 }
 
-bool ResolveIpv4(const char* name, uint32_t* address) {
+namespace {
+
+bool SystemLookup(const std::string& name, uint32_t* address) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return false;
+  bool ok = false;
+  for (addrinfo* a = found; a != nullptr && !ok; a = a->ai_next) {
+    if (a->ai_family == AF_INET && a->ai_addrlen >= sizeof(sockaddr_in)) {
+      *address = reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr.s_addr;
+      ok = true;
+    }
+  }
+  freeaddrinfo(found);
+  return ok;
+}
+
+std::atomic<HostLookup> gLookup{&SystemLookup};
+
+// One look-up shared by the caller and the thread that runs it; whichever leaves last frees it.
+struct Lookup {
+  std::mutex mutex;
+  std::condition_variable done;
+  bool finished = false;
+  bool ok = false;
+  uint32_t address = 0;
+};
+
+}  // namespace
+
+void SetHostLookup(HostLookup lookup) {
+  gLookup = lookup != nullptr ? lookup : &SystemLookup;
+}
+
+bool ResolveIpv4(const char* name, uint32_t* address, int timeoutMs) {
   char local[64];
   if (name == nullptr || name[0] == '\0') {
     if (gethostname(local, sizeof local) != 0) return false;
@@ -88,20 +132,27 @@ bool ResolveIpv4(const char* name, uint32_t* address) {
     *address = parsed.s_addr;
     return true;
   }
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(name, nullptr, &hints, &found) != 0 || found == nullptr) return false;
-  bool ok = false;
-  for (addrinfo* a = found; a != nullptr && !ok; a = a->ai_next) {
-    if (a->ai_family == AF_INET && a->ai_addrlen >= sizeof(sockaddr_in)) {
-      *address = reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr.s_addr;
-      ok = true;
-    }
+  auto lookup = std::make_shared<Lookup>();
+  try {
+    std::thread([lookup, host = std::string(name), run = gLookup.load()] {
+      uint32_t found = 0;
+      bool ok = run(host, &found);
+      std::lock_guard lock(lookup->mutex);
+      lookup->ok = ok;
+      lookup->address = found;
+      lookup->finished = true;
+      lookup->done.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    return false;  // no thread to be had: no look-up
   }
-  freeaddrinfo(found);
-  return ok;
+  std::unique_lock lock(lookup->mutex);
+  if (!lookup->done.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
+                             [&] { return lookup->finished; })) {
+    return false;
+  }
+  if (lookup->ok) *address = lookup->address;
+  return lookup->ok;
 }
 
 ConnectStatus ConnectTcp(uint32_t address, uint16_t port, int timeoutMs, TcpSocket* socket) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace vortik::platform {
 
@@ -27,8 +28,15 @@ class TcpSocket {
 
 // IPv4 address (network byte order) of `name`: a dotted-quad address as it stands, otherwise
 // the first address a look-up gives. A null or empty name stands for this machine's host name.
-// False when no address could be found.
-bool ResolveIpv4(const char* name, uint32_t* address);
+// The look-up runs on a thread of its own and is given up after `timeoutMs` (a resolver that
+// never answers cannot hold the caller longer); the thread ends by itself when the system's
+// look-up returns. False when no address was found in time.
+bool ResolveIpv4(const char* name, uint32_t* address, int timeoutMs);
+
+// The blocking look-up behind ResolveIpv4, run on its thread: tests put one in its place to
+// play a resolver that never answers. nullptr restores the system's (getaddrinfo).
+using HostLookup = bool (*)(const std::string& name, uint32_t* address);
+void SetHostLookup(HostLookup lookup);
 
 enum class ConnectStatus {
   kConnected,

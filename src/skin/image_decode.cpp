@@ -66,6 +66,8 @@ void DrawBitmap(const Bitmap& src, Bitmap& dst, int x, int y, int width, int hei
 
 namespace {
 
+constexpr png_alloc_size_t kMaxPngChunkBytes = 8 * 1024 * 1024;
+
 struct PngSource {
   const uint8_t* data;
   size_t size;
@@ -101,7 +103,7 @@ bool PngReadPixels(png_structp png, png_infop info, PngImage* image) {
   int bitDepth = 0;
   int colourType = 0;
   png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
-  if (width == 0 || height == 0) return false;
+  if (width == 0 || height == 0 || uint64_t{width} * height > kMaxPicturePixels) return false;
 
   if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -148,6 +150,9 @@ bool DecodePngRgba(const uint8_t* data, size_t size, PngImage* image) {
     return false;
   }
   png_set_user_limits(png, kMaxPictureSide, kMaxPictureSide);
+  // Ancillary chunks (text, profiles) are skipped, but a crafted file could still make libpng
+  // buffer megabytes of them; picture data never needs that much in one chunk.
+  png_set_chunk_malloc_max(png, kMaxPngChunkBytes);
   png_set_read_fn(png, &source, PngRead);
   const bool ok = PngReadPixels(png, info, image);
   png_destroy_read_struct(&png, &info, nullptr);
@@ -211,8 +216,18 @@ struct JpegErrorManager {
   std::jmp_buf jump;
 };
 
+// libjpeg's working memory beyond the pixels; a picture within the pixel limit never needs
+// more, even progressive ones, which keep every coefficient of the picture.
+constexpr long kMaxJpegWorkingBytes = 256L * 1024 * 1024;
+
 void JpegErrorExit(j_common_ptr info) {
   std::longjmp(reinterpret_cast<JpegErrorManager*>(info->err)->jump, 1);
+}
+// libjpeg carries on past corrupt or missing data with a warning (level -1) and fills in grey;
+// such a picture is damaged, so a warning ends the decoding like an error. Trace messages
+// (levels above 0) are ignored.
+void JpegEmitMessage(j_common_ptr info, int level) {
+  if (level < 0) JpegErrorExit(info);
 }
 void JpegOutputMessage(j_common_ptr /*info*/) {}
 
@@ -221,9 +236,11 @@ bool JpegReadPixels(jpeg_decompress_struct* info, const uint8_t* data, size_t si
   jpeg_mem_src(info, data, static_cast<unsigned long>(size));
   if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) return false;
   if (info->image_width == 0 || info->image_height == 0 || info->image_width > kMaxPictureSide ||
-      info->image_height > kMaxPictureSide) {
+      info->image_height > kMaxPictureSide ||
+      uint64_t{info->image_width} * info->image_height > kMaxPicturePixels) {
     return false;
   }
+  info->mem->max_memory_to_use = kMaxJpegWorkingBytes;
   info->out_color_space = JCS_RGB;
   jpeg_start_decompress(info);
   if (info->output_components != 3) return false;
@@ -250,6 +267,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Bitmap* out) {
   info.err = jpeg_std_error(&errors.base);
   errors.base.error_exit = JpegErrorExit;
   errors.base.output_message = JpegOutputMessage;
+  errors.base.emit_message = JpegEmitMessage;
   if (setjmp(errors.jump) != 0) {
     jpeg_destroy_decompress(&info);
     return false;
@@ -298,7 +316,10 @@ BitmapRef DecodeBmp(const uint8_t* data, size_t size) {
   if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN) return nullptr;
   const bool bottomUp = rawHeight > 0;
   const int64_t height = bottomUp ? rawHeight : -static_cast<int64_t>(rawHeight);
-  if (static_cast<uint32_t>(width) > kMaxPictureSide || height > kMaxPictureSide) return nullptr;
+  if (static_cast<uint32_t>(width) > kMaxPictureSide || height > kMaxPictureSide ||
+      static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > kMaxPicturePixels) {
+    return nullptr;
+  }
 
   const size_t bytesPerPixel = bpp / 8;
   const size_t srcRow = (static_cast<size_t>(width) * bytesPerPixel + 3) & ~static_cast<size_t>(3);

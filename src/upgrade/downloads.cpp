@@ -94,7 +94,8 @@ void OnDownloadProgress(Host& host, int64_t progress, int64_t progressMax, bool&
   if (state.appClosing) cancel = true;
 }
 
-bool DownloadToFile(Host& host, const std::string& requestUrl, const std::string& localPath) {
+bool DownloadToFile(Host& host, const std::string& requestUrl, const std::string& localPath,
+                    int64_t maxBytes, bool* tooLarge) {
   int lastStatus = 0;
   auto onProgress = [&](const platform::DownloadStatus& status) {
     std::string text = ProgressText(status.statusCode, status.statusText);
@@ -104,8 +105,11 @@ bool DownloadToFile(Host& host, const std::string& requestUrl, const std::string
     host.ProcessEvents();
     return cancel;
   };
-  bool ok = Backend() ? Backend()(requestUrl, localPath, onProgress)
-                      : platform::DownloadToFile(requestUrl, localPath, onProgress);
+  platform::DownloadOptions options;
+  options.maxBytes = maxBytes;
+  bool ok = Backend()
+                ? Backend()(requestUrl, localPath, onProgress)
+                : platform::DownloadToFile(requestUrl, localPath, onProgress, options, tooLarge);
   return ok && lastStatus == platform::kDownloadEnd;
 }
 
@@ -113,11 +117,15 @@ void SetDownloadBackend(DownloadBackend backend) {
   Backend() = std::move(backend);
 }
 
-std::string DownloadLegacyFile(Host& host, const std::string& path) {
+std::string DownloadLegacyFile(Host& host, const std::string& path, int64_t maxBytes,
+                               bool* tooLarge) {
   std::optional<std::string> name = LocalDownloadName(path);
   if (!name) return {};
   std::string localPath = LocalDownloadPath(*name);
-  if (!DownloadToFile(host, DownloadRequestUrl(LegacyDownloadUrl(path)), localPath)) return {};
+  if (!DownloadToFile(host, DownloadRequestUrl(LegacyDownloadUrl(path)), localPath, maxBytes,
+                      tooLarge)) {
+    return {};
+  }
   return localPath;
 }
 
@@ -133,11 +141,15 @@ std::string DownloadRomFile(Host& host, const std::string& url, const std::strin
   if (CheckFileSize(localPath, length) == 0 && CheckFileMd5(localPath, digest) == 0) {
     return localPath;
   }
-  if (!DownloadToFile(host, DownloadRequestUrl(url), localPath) || !FileExists(localPath)) {
+  // More bytes than offered can only fail the size check, so they are never taken.
+  bool tooLarge = false;
+  const bool fetched = DownloadToFile(host, DownloadRequestUrl(url), localPath,
+                                      std::max<int64_t>(length, 0), &tooLarge);
+  if (!tooLarge && (!fetched || !FileExists(localPath))) {
     ShowRomFailure(host);
     return {};
   }
-  if (CheckFileSize(localPath, length) != 0) {
+  if (tooLarge || CheckFileSize(localPath, length) != 0) {
     host.ShowMessage(Msg("MsgError27", "check rom file size failure, please update again!"));
     return {};
   }

@@ -42,16 +42,21 @@ void OnDownloadProgress(Host& host, int64_t progress, int64_t progressMax, bool&
 
 // Fetches `requestUrl` into `localPath` with OnDownloadProgress on `host`, letting pending
 // events run at every report. True only when the transfer completed and the last status
-// reported was 6 (the whole file arrived).
-bool DownloadToFile(Host& host, const std::string& requestUrl, const std::string& localPath);
+// reported was 6 (the whole file arrived). A body beyond `maxBytes` ends the transfer with
+// nothing kept and sets *tooLarge (when given).
+bool DownloadToFile(Host& host, const std::string& requestUrl, const std::string& localPath,
+                    int64_t maxBytes = platform::kMaxDownloadBytes, bool* tooLarge = nullptr);
 
 // Fetches a file of the legacy server (`path` as in its reply) into the temporary folder,
-// always afresh. The local path, or empty on failure; shows no message.
-std::string DownloadLegacyFile(Host& host, const std::string& path);
+// always afresh, taking at most `maxBytes` (see DownloadToFile). The local path, or empty on
+// failure; shows no message.
+std::string DownloadLegacyFile(Host& host, const std::string& path,
+                               int64_t maxBytes = platform::kMaxDownloadBytes,
+                               bool* tooLarge = nullptr);
 
 // Gives the local path of a verified ROM file: reused from the temporary folder when its size
-// and digest match, else fetched and checked (size, then digest). On failure shows one message
-// (MsgError18, MsgError27 or MsgError28) and gives empty.
+// and digest match, else fetched (never more than `length` bytes) and checked (size, then
+// digest). On failure shows one message (MsgError18, MsgError27 or MsgError28) and gives empty.
 std::string DownloadRomFile(Host& host, const std::string& url, const std::string& digest,
                             int32_t length);
 

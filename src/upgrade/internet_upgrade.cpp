@@ -50,12 +50,14 @@ std::string FetchLegacyFile(Host& host, const std::string& location, int32_t& le
                             int32_t& gaugeSize, const char* downloadKey, const char* downloadText,
                             const char* sizeKey, const char* sizeText, const char* md5Key,
                             const char* md5Text) {
-  std::string path = DownloadLegacyFile(host, location);
-  if (!IsFile(path)) {
+  // A file longer than the reply's length fails the size check, so no more is fetched.
+  bool tooLarge = false;
+  std::string path = DownloadLegacyFile(host, location, std::max<int64_t>(length, 0), &tooLarge);
+  if (!tooLarge && !IsFile(path)) {
     host.ShowMessage(Msg(downloadKey, downloadText));
     return {};
   }
-  if (CheckFileSize(path, length) != 0) {
+  if (tooLarge || CheckFileSize(path, length) != 0) {
     host.ShowMessage(Msg(sizeKey, sizeText));
     return {};
   }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 #include "platform/file_ops.h"
 #include "upgrade/firmware_file.h"
@@ -11,10 +10,18 @@ namespace vortik {
 
 namespace {
 
+// The value of one hexadecimal digit; -1 for any other character.
 int HexNibble(char c) {
-  int v = std::toupper(static_cast<unsigned char>(c)) - '0';
-  if (v > 9) v -= 7;
-  return v;
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// True when `actual` equals the digest written in the first 32 characters of `hex`.
+bool DigestMatches(const Md5Digest& actual, std::string_view hex) {
+  std::optional<std::vector<uint8_t>> expected = HexToBytes(hex, actual.size());
+  return expected && std::equal(actual.begin(), actual.end(), expected->begin());
 }
 
 bool DigestOf(platform::File& file, Md5Digest& digest) {
@@ -31,11 +38,14 @@ bool DigestOf(platform::File& file, Md5Digest& digest) {
 
 }  // namespace
 
-std::vector<uint8_t> HexToBytes(std::string_view text, size_t count) {
+std::optional<std::vector<uint8_t>> HexToBytes(std::string_view text, size_t count) {
+  if (text.size() / 2 < count) return std::nullopt;
   std::vector<uint8_t> out(count);
-  auto at = [&](size_t i) { return i < text.size() ? text[i] : '\0'; };
   for (size_t i = 0; i < count; ++i) {
-    out[i] = static_cast<uint8_t>(HexNibble(at(2 * i)) * 16 + HexNibble(at(2 * i + 1)));
+    const int high = HexNibble(text[2 * i]);
+    const int low = HexNibble(text[2 * i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    out[i] = static_cast<uint8_t>(high * 16 + low);
   }
   return out;
 }
@@ -59,10 +69,9 @@ bool FileMd5(const std::string& path, Md5Digest& digest) {
 
 int CheckFileMd5(const std::string& path, std::string_view hexDigest) {
   if (hexDigest.size() < kMd5TrailerHexSize) return -1;
-  std::vector<uint8_t> expected = HexToBytes(hexDigest, Md5Digest{}.size());
   Md5Digest actual;
   if (!FileMd5(path, actual)) return -1;
-  return std::equal(actual.begin(), actual.end(), expected.begin()) ? 0 : -1;
+  return DigestMatches(actual, hexDigest) ? 0 : -1;
 }
 
 int CheckFileSize(const std::string& path, int64_t expectedSize) {
@@ -84,13 +93,12 @@ int CheckMd5Trailer(const std::string& path) {
   const std::string_view marker(trailer.data(), kMd5TrailerMarker.size());
   if (marker != kMd5TrailerMarker) return 1;
   const std::string_view hex(trailer.data() + kMd5TrailerMarker.size(), kMd5TrailerHexSize);
-  std::vector<uint8_t> expected = HexToBytes(hex, Md5Digest{}.size());
 
   // The trailer goes whatever the outcome: the file left behind is the bare image.
   if (!file.Truncate(size - trailerSize)) return -1;
   Md5Digest actual;
   if (!file.Seek(0) || !DigestOf(file, actual)) return -1;
-  return std::equal(actual.begin(), actual.end(), expected.begin()) ? 0 : -1;
+  return DigestMatches(actual, hex) ? 0 : -1;
 }
 
 }  // namespace vortik

@@ -49,17 +49,44 @@ TEST_F(PortDiscovery, NoToolOrNoListGivesZero) {
   EXPECT_EQ(FindComPortByUsbId(kToolVendorId, kToolProductId), 0);
 }
 
-TEST_F(PortDiscovery, DemoDeviceIsTheToolWhileItExists) {
-  const std::string link = "/tmp/vortik-demo-test-" + std::to_string(getpid());
-  AppConfig config;
-  config.demoDevicePath = link;
-  SetConfig(config);
+// The demo's emulated tool: listed as the tool while its link exists, and the link's folder
+// watched so that the link's coming and going (and nothing else there) counts as a change.
+TEST(DemoToolLink, ListedWhileTheLinkExistsAndFollowedInItsFolder) {
+  char folder[] = "/tmp/vortik-link-test-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string link = std::string(folder) + "/tty";
+  const std::string other = std::string(folder) + "/other";
+  const std::string staged = std::string(folder) + "/tty.new";
+  platform::LinkDeviceLister lister(link, kToolVendorId, kToolProductId);
+  platform::SetDeviceLister(&lister);
+  platform::LinkWatcher watcher(link);
+  ASSERT_TRUE(watcher.Open());
+  ASSERT_GE(watcher.fd(), 0);
+
   EXPECT_EQ(FindComPortByUsbId(kToolVendorId, kToolProductId), 0);
+  EXPECT_FALSE(watcher.TakeChanges());
+  ASSERT_EQ(symlink("/dev/null", other.c_str()), 0);
+  EXPECT_FALSE(watcher.TakeChanges()) << "another name in the folder";
+
   ASSERT_EQ(symlink("/dev/null", link.c_str()), 0);
+  EXPECT_TRUE(watcher.TakeChanges()) << "link made";
   const int port = FindComPortByUsbId(kToolVendorId, kToolProductId);
-  unlink(link.c_str());
   EXPECT_GT(port, 0);
   EXPECT_EQ(Ports().PathOf(port), link);
+  EXPECT_EQ(FindComPortByUsbId(0x1234, 0x5678), 0) << "listed with the tool's identity only";
+
+  ASSERT_EQ(symlink("/dev/zero", staged.c_str()), 0);
+  ASSERT_EQ(rename(staged.c_str(), link.c_str()), 0);
+  EXPECT_TRUE(watcher.TakeChanges()) << "link replaced";
+
+  ASSERT_EQ(unlink(link.c_str()), 0);
+  EXPECT_TRUE(watcher.TakeChanges()) << "link removed";
+  EXPECT_FALSE(watcher.TakeChanges()) << "each notice taken once";
+  EXPECT_EQ(FindComPortByUsbId(kToolVendorId, kToolProductId), 0);
+
+  platform::SetDeviceLister(nullptr);
+  unlink(other.c_str());
+  rmdir(folder);
 }
 
 TEST(StatusTexts, ConnectedAndConnecting) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,63 @@ TEST(ScanToolSim, LinkExistsWhileRunning) {
     EXPECT_EQ(access(link.c_str(), F_OK), 0);
   }
   EXPECT_NE(access(link.c_str(), F_OK), 0);
+}
+
+// Waits up to `ms` for a path to exist (or to be gone).
+bool WaitForPath(const std::string& path, bool present, int ms) {
+  for (int waited = 0; waited <= ms; waited += 10) {
+    if ((access(path.c_str(), F_OK) == 0) == present) return true;
+    usleep(10000);
+  }
+  return false;
+}
+
+// As after an upgrade: the link goes and comes back on a new terminal that answers, whether
+// the test pulls the plug or the tool restarts on its own after a burn.
+TEST(ScanToolSim, ComesBackAtItsLinkAfterUnplugAndAfterTheRestartOfABurn) {
+  const std::string link = "/tmp/vortik-sim-restart-" + std::to_string(getpid());
+  std::atomic<int> gone{0}, back{0};
+  sim::Options options;
+  options.linkPath = link;
+  options.restartAfterBurnMs = 100;
+  options.restartDownMs = 300;
+  options.onRestart = [&](bool present) { ++(present ? back : gone); };
+  sim::ScanToolSim tool(options);
+  ASSERT_TRUE(tool.Start());
+  const int port = Ports().Register(link);
+  auto answers = [port] {
+    TSyncUart uart;
+    uart.fSetPort(port);
+    if (!uart.Open()) return false;
+    Bytes request(kFrameBufferSize);
+    request.resize(static_cast<size_t>(BuildFrame(request.data(), kCmdQueryId.code, nullptr, 0)));
+    Bytes rx(22);
+    return uart.SyncRequest(request.data(), static_cast<uint32_t>(request.size()), rx.data(), 22,
+                            500, 5) == 22;
+  };
+
+  tool.Unplug();
+  EXPECT_NE(access(link.c_str(), F_OK), 0);
+  ASSERT_TRUE(tool.Replug());
+  EXPECT_TRUE(answers());
+  EXPECT_EQ(gone.load(), 0) << "no burn yet, no restart";
+
+  {
+    TSyncUart uart;
+    uart.fSetPort(port);
+    ASSERT_TRUE(uart.Open());
+    const Bytes block(kBurnBlockHeader, 0);
+    Bytes frame(kFrameBufferSize);
+    frame.resize(static_cast<size_t>(BuildFrame(frame.data(), kCmdBurnBlock.code, block.data(),
+                                                static_cast<int>(block.size()))));
+    ASSERT_EQ(uart.SendData(frame.data(), static_cast<int>(frame.size())),
+              static_cast<int>(frame.size()));
+  }
+  EXPECT_TRUE(WaitForPath(link, false, 2000)) << "restart after the burn";
+  EXPECT_TRUE(WaitForPath(link, true, 2000)) << "back after the restart";
+  EXPECT_TRUE(answers());
+  EXPECT_EQ(gone.load(), 1);
+  EXPECT_EQ(back.load(), 1);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // the whole internet upgrade; the tests look at what the tool holds afterwards, what the server
 // was asked and the one message the user saw.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -24,6 +25,7 @@
 #include "base/pending_events.h"
 #include "device/device_globals.h"
 #include "device/frame.h"
+#include "device/port_discovery.h"
 #include "helpers/click.h"
 #include "net/catalogue.h"
 #include "net/pickers.h"
@@ -40,6 +42,7 @@ namespace vortik {
 namespace {
 
 const std::string kFinished = "Upgrade finished!";
+const std::string kNoTool = "Please connect the device to the computer";
 const std::string kNothingNewer = "Nothing to be upgrade, The local device is alread the latest!";
 const std::string kNoInternet = "Internet is not connected!";
 const std::string kDeviceInfoFailed = "Fail to request device info!";
@@ -778,6 +781,90 @@ TEST_F(CheckUpdate, DemoBurnsTheChangedPartThenFindsNothingNewer) {
   EXPECT_EQ(messages, std::vector<std::string>{kNothingNewer});
   EXPECT_EQ(LastTold().count, 0);
   ExpectIdle();
+}
+
+// The tool's hot-plug in the demo configuration: the window finds the emulated tool by its link
+// and follows the link's folder, so a tool that goes away and comes back (pulled out, or
+// restarting after an upgrade) shows in the status line at once and works again afterwards.
+class HotPlug : public CheckUpdate {
+ public:
+  void SetUp() override {
+    CheckUpdate::SetUp();
+    ASSERT_TRUE(sim::WriteDemoContent(Root()));
+    AppConfig config = Config();
+    config.demoDevicePath = link;
+    SetConfig(config);
+  }
+
+  // The demo's tool at its link, then the window, which finds it there.
+  void OpenAtLink(int restartAfterBurnMs) {
+    sim::Options options;
+    options.linkPath = link;
+    options.identity = sim::DemoIdentity();
+    options.restartAfterBurnMs = restartAfterBurnMs;
+    options.restartDownMs = 600;
+    tool = std::make_unique<sim::ScanToolSim>(options);
+    ASSERT_TRUE(tool->Start());
+    form = std::make_unique<TFormMain>();
+    ASSERT_GT(form->state().comPort, 0);
+    form->state().internetConnected = true;
+    gauge = form->findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));
+    ASSERT_NE(gauge, nullptr);
+  }
+
+  std::string Status() const { return form->Label_Status->text().toStdString(); }
+
+  // Lets the event loop run until the status line reads `text`; the milliseconds it took, or
+  // nothing after `limitMs`.
+  std::optional<qint64> WaitForStatus(const std::string& text, int limitMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (Status() != text) {
+      if (clock.elapsed() > limitMs) return std::nullopt;
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return clock.elapsed();
+  }
+
+  const std::string link = dir.File("tty");
+};
+
+TEST_F(HotPlug, StatusFollowsTheLinkAndCheckUpdateWorksAfterItsReturn) {
+  OpenAtLink(0);
+  const int port = form->state().comPort;
+  const std::string connected = ConnectedStatusText(port);
+  EXPECT_EQ(Status(), connected);
+
+  tool->Unplug();
+  const std::optional<qint64> gone = WaitForStatus(kNoTool, 1000);
+  ASSERT_TRUE(gone.has_value()) << "still: " << Status();
+  EXPECT_EQ(form->state().comPort, 0);
+  EXPECT_FALSE(form->findChild<QWidget*>(QStringLiteral("Label_CheckUpdate"))->isEnabled());
+
+  ASSERT_TRUE(tool->Replug());
+  const std::optional<qint64> back = WaitForStatus(connected, 1000);
+  ASSERT_TRUE(back.has_value()) << "still: " << Status();
+  EXPECT_EQ(form->state().comPort, port) << "the same link keeps its number";
+
+  ClickCheckUpdate();
+  EXPECT_EQ(messages, std::vector<std::string>{kFinished});
+  EXPECT_TRUE(tool->storage().Image(FirmwareKind::kRom).has_value());
+}
+
+// As in `make demo`: the tool restarts by itself after the upgrade; the status line shows it
+// gone and back, and the next Check Update talks to the restarted tool.
+TEST_F(HotPlug, ToolRestartingAfterTheUpgradeIsFollowed) {
+  OpenAtLink(400);
+  const std::string connected = ConnectedStatusText(form->state().comPort);
+  ASSERT_EQ(Status(), connected);
+
+  ClickCheckUpdate();
+  EXPECT_EQ(messages, std::vector<std::string>{kFinished});
+  ASSERT_TRUE(WaitForStatus(kNoTool, 2000).has_value()) << "still: " << Status();
+  ASSERT_TRUE(WaitForStatus(connected, 2000).has_value()) << "still: " << Status();
+
+  ClickCheckUpdate();
+  EXPECT_EQ(messages, std::vector<std::string>{kNothingNewer});
 }
 
 }  // namespace

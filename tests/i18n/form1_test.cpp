@@ -7,12 +7,16 @@
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/entry.h"
+#include "app/form_main.h"
 #include "app/message_box.h"
 #include "helpers/click.h"
 #include "i18n/lang_table.h"
@@ -32,6 +36,28 @@ void ClickAt(QWidget* dialog, QPoint pos) {
   if (target == nullptr) target = dialog;
   test::SendLeftClick(target, target->mapFrom(dialog, pos));
 }
+
+// Sets an environment variable for one scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
 
 const QPoint kConfirmCaption(400, 478);  // on Label_Confirm
 const QPoint kConfirmFrame(328, 459);    // on ImgButtonConfirm, outside its caption
@@ -171,6 +197,48 @@ TEST_F(LanguageDialog, AFailedWriteIsReportedAndLeavesNothingHalfDone) {
   ClickAt(&dialog, kConfirmCaption);
   EXPECT_EQ(messages_.size(), 2u);
   EXPECT_TRUE(dialog.isVisible());
+}
+
+// An installed copy: the shipped texts in a data folder the user cannot change, found through
+// the XDG data folders; the choice goes to the user's configuration folder and the window
+// built after the restart speaks the chosen language.
+TEST_F(LanguageDialog, InstalledCopyKeepsTheChoiceInTheUsersFolder) {
+  const std::string shipped = dir_.File("share/vortik/lang.ini");
+  const std::string choice = dir_.File("config/vortik/lang.ini");
+  std::filesystem::create_directories(dir_.File("share/vortik"));
+  WriteBytes(shipped, Utf16LeFile("[set]\r\nval=2\r\n"
+                                  "[en]\r\nLabelInternetUpgrade=Internet Upgrade\r\n"
+                                  "[de]\r\nLabelInternetUpgrade=Online-Update\r\n"
+                                  "ConfirmButton=Bestätigen\r\n"));
+  const std::string shippedBytes = ReadBytes(shipped);
+  std::filesystem::permissions(dir_.File("share/vortik"), std::filesystem::perms::owner_read |
+                                                              std::filesystem::perms::owner_exec);
+  ScopedEnv dataHome("XDG_DATA_HOME", dir_.File("nothing"));
+  ScopedEnv dataDirs("XDG_DATA_DIRS", dir_.File("share"));
+  ScopedEnv configHome("XDG_CONFIG_HOME", dir_.File("config"));
+  SetLanguageFilePath("");  // the lookups of the running program
+  ASSERT_EQ(LanguageFilePath(), shipped);
+  EXPECT_EQ(LanguageChoicePath(), choice);
+
+  TForm1& dialog = Open();
+  EXPECT_EQ(dialog.storedLanguage(), 2);
+  dialog.RadioButton(6)->click();
+  ClickAt(&dialog, kConfirmCaption);
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_TRUE(RestartRequested());
+  EXPECT_EQ(ReadStoredLanguage(choice), 6);
+  EXPECT_EQ(ReadBytes(shipped), shippedBytes);
+  {
+    TFormMain restarted;
+    EXPECT_EQ(restarted.state().langIndex, 6);
+    auto* tab = restarted.findChild<QLabel*>(QStringLiteral("Label_InternetUpgrade"));
+    ASSERT_NE(tab, nullptr);
+    EXPECT_EQ(tab->text(), QStringLiteral("Online-Update"));
+    TForm1 again(&restarted);
+    EXPECT_EQ(again.storedLanguage(), 6);
+    EXPECT_EQ(again.Label_Confirm->text(), QStringLiteral("Bestätigen"));
+  }
+  std::filesystem::permissions(dir_.File("share/vortik"), std::filesystem::perms::owner_all);
 }
 
 }  // namespace

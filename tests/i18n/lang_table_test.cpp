@@ -80,6 +80,20 @@ TEST(LanguageTable, EmptyValuesStayEmptyAndAbsentKeysTakeTheirDefault) {
   EXPECT_EQ(table.downloadStatus[1], "Connecting to");
 }
 
+// A line without '=' is no key, so a malformed line leaves the caption at its default; lines
+// ended by CR alone are lines all the same.
+TEST(LanguageTable, MalformedLinesLeaveDefaultsAndCrAloneEndsALine) {
+  TempFolder dir;
+  const std::string path = dir.File("lang.ini");
+  WriteBytes(path, Utf16LeFile("[set]\r\nval=6\r\n[de]\r\nLabelClear\r\nLabelCopy  \r\n"
+                               "LabelEdit=Bearbeiten\rLabelSearch=Suchen\r"));
+  LanguageTable table = LoadLanguageTable(path);
+  EXPECT_EQ(Key(table, "LabelClear"), "Clear");
+  EXPECT_EQ(Key(table, "LabelCopy"), "Copy");
+  EXPECT_EQ(Key(table, "LabelEdit"), "Bearbeiten");
+  EXPECT_EQ(Key(table, "LabelSearch"), "Suchen");
+}
+
 TEST(LanguageTable, RunTimeTextsSitAtTheirIndices) {
   const LanguageTable table = DefaultLanguageTable();
   const std::pair<int, const char*> expected[] = {

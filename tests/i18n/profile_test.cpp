@@ -152,6 +152,55 @@ TEST(Profile, WriteKeepsTheFileEncodingAndEveryOtherLine) {
   }
 }
 
+// How an 8-bit file reads is decided by the whole file; a write that removes the only bytes
+// that are not UTF-8 must not change how the rest of it reads, now or after a restart.
+TEST(Profile, WriteNeverChangesHowOtherKeysOfAnEightBitFileRead) {
+  TempFolder dir;
+  const std::string path = dir.File("lang.ini");
+  // Latin-1 throughout: "val=2\xA0" (a trailing no-break space) is the only byte that is not
+  // UTF-8, and the German caption's two bytes happen to form a valid UTF-8 sequence.
+  WriteBytes(path, "[set]\r\nval=2\xA0\r\n[de]\r\nLabelClear=L\xC3\xB6schen\r\n");
+  ASSERT_EQ(ProfileFile::Read(path).encoding(), ProfileEncoding::kLatin1);
+  const std::string caption = GetProfileString(path, "de", "LabelClear", "");
+  EXPECT_EQ(caption, "L\xC3\x83\xC2\xB6schen");  // "LÃ¶schen"
+
+  ASSERT_TRUE(WriteProfileString(path, "set", "val", "6"));
+  EXPECT_EQ(GetProfileInt(path, "set", "val", 0), 6);
+  EXPECT_EQ(GetProfileString(path, "de", "LabelClear", ""), caption);
+  ASSERT_TRUE(WriteProfileString(path, "set", "val", "7"));
+  EXPECT_EQ(GetProfileString(path, "de", "LabelClear", ""), caption);
+
+  // A value the 8-bit file cannot hold is not lost either.
+  WriteBytes(path, "[set]\nval=2\n[de]\nLabelClear=L\xF6schen\n");
+  ASSERT_TRUE(WriteProfileString(path, "Lang", "CN", "中文"));
+  EXPECT_EQ(GetProfileString(path, "lang", "cn", ""), "中文");
+  EXPECT_EQ(GetProfileString(path, "de", "LabelClear", ""), "Löschen");
+
+  // An 8-bit file that becomes plain ASCII reads the same either way and keeps its bytes.
+  WriteBytes(path, "[set]\nval=\xB2\n[en]\nA=b\n");
+  ASSERT_TRUE(WriteProfileString(path, "set", "val", "3"));
+  EXPECT_EQ(ReadBytes(path), "[set]\nval=3\n[en]\nA=b\n");
+}
+
+// Lines without '=' are not keys: reads pass over them and a write adds the key anew. A CR
+// alone ends a line, and a file of such lines keeps them when written.
+TEST(Profile, LinesWithoutEqualsAreNotKeysAndCrAloneEndsALine) {
+  TempFolder dir;
+  const std::string path = dir.File("lang.ini");
+  WriteBytes(path, Utf16LeFile("[en]\r\nBare\r\n Spaced \r\nKey=v\rNext=w\r[set]\rval\r"));
+  ProfileFile profile = ProfileFile::Read(path);
+  EXPECT_EQ(profile.GetString("en", "Bare", "default"), "default");
+  EXPECT_EQ(profile.GetString("en", "Spaced", "default"), "default");
+  EXPECT_EQ(profile.GetString("en", "Key", ""), "v");
+  EXPECT_EQ(profile.GetString("en", "Next", ""), "w");
+  EXPECT_EQ(profile.GetInt("set", "val", 2), 2);
+
+  WriteBytes(path, "[set]\rval\rother=1\r");
+  ASSERT_TRUE(WriteProfileString(path, "set", "val", "5"));
+  EXPECT_EQ(ReadBytes(path), "[set]\rval\rother=1\rval=5\r");
+  EXPECT_EQ(GetProfileInt(path, "set", "val", 2), 5);
+}
+
 TEST(Profile, WriteAddsMissingKeysAndSections) {
   TempFolder dir;
   const std::string path = dir.File("lang.ini");

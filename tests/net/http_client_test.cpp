@@ -1,12 +1,19 @@
 #include "net/http_client.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <resolv.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
 #include <string>
 
 #include "net/http_raw_server.h"
+#include "platform/tcp.h"
 
 namespace vortik {
 namespace {
@@ -160,6 +167,31 @@ TEST(HttpRequest, WithoutContentLengthReadsUntilClose) {
   EXPECT_EQ(reply, body);
 }
 
+// A body that ends before its Content-Length is a cut reply, not a shorter one.
+TEST(HttpRequest, BodyShorterThanItsContentLengthGivesZero) {
+  struct Case {
+    const char* name;
+    RawReply reply;
+    int capacity;
+    int expected;
+  };
+  const Case cases[] = {
+      {"closed early", {{Ok("abc", "Content-Length: 10\r\n")}}, 64, 0},
+      {"closed early, later pieces", {{Ok("ab", "Content-Length: 10\r\n"), "cd"}, 20}, 64, 0},
+      {"time ran out", {{Ok("abc", "Content-Length: 10\r\n")}, 0, false, false}, 64, 0},
+      {"exact", {{Ok("abc", "Content-Length: 3\r\n")}}, 64, 3},
+      // Announced beyond the capacity: filling the capacity is all that is asked.
+      {"cut at capacity", {{Ok(std::string(20, 'c'), "Content-Length: 100\r\n")}}, 10, 10},
+      {"short of capacity", {{Ok(std::string(5, 'c'), "Content-Length: 100\r\n")}}, 10, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RawHttpServer server({c.reply});
+    char reply[64];
+    EXPECT_EQ(HttpRequest(server.url().c_str(), nullptr, 0, reply, c.capacity, 300), c.expected);
+  }
+}
+
 TEST(HttpRequest, BodyLongerThanCapacityIsCutWithoutNul) {
   RawHttpServer server({{{Ok(std::string(100, 'b'))}}});
   char reply[16];
@@ -265,6 +297,62 @@ TEST(HttpRequest, SilentServerCostsTheBudgetNotMore) {
   EXPECT_GT(HttpRequest(trickle.url().c_str(), nullptr, 0, reply, 64, 300), 0);
   spent = std::chrono::steady_clock::now() - start;
   EXPECT_LT(spent, std::chrono::milliseconds(2000));
+}
+
+// A name server on loopback that takes queries and never answers.
+class SilentNameServer {
+ public:
+  SilentNameServer() {
+    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t size = sizeof addr;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &size);
+    address_ = addr;  // kept after the server goes: a look-up given up may still run
+  }
+  ~SilentNameServer() {
+    platform::SetHostLookup(nullptr);
+    ::close(fd_);
+  }
+
+  // The system's look-up on the resolver thread, sent to this server instead of the machine's.
+  static bool Lookup(const std::string& name, uint32_t* address) {
+    res_init();
+    _res.nsaddr_list[0] = address_;
+    _res.nscount = 1;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0) return false;
+    *address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+    freeaddrinfo(found);
+    return true;
+  }
+
+ private:
+  static inline sockaddr_in address_{};
+  int fd_ = -1;
+};
+
+// Without a time limit of its own, a look-up that is never answered held the request for the
+// system resolver's ten seconds, however small its budget.
+TEST(HttpRequest, NameThatIsNeverResolvedCostsTheBudgetNotMore) {
+  SilentNameServer names;
+  platform::SetHostLookup(&SilentNameServer::Lookup);
+  char reply[64];
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(HttpRequest("http://never-answers.test/", "a=1", 0, reply, 64, 300), -1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
+
+  // Names that do resolve go through the same thread.
+  platform::SetHostLookup(nullptr);
+  RawHttpServer server({{{Ok("named")}}});
+  EXPECT_EQ(HttpRequest(("http://localhost:" + std::to_string(server.port()) + "/").c_str(),
+                        nullptr, 0, reply, 64, 3000),
+            5);
+  EXPECT_EQ(server.received().at(0), GetHead("/", "localhost"));
 }
 
 }  // namespace

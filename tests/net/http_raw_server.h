@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
@@ -23,6 +24,7 @@ struct RawReply {
   int pauseMs = 0;
   bool silent = false;     // send nothing and keep the connection open
   bool closeAfter = true;  // close once the pieces are sent (else hold it open)
+  std::string endless{};   // then sent again and again, `pauseMs` apart, until the client goes
 };
 
 class RawHttpServer {
@@ -100,6 +102,16 @@ class RawHttpServer {
           std::this_thread::sleep_for(std::chrono::milliseconds(reply.pauseMs));
         }
         ::send(fd, reply.pieces[i].data(), reply.pieces[i].size(), MSG_NOSIGNAL);
+      }
+      while (!reply.endless.empty() && !stop_) {
+        if (!WaitFor(fd, POLLOUT, 20)) continue;
+        if (::send(fd, reply.endless.data(), reply.endless.size(), MSG_NOSIGNAL | MSG_DONTWAIT) <
+                0 &&
+            errno != EAGAIN) {
+          return;  // the client has gone
+        }
+        if (reply.pauseMs > 0)
+          std::this_thread::sleep_for(std::chrono::milliseconds(reply.pauseMs));
       }
       if (reply.closeAfter) return;
     }

@@ -193,6 +193,27 @@ TEST(DecodePng, DamagedPicturesGiveNoBitmap) {
   EXPECT_FALSE(DecodePng(nullptr, 100, kDefaultBackColour));
 }
 
+// A well-formed picture within the side limit but with more pixels than any skin needs is
+// refused before its pixels are allocated: a few hundred bytes must not cost gigabytes.
+TEST(DecodePng, PicturesAboveThePixelLimitGiveNoBitmap) {
+  PngLayout strip;  // 1-bit grey compresses to almost nothing
+  strip.colourType = PNG_COLOR_TYPE_GRAY;
+  strip.bitDepth = 1;
+  strip.width = static_cast<int>(kMaxPictureSide);
+  strip.height = static_cast<int>(kMaxPicturePixels / kMaxPictureSide) + 1;
+  strip.rows.assign(static_cast<size_t>(strip.height),
+                    std::vector<uint8_t>(static_cast<size_t>(strip.width) / 8, 0x55));
+  const auto big = EncodePng(strip);
+  ASSERT_FALSE(big.empty());
+  EXPECT_FALSE(DecodePng(big.data(), big.size(), kColourNone));
+  EXPECT_FALSE(DecodePng(big.data(), big.size(), kDefaultBackColour));
+
+  strip.height = 1;  // the full side in one row is fine
+  strip.rows.resize(1);
+  const auto row = EncodePng(strip);
+  EXPECT_TRUE(DecodePng(row.data(), row.size(), kColourNone));
+}
+
 TEST(LoadJPGfromStream, DecodesColourAndGreyToTwentyFourBits) {
   const auto colour = testing::EncodeJpeg(5, 3, 3, 200, 40, 90);
   BitmapRef b = LoadJPGfromStream(colour.data(), colour.size());
@@ -222,6 +243,23 @@ TEST(LoadJPGfromStream, DamagedPicturesGiveNoBitmap) {
   EXPECT_FALSE(LoadJPGfromStream(header.data(), header.size()));
   EXPECT_FALSE(LoadJPGfromStream(garbage.data(), garbage.size()));
   EXPECT_FALSE(LoadJPGfromStream(nullptr, 0));
+
+  // Cut pictures: libjpeg fills in grey with a warning; a warning about the data is a failure.
+  const auto picture = testing::EncodeJpeg(64, 64, 3, 10, 200, 30);
+  ASSERT_TRUE(LoadJPGfromStream(picture.data(), picture.size()));
+  for (size_t cut : {size_t{2}, size_t{20}}) {
+    SCOPED_TRACE(cut);
+    const std::vector<uint8_t> shorter(picture.begin(),
+                                       picture.end() - static_cast<ptrdiff_t>(cut));
+    EXPECT_FALSE(LoadJPGfromStream(shorter.data(), shorter.size()));
+  }
+}
+
+TEST(LoadJPGfromStream, PicturesAboveThePixelLimitGiveNoBitmap) {
+  const int height = static_cast<int>(kMaxPicturePixels / kMaxPictureSide) + 1;
+  const auto big = testing::EncodeJpeg(static_cast<int>(kMaxPictureSide), height, 1, 9, 0, 0);
+  ASSERT_FALSE(big.empty());
+  EXPECT_FALSE(LoadJPGfromStream(big.data(), big.size()));
 }
 
 std::vector<uint8_t> Bmp(int width, int height, int bpp, const std::vector<uint8_t>& pixelRows) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "helpers/update_server_fixture.h"
+#include "net/http_raw_server.h"
 #include "update_server_sim.h"
 
 namespace vortik {
@@ -157,6 +158,67 @@ TEST_F(Download, StalledServerTimesOut) {
   options.stallTimeoutSec = 1;
   EXPECT_FALSE(DownloadToFile(Url("/fw/rom.bin"), Local().string(), nullptr, options));
   EXPECT_EQ(FilesInOut(), 0u);
+}
+
+// Servers that misbehave on the wire, each behind a raw socket.
+class HostileDownload : public ::testing::Test {
+ protected:
+  std::string Local() const { return dir_.File("rom.bin"); }
+  size_t Files() const {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_.path()), {}));
+  }
+  static std::string Head(const std::string& extra) {
+    return "HTTP/1.1 200 OK\r\n" + extra + "\r\n";
+  }
+
+  test::ScopedTempDir dir_;
+};
+
+// A body beyond the size the caller can use ends the download at once, with nothing on disk,
+// whether the server announces it or just keeps sending.
+TEST_F(HostileDownload, BodyBeyondTheLimitEndsTheDownload) {
+  struct Case {
+    const char* name;
+    testing::RawReply reply;
+    bool ok;
+  };
+  const std::string kilobyte(1000, 'k');
+  const Case cases[] = {
+      {"endless, no length", {{Head("")}, 0, false, true, std::string(16384, 'e')}, false},
+      // The announced length ends the body; what follows is not read.
+      {"endless, announced small",
+       {{Head("Content-Length: 500\r\n")}, 0, false, true, kilobyte},
+       true},
+      {"announced large", {{Head("Content-Length: 5000\r\n"), kilobyte}, 0, false, false}, false},
+      {"exactly the limit", {{Head("Content-Length: 1000\r\n") + kilobyte}}, true},
+      {"the limit, no length", {{Head("") + kilobyte}}, true},
+      {"one byte over", {{Head("") + kilobyte + "!"}}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::RawHttpServer server({c.reply});
+    platform::DownloadOptions options;
+    options.maxBytes = 1000;
+    bool tooLarge = false;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(DownloadToFile(server.url("/rom.bin"), Local(), nullptr, options, &tooLarge), c.ok);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(tooLarge, !c.ok);
+    EXPECT_EQ(Files(), c.ok ? 1u : 0u);
+    fs::remove(Local());
+  }
+}
+
+// A Content-Length that is no usable number cannot be checked against the body, so the
+// transfer cannot be known to be complete.
+TEST_F(HostileDownload, ContentLengthThatIsNoNumberFailsTheDownload) {
+  for (const char* length : {"100000000000000000000", "-5", "12abc", "", "0x10"}) {
+    SCOPED_TRACE(length);
+    testing::RawHttpServer server(
+        {{{Head("Content-Length: " + std::string(length) + "\r\n") + "0123456789"}}});
+    EXPECT_FALSE(DownloadToFile(server.url("/rom.bin"), Local(), nullptr));
+    EXPECT_EQ(Files(), 0u);
+  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "download_fixture.h"
+#include "net/http_raw_server.h"
 
 namespace vortik {
 namespace {
@@ -286,6 +287,28 @@ TEST_F(Downloads, ClosingTheWindowCancelsAndLeavesNoFile) {
   EXPECT_EQ(DownloadRomFile(host_, Url("fw/rom.bin"), digest, 256 * 1024), "");
   EXPECT_EQ(host_.messages, std::vector<std::string>{kRomFailed});
   EXPECT_FALSE(fs::exists(Local("rom.bin")));
+  EXPECT_EQ(FilesInTmp(), 0u);
+}
+
+// A server that never stops sending cannot fill the temporary folder: a ROM or legacy file
+// stops at the length its offer gave, and counts as a file of the wrong size.
+TEST_F(Downloads, EndlessBodyStopsAtTheOfferedLength) {
+  testing::RawHttpServer server(
+      {{{"HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n\r\n"},
+        0,
+        false,
+        true,
+        std::string(64 * 1024, 'e')}});
+  int64_t most = 0;  // bytes in the temporary folder, at its fullest
+  host_.onEvents = [&](RecordingHost& host) {
+    int64_t bytes = 0;
+    for (const auto& entry : fs::directory_iterator(tmp_)) bytes += entry.file_size();
+    most = std::max(most, bytes);
+    if (bytes > 8 * 1024 * 1024) host.state().appClosing = true;  // the old fault: stop it here
+  };
+  EXPECT_EQ(DownloadRomFile(host_, server.url("/fw/rom.bin"), std::string(32, '0'), 1000), "");
+  EXPECT_EQ(host_.messages, std::vector<std::string>{kRomSize});
+  EXPECT_LE(most, 1000);
   EXPECT_EQ(FilesInTmp(), 0u);
 }
 

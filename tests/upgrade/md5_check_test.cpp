@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "upgrade/firmware_file.h"
@@ -67,12 +69,22 @@ TEST_F(Md5CheckTest, CheckFileMd5RejectsWhatDiffers) {
   EXPECT_EQ(CheckFileMd5(dir.File("absent"), good), -1);
   // Digits beyond the 32nd are not looked at.
   EXPECT_EQ(CheckFileMd5(file, good + "ffff"), 0);
+  // A character that is not a hexadecimal digit fails the check even where a sloppy decoder
+  // would turn it into the right byte ("aH" and "b1" both give 0xB1 as nibbles 10 and 17).
+  EXPECT_EQ(CheckFileMd5(file, good.substr(0, 30) + "aH"), -1);
+  EXPECT_EQ(CheckFileMd5(file, " " + good.substr(1)), -1);
 }
 
-TEST(HexToBytesTest, DecodesEitherCaseAndNeverReadsPastTheText) {
+TEST(HexToBytesTest, DecodesEitherCaseAndRefusesAnythingElse) {
   EXPECT_EQ(HexToBytes("00a1FfB9", 4), (std::vector<uint8_t>{0x00, 0xA1, 0xFF, 0xB9}));
   EXPECT_EQ(HexToBytes("0a", 1), HexToBytes("0A", 1));
-  EXPECT_EQ(HexToBytes("ab", 3).size(), 3u);  // short text: the rest decodes from NULs
+  EXPECT_EQ(HexToBytes("0a1", 1), (std::vector<uint8_t>{0x0A}));  // the rest is not looked at
+  const std::string_view refused[] = {"0G", "g0",       "+1",
+                                      " 1", "\xC3\xA9", "a"};  // the last: shorter than one byte
+  for (std::string_view text : refused) {
+    SCOPED_TRACE(std::string(text));
+    EXPECT_EQ(HexToBytes(text, 1), std::nullopt);
+  }
 }
 
 TEST_F(Md5CheckTest, CheckFileSizeComparesTheLength) {

@@ -174,6 +174,15 @@ TEST_F(UpdateServerQuery, CheckUpgradeLegacyPostsTheFormAndReadsTheLine) {
   EXPECT_EQ(requests[0].path, kLegacyServerPath);
   EXPECT_EQ(requests[0].body, "types=TQ100&subtype=A");
 
+  // A reply cut inside its FLASH length (it announced more) is no reply: "7" is not "77".
+  sim::SimFault cut;
+  cut.truncateAfter = 35;
+  sim_->SetFault(kLegacyServerPath, cut);
+  offer = UpdateOffer{};
+  EXPECT_FALSE(CheckUpgradeLegacy("TQ100", "A", &offer));
+  EXPECT_EQ(offer.flashLength, 0);
+  sim_->ClearFaults();
+
   std::filesystem::remove(root_ + "/legacy/default.txt");  // 404
   EXPECT_FALSE(CheckUpgradeLegacy("TQ100", "A", &offer));
 }

@@ -1,8 +1,10 @@
-// Screenshots of the demo's internet upgrade for the documentation. Linked into
-// vortik-demo-shots (the demo entry plus this file) and active only when VORTIK_DEMO_SHOTS names
-// a folder: it photographs the window before the click on "Check Update", while the gauge moves
-// during a burn and when the closing message is up, answers that message, then closes the
-// window. The screen is grabbed, so the message box shows as the user sees it.
+// One scripted internet upgrade of the demo, photographed: the documentation's screenshots and
+// `make demo` without a display. Linked into vortik-demo-shots (the demo entry plus this file)
+// and active only when VORTIK_DEMO_SHOTS names a folder: it photographs the window before the
+// click on "Check Update", while the gauge moves during a burn and when the closing message is
+// up, answers that message, waits for the tool's restart (gone, then back), then closes the
+// window. Every status text and the message are printed as they appear. The screen is grabbed,
+// so the message box shows as the user sees it.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,11 +29,26 @@ class Director : public QObject {
     QDir().mkpath(folder_);
     connect(&tick_, &QTimer::timeout, this, [this] { Step(); });
     tick_.start(40);
+    // Status texts can last only a few milliseconds; they are looked at more often.
+    connect(&statusTick_, &QTimer::timeout, this, [this] { PrintStatus(); });
+    statusTick_.start(5);
     clock_.start();
   }
 
  private:
-  enum class Phase { kWaitReady, kRunning, kAnswered, kDone };
+  enum class Phase { kWaitReady, kRunning, kAnswered, kWaitGone, kWaitBack, kDone };
+  static constexpr qint64 kRestartWaitMs = 15000;
+
+  void PrintStatus() {
+    vortik::TFormMain* form = Form();
+    if (form == nullptr) return;
+    if (boxSeenAt_ >= 0 && form->state().comPort <= 0) sawGone_ = true;
+    const QString text = form->Label_Status->text();
+    if (text == lastStatus_) return;
+    lastStatus_ = text;
+    std::printf("demo: status \"%s\"\n", qPrintable(text));
+    std::fflush(stdout);
+  }
 
   vortik::TFormMain* Form() const {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -90,6 +107,8 @@ class Director : public QObject {
         if (box == nullptr) return;
         if (boxSeenAt_ < 0) boxSeenAt_ = clock_.elapsed();
         if (clock_.elapsed() - boxSeenAt_ < 500) return;  // let it paint
+        std::printf("demo: message \"%s\"\n", qPrintable(box->text()));
+        std::fflush(stdout);
         Shoot(*form, "demo_after");
         box->accept();
         phase_ = Phase::kAnswered;
@@ -97,16 +116,45 @@ class Director : public QObject {
       }
       case Phase::kAnswered:
         if (form->state().upgradeMode != 0) return;
-        phase_ = Phase::kDone;
-        form->close();
+        phase_ = Phase::kWaitGone;
+        waitFrom_ = clock_.elapsed();
+        return;
+      case Phase::kWaitGone:
+        // The tool restarts after its upgrade: gone from the status line, then back.
+        if (sawGone_) {
+          phase_ = Phase::kWaitBack;
+        } else if (clock_.elapsed() - waitFrom_ > kRestartWaitMs) {
+          Finish(*form, "demo: the tool did not restart");
+        }
+        return;
+      case Phase::kWaitBack:
+        if (form->state().comPort > 0) {
+          Finish(*form, nullptr);
+        } else if (clock_.elapsed() - waitFrom_ > kRestartWaitMs) {
+          Finish(*form, "demo: the tool did not come back");
+        }
         return;
       case Phase::kDone:
         return;
     }
   }
 
+  void Finish(vortik::TFormMain& form, const char* problem) {
+    PrintStatus();
+    if (problem != nullptr) {
+      std::printf("%s\n", problem);
+      std::fflush(stdout);
+    }
+    phase_ = Phase::kDone;
+    form.close();
+  }
+
   QString folder_;
   QTimer tick_;
+  QTimer statusTick_;
+  QString lastStatus_;
+  qint64 waitFrom_ = 0;
+  bool sawGone_ = false;  // the tool was seen gone after the closing message came up
   QElapsedTimer clock_;
   Phase phase_ = Phase::kWaitReady;
   bool shotDuring_ = false;

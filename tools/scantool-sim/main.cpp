@@ -2,13 +2,31 @@
 //   --link PATH   make a symbolic link to the terminal at PATH (removed on exit)
 //   --demo        answer with the demo identity
 //   --wire        pace requests and replies as on a 1,000,000 baud line
+//   --restart MS  restart as a real tool does after an upgrade: MS milliseconds after the last
+//                 request of a burn the terminal and its link vanish, and come back two
+//                 seconds later on a new terminal at the same link
 #include <signal.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "scantool_sim.h"
+
+namespace {
+
+bool ParseMilliseconds(const char* text, int* out) {
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || value <= 0 || value > 600000) return false;
+  *out = static_cast<int>(value);
+  return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   vortik::sim::Options options;
@@ -19,8 +37,11 @@ int main(int argc, char** argv) {
       options.identity = vortik::sim::DemoIdentity();
     } else if (std::strcmp(argv[i], "--wire") == 0) {
       options.wireModel = true;
+    } else if (std::strcmp(argv[i], "--restart") == 0 && i + 1 < argc &&
+               ParseMilliseconds(argv[i + 1], &options.restartAfterBurnMs)) {
+      ++i;
     } else {
-      std::fprintf(stderr, "usage: %s [--link PATH] [--demo] [--wire]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--link PATH] [--demo] [--wire] [--restart MS]\n", argv[0]);
       return 2;
     }
   }
@@ -31,6 +52,11 @@ int main(int argc, char** argv) {
   // Blocked before the worker starts, so only sigwait below sees them.
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
+  options.onRestart = [](bool present) {
+    std::printf(present ? "scantool-sim: back after its restart\n"
+                        : "scantool-sim: restarting after the upgrade (unplugged)\n");
+    std::fflush(stdout);
+  };
   vortik::sim::ScanToolSim tool(options);
   if (!tool.Start()) {
     std::fprintf(stderr, "scantool-sim: cannot create a pseudo-terminal\n");

@@ -401,6 +401,40 @@ void ScanToolSim::ClearFaults() {
 
 void ScanToolSim::Unplug() {
   ClosePty();
+  Wake();  // the thread may be waiting on the closed terminal
+}
+
+bool ScanToolSim::Replug() {
+  bool ok;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ok = pty_.isOpen() || pty_.Open(options_.linkPath);
+    if (ok) path_ = pty_.path();
+  }
+  Wake();
+  return ok;
+}
+
+void ScanToolSim::Wake() {
+  if (wakeFd_[1] < 0) return;
+  const char byte = 1;
+  [[maybe_unused]] ssize_t n = write(wakeFd_[1], &byte, 1);
+}
+
+void ScanToolSim::Restart() {
+  ClosePty();
+  if (options_.onRestart) options_.onRestart(false);
+  // Down for a while; a stop ends the wait.
+  pollfd wake{wakeFd_[0], POLLIN, 0};
+  const uint64_t until = NowNs() + uint64_t(options_.restartDownMs) * 1'000'000;
+  while (!stop_ && NowNs() < until) {
+    (void)poll(&wake, 1, static_cast<int>((until - NowNs()) / 1'000'000) + 1);
+    char drain[64];
+    while (read(wakeFd_[0], drain, sizeof drain) > 0) {
+    }
+  }
+  if (stop_) return;
+  if (Replug() && options_.onRestart) options_.onRestart(true);
 }
 
 void ScanToolSim::ClosePty() {
@@ -446,17 +480,39 @@ void ScanToolSim::Run() {
   uint64_t firstByteNs = 0;
   uint64_t lastArrivalNs = 0;
   uint8_t chunk[8192];
+  // A burn not yet followed by a restart, and when the last request came.
+  bool burnSinceRestart = false;
+  uint64_t lastRequestNs = 0;
+  const uint64_t restartQuietNs = uint64_t(std::max(options_.restartAfterBurnMs, 0)) * 1'000'000;
   while (!stop_) {
     int master;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       master = pty_.master();
     }
+    if (burnSinceRestart && restartQuietNs > 0 && NowNs() - lastRequestNs >= restartQuietNs) {
+      burnSinceRestart = false;
+      buffer.clear();
+      Restart();
+      continue;
+    }
     pollfd fds[2] = {{wakeFd_[0], POLLIN, 0}, {master, POLLIN, 0}};
-    const int timeout = buffer.empty() ? -1 : 50;
-    int ready = poll(fds, master >= 0 ? 2 : 1, master >= 0 ? timeout : 50);
+    int timeout = buffer.empty() ? -1 : 50;
+    if (master < 0) timeout = 50;
+    if (burnSinceRestart && restartQuietNs > 0) {
+      const uint64_t due = lastRequestNs + restartQuietNs;
+      const uint64_t now = NowNs();
+      const int left = due > now ? static_cast<int>((due - now) / 1'000'000) + 1 : 0;
+      timeout = timeout < 0 ? left : std::min(timeout, left);
+    }
+    int ready = poll(fds, master >= 0 ? 2 : 1, timeout);
     if (stop_) break;
     if (ready < 0 && errno != EINTR) break;
+    if ((fds[0].revents & POLLIN) != 0) {
+      char drain[64];
+      while (read(wakeFd_[0], drain, sizeof drain) > 0) {
+      }
+    }
     if (master >= 0 && (fds[1].revents & POLLIN) != 0) {
       ssize_t n = read(master, chunk, sizeof chunk);
       if (n > 0) {
@@ -513,7 +569,10 @@ void ScanToolSim::Run() {
       if (options_.wireModel) {
         wireEnd = firstByteNs + uint64_t{length} * 10'000'000'000ull / options_.baud;
       }
+      const uint16_t command = FrameCommand(frame.data());
       HandleFrame(frame.data(), static_cast<int>(length), wireEnd);
+      lastRequestNs = NowNs();
+      if (command == kCmdBurnBlock.code) burnSinceRestart = true;
       firstByteNs = std::max(wireEnd, lastArrivalNs);
     }
   }

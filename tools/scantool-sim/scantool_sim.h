@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -86,6 +87,13 @@ struct Options {
   uint32_t baud = 1000000;
   Identity identity;
   PushOptions push;
+  // As a real tool does after an upgrade: once a burn has been followed by this long without
+  // a request, the tool restarts: its terminal and link vanish for `restartDownMs` and come
+  // back on a new terminal at the same link. 0 = never.
+  int restartAfterBurnMs = 0;
+  int restartDownMs = 2000;
+  // Told on the tool's thread when the link goes (false) and comes back (true) by a restart.
+  std::function<void(bool present)> onRestart;
 };
 
 // The sample report of the tool's battery test: colours, a line in code page 1251 and the
@@ -119,6 +127,9 @@ class ScanToolSim {
   void ClearFaults();
   // Pulls the plug now: the terminal (and its link) vanish.
   void Unplug();
+  // Plugs in again after Unplug: a new terminal behind the same link. The stored images and
+  // the identity stay. False when the terminal cannot be made.
+  bool Replug();
 
   // Pushes bytes unasked, after what is already queued, at the wire pace when the wire model is
   // on. Returns at once; a thread of its own writes them.
@@ -148,6 +159,9 @@ class ScanToolSim {
   void ClosePty();
   void PushLoop();
   void WritePushed(const uint8_t* bytes, size_t length);
+  void Wake();
+  // The restart of restartAfterBurnMs, on the tool's thread.
+  void Restart();
 
   Options options_;
   mutable std::mutex mutex_;  // identity, faults, observations, pty

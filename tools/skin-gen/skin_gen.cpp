@@ -1,5 +1,6 @@
 // Draws every skin picture of VORTIK with QPainter and writes them, with the resource list,
-// into the skin folder: skin-gen <src/skin>. Pictures that sit at a fixed place of the window
+// into the skin folder: skin-gen <src/skin>. `skin-gen --icon <folder>` draws the application
+// icon instead. Pictures that sit at a fixed place of the window
 // are drawn over the window's own background there, so their anti-aliased edges match it; the
 // pixels they leave untouched stay fully transparent.
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -524,6 +526,113 @@ QImage DrawEmblem(const QImage& main) {
   return image;
 }
 
+// --- the application icon ------------------------------------------------------------------------
+
+// The icon's shapes on a 256-unit square, drawn twice from the same numbers: as SVG text for the
+// scalable icon and with QPainter for the 256 x 256 PNG. A navy tile with the vortex of the
+// window's logo: three arcs of 270 degrees turning around a white dot.
+struct IconArc {
+  qreal radius;
+  qreal startDegrees;  // counter-clockwise from three o'clock, as QPainter counts
+  QColor colour;
+};
+constexpr qreal kIconSize = 256;
+constexpr qreal kIconTileInset = 12;
+constexpr qreal kIconTileRadius = 52;
+constexpr qreal kIconVortex = 80;                  // radius of the outer arc
+constexpr qreal kIconStroke = kIconVortex * 0.19;  // arc width
+constexpr qreal kIconDot = kIconVortex * 0.14;     // radius of the centre dot
+
+std::vector<IconArc> IconArcs() {
+  const QColor colours[3] = {kAccent, QColor(0x19, 0xC8, 0xB4), kSky};
+  std::vector<IconArc> arcs;
+  for (int i = 0; i < 3; ++i)
+    arcs.push_back({kIconVortex * (1.0 - i * 0.3), 90.0 + i * 120.0, colours[i]});
+  return arcs;
+}
+
+QPointF ArcPoint(qreal radius, qreal degrees) {
+  const qreal a = degrees * M_PI / 180.0;
+  return QPointF(kIconSize / 2 + radius * std::cos(a), kIconSize / 2 - radius * std::sin(a));
+}
+
+QString SvgColour(const QColor& c) {
+  return c.name(QColor::HexRgb);
+}
+
+QString IconSvg() {
+  const qreal inner = kIconSize - 2 * kIconTileInset;
+  QString svg;
+  QTextStream out(&svg);
+  out.setRealNumberPrecision(6);
+  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << kIconSize << "\" height=\""
+      << kIconSize << "\" viewBox=\"0 0 " << kIconSize << " " << kIconSize << "\">\n"
+      << "  <defs>\n"
+      << "    <linearGradient id=\"tile\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">\n"
+      << "      <stop offset=\"0\" stop-color=\"" << SvgColour(kBackground.lighter(150)) << "\"/>\n"
+      << "      <stop offset=\"1\" stop-color=\"" << SvgColour(kTitleTop) << "\"/>\n"
+      << "    </linearGradient>\n"
+      << "  </defs>\n"
+      << "  <rect x=\"" << kIconTileInset << "\" y=\"" << kIconTileInset << "\" width=\"" << inner
+      << "\" height=\"" << inner << "\" rx=\"" << kIconTileRadius
+      << "\" fill=\"url(#tile)\" stroke=\"" << SvgColour(kLine) << "\" stroke-width=\"4\"/>\n";
+  for (const IconArc& arc : IconArcs()) {
+    const QPointF from = ArcPoint(arc.radius, arc.startDegrees);
+    const QPointF to = ArcPoint(arc.radius, arc.startDegrees + 270);
+    // Counter-clockwise on the screen is SVG's negative sweep; 270 degrees is the large arc.
+    out << "  <path d=\"M " << from.x() << " " << from.y() << " A " << arc.radius << " "
+        << arc.radius << " 0 1 0 " << to.x() << " " << to.y() << "\" fill=\"none\" stroke=\""
+        << SvgColour(arc.colour) << "\" stroke-width=\"" << kIconStroke
+        << "\" stroke-linecap=\"round\"/>\n";
+  }
+  out << "  <circle cx=\"" << kIconSize / 2 << "\" cy=\"" << kIconSize / 2 << "\" r=\"" << kIconDot
+      << "\" fill=\"#ffffff\"/>\n"
+      << "</svg>\n";
+  return svg;
+}
+
+QImage IconPng() {
+  QImage image = Canvas(static_cast<int>(kIconSize), static_cast<int>(kIconSize));
+  QPainter p(&image);
+  Smooth(p);
+  const qreal inner = kIconSize - 2 * kIconTileInset;
+  p.setPen(QPen(kLine, 4));
+  p.setBrush(Vertical(kIconTileInset, kIconTileInset + inner, kBackground.lighter(150), kTitleTop));
+  p.drawRoundedRect(QRectF(kIconTileInset, kIconTileInset, inner, inner), kIconTileRadius,
+                    kIconTileRadius);
+  for (const IconArc& arc : IconArcs()) {
+    p.setPen(QPen(arc.colour, kIconStroke, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    const qreal r = arc.radius;
+    p.drawArc(QRectF(kIconSize / 2 - r, kIconSize / 2 - r, 2 * r, 2 * r),
+              static_cast<int>(arc.startDegrees * 16), 270 * 16);
+  }
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::white);
+  p.drawEllipse(QPointF(kIconSize / 2, kIconSize / 2), kIconDot, kIconDot);
+  p.end();
+  return image.convertToFormat(QImage::Format_RGBA8888);
+}
+
+// Writes <folder>/vortik.svg and <folder>/vortik-256.png.
+int WriteIcon(const QString& folder) {
+  QDir().mkpath(folder);
+  QFile svg(folder + "/vortik.svg");
+  if (!svg.open(QIODevice::WriteOnly | QIODevice::Truncate) || svg.write(IconSvg().toUtf8()) < 0) {
+    std::fprintf(stderr, "skin-gen: cannot write %s\n", qPrintable(svg.fileName()));
+    return 1;
+  }
+  svg.close();
+  const QString png = folder + "/vortik-256.png";
+  if (!IconPng().save(png, "PNG")) {
+    std::fprintf(stderr, "skin-gen: cannot write %s\n", qPrintable(png));
+    return 1;
+  }
+  std::printf("skin-gen: icon in %s (vortik.svg, vortik-256.png)\n", qPrintable(folder));
+  return 0;
+}
+
 // --- page 1 -------------------------------------------------------------------------------------
 
 using ButtonIconFn = std::function<void(QPainter&, QPointF, const QColor&)>;
@@ -747,8 +856,11 @@ void WriteResourceList() {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
+  if (argc == 3 && QString::fromLocal8Bit(argv[1]) == "--icon") {
+    return WriteIcon(QString::fromLocal8Bit(argv[2]));
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: skin-gen <skin folder>\n");
+    std::fprintf(stderr, "usage: skin-gen <skin folder> | skin-gen --icon <folder>\n");
     return 2;
   }
   gOutDir = QString::fromLocal8Bit(argv[1]);

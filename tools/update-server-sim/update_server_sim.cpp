@@ -64,6 +64,43 @@ std::map<std::string, std::string> SplitForm(const std::string& body) {
   return form;
 }
 
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::string PercentDecode(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '+') {
+      out += ' ';
+    } else if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+               HexValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// One report as the feedback log keeps it.
+std::string FeedbackLogEntry(const std::vector<std::pair<std::string, std::string>>& fields) {
+  std::string entry;
+  for (const auto& [name, value] : fields) {
+    entry += name + ": ";
+    for (char c : value) {
+      entry += c;
+      if (c == '\n') entry += '\t';
+    }
+    entry += '\n';
+  }
+  return entry + '\n';
+}
+
 // Keeps a form value usable as a file name.
 std::string FileNameOf(const std::string& value) {
   std::string name;
@@ -115,13 +152,22 @@ struct UpdateServerSim::Impl {
     size_t q = req.target.find('?');
     if (q != std::string::npos) r.query = req.target.substr(q + 1);
     r.body = req.body;
-    if (req.method == "POST") r.form = SplitForm(req.body);
+    if (req.method == "POST") {
+      r.form = SplitForm(req.body);
+      r.fields = DecodeForm(req.body);
+    }
     for (const auto& [name, value] : req.headers) {
       std::string lower = name;
       std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
       r.headers[lower] = value;
     }
     std::lock_guard lock(mutex);
+    if (r.method == "POST" && r.path == kFeedbackEndpoint) {
+      std::error_code ec;
+      fs::create_directories(root, ec);
+      std::ofstream log(fs::path(root) / "feedback-received.txt", std::ios::binary | std::ios::app);
+      log << FeedbackLogEntry(r.fields);
+    }
     requests.push_back(std::move(r));
   }
 
@@ -234,6 +280,23 @@ struct UpdateServerSim::Impl {
   }
 };
 
+std::vector<std::pair<std::string, std::string>> DecodeForm(const std::string& body) {
+  std::vector<std::pair<std::string, std::string>> fields;
+  size_t start = 0;
+  while (start < body.size()) {
+    size_t end = body.find('&', start);
+    if (end == std::string::npos) end = body.size();
+    std::string pair = body.substr(start, end - start);
+    if (!pair.empty()) {
+      size_t eq = pair.find('=');
+      fields.emplace_back(PercentDecode(pair.substr(0, eq)),
+                          eq == std::string::npos ? "" : PercentDecode(pair.substr(eq + 1)));
+    }
+    start = end + 1;
+  }
+  return fields;
+}
+
 UpdateServerSim::UpdateServerSim(std::string root) : impl_(std::make_unique<Impl>()) {
   impl_->root = std::move(root);
   auto handler = [this](const httplib::Request& req, httplib::Response& res) {
@@ -241,6 +304,17 @@ UpdateServerSim::UpdateServerSim(std::string root) : impl_(std::make_unique<Impl
   };
   impl_->server.Get(".*", handler);
   impl_->server.Post(".*", handler);
+  // The library refuses form bodies above 8 KB unless the handler reads the body itself, and
+  // feedback reports may reach 64 KB.
+  impl_->server.Post(kFeedbackEndpoint, [this](const httplib::Request& req, httplib::Response& res,
+                                               const httplib::ContentReader& reader) {
+    httplib::Request whole = req;
+    reader([&whole](const char* data, size_t length) {
+      whole.body.append(data, length);
+      return true;
+    });
+    impl_->Handle(whole, res);
+  });
   impl_->server.set_keep_alive_timeout(1);
 }
 

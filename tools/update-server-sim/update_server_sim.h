@@ -9,6 +9,9 @@
 //   products.json            reply to the product-list query ("getlist=allproductlist")
 //   legacy/<types>.txt       reply line of the legacy endpoint, same fallback (default.txt)
 //   feedback.txt             reply body of the feedback endpoint ("ok" when missing)
+//   feedback-received.txt    written by the server: every report the feedback endpoint took,
+//                            its fields decoded, one "key: value" line each (a line break in a
+//                            value continues on a line starting with a tab), then a blank line
 //   files/<path>             served to GET <path> (the query string is ignored)
 // Replies are read at every request and may use these placeholders:
 //   {base}         the server's base address, "http://127.0.0.1:<port>"
@@ -36,7 +39,13 @@ struct SimRequest {
   std::string body;                            // exactly the Content-Length bytes
   std::map<std::string, std::string> form;     // body fields split at '&' and '=', not decoded
   std::map<std::string, std::string> headers;  // names in lower case
+  // Body fields of a POST in body order, decoded as application/x-www-form-urlencoded.
+  std::vector<std::pair<std::string, std::string>> fields;
 };
+
+// Decodes a form body: fields split at '&', names and values at their first '=', then '+'
+// read as a space and %XX as the byte XX (a malformed escape stays as written).
+std::vector<std::pair<std::string, std::string>> DecodeForm(const std::string& body);
 
 // What to do wrong for requests to one path. Several faults may combine.
 struct SimFault {

@@ -1,0 +1,44 @@
+// The menu button of the title band, beside the settings gear: "Manual" (also F1),
+// "Upgrade from files…" and "About VORTIK".
+#pragma once
+
+#include <QPushButton>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+
+namespace vortik {
+
+class MainMenuButton : public QPushButton {
+  Q_OBJECT
+
+ public:
+  struct Actions {
+    std::function<void()> manual;        // show the Manual page
+    std::function<void()> localUpgrade;  // show the Local Upgrade page
+    std::function<void()> about;         // show the about box
+  };
+  // A child of `window` at (x, y), 30 x 30; F1 anywhere in the window asks for the manual.
+  MainMenuButton(QWidget* window, int x, int y, Actions actions);
+
+  QMenu* popup() const { return menu_; }
+  QAction* manualAction() const { return manual_; }
+  QAction* localUpgradeAction() const { return localUpgrade_; }
+  QAction* aboutAction() const { return about_; }
+
+  // Takes the entries' texts from the current language table (done each time it opens).
+  void RetranslateMenu();
+
+ private:
+  QMenu* menu_ = nullptr;
+  QAction* manual_ = nullptr;
+  QAction* localUpgrade_ = nullptr;
+  QAction* about_ = nullptr;
+};
+
+// The about box: one message box with the version, the licence and the libraries.
+void ShowAboutBox(QWidget* parent);
+
+}  // namespace vortik

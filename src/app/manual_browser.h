@@ -1,0 +1,46 @@
+// The Manual page's content: the hint and the list of the manual's documents; a double click
+// opens the chosen one with the desktop's program for its type.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+class QLabel;
+class QListWidget;
+
+namespace vortik {
+
+class ManualBrowser : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Covers `page` (the Manual page) whole and lists the manual folder's documents once.
+  explicit ManualBrowser(QWidget* page);
+
+  // Fills the list from `folder` (ending with '/'); an empty folder name lists nothing.
+  void LoadManualList(const std::string& folder);
+  // Opens the selected document; nothing when no item is selected.
+  void ManualListBoxDblClick();
+
+  QListWidget* list() const { return ManualListBox; }
+  const std::string& folder() const { return folder_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QLabel* Label2 = nullptr;
+  QListWidget* ManualListBox = nullptr;
+  std::string folder_;
+};
+
+// Opens a local document with the desktop's default program (QDesktopServices, which runs
+// xdg-open on Linux). With a hook set, the hook is given the path instead.
+void OpenDocument(const QString& path);
+void SetOpenDocumentHook(std::function<void(const QString& path)> hook);
+
+}  // namespace vortik

@@ -1,0 +1,215 @@
+#include "dtc/dtc_file.h"
+
+#include <utility>
+
+#include "platform/folders.h"
+
+namespace vortik {
+
+namespace {
+
+// The C library's blanks in the "C" locale: what "%s" and a blank in a pattern skip.
+bool IsBlank(unsigned char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsLineEnd(unsigned char c) {
+  return c == '\r' || c == '\n';
+}
+
+// Reads the table's bytes the way the two scanf patterns do. Each field is read whole and cut
+// to its largest size, so an over-long field never runs into the next one.
+class Scanner {
+ public:
+  explicit Scanner(std::string_view bytes) : p_(bytes.data()), end_(p_ + bytes.size()) {}
+
+  // A blank in the pattern: any run of blanks, line ends included.
+  void SkipBlanks() {
+    while (p_ < end_ && IsBlank(static_cast<unsigned char>(*p_))) ++p_;
+  }
+
+  // "%s": skips blanks, then one run of non-blank bytes (at least one).
+  bool Word(size_t max, std::string_view* out) {
+    SkipBlanks();
+    const char* start = p_;
+    while (p_ < end_ && !IsBlank(static_cast<unsigned char>(*p_))) ++p_;
+    if (p_ == start) return false;
+    *out = std::string_view(start, std::min(static_cast<size_t>(p_ - start), max));
+    return true;
+  }
+
+  // "%[^\r\n]": one or more bytes up to a CR or LF.
+  bool Rest(size_t max, std::string_view* out) {
+    const char* start = p_;
+    while (p_ < end_ && !IsLineEnd(static_cast<unsigned char>(*p_))) ++p_;
+    if (p_ == start) return false;
+    *out = std::string_view(start, std::min(static_cast<size_t>(p_ - start), max));
+    return true;
+  }
+
+  // "%*[\r\n]": a run of CR and LF bytes, not stored.
+  void SkipLineEnds() {
+    while (p_ < end_ && IsLineEnd(static_cast<unsigned char>(*p_))) ++p_;
+  }
+
+ private:
+  const char* p_;
+  const char* end_;
+};
+
+// Reads the whole file behind `file`; false on a read error or when it is too large.
+bool ReadAll(platform::File& file, std::string* out) {
+  int64_t size = file.Size();
+  if (size < 0 || size > kDtcTableMaxBytes) return false;
+  out->resize(static_cast<size_t>(size));
+  int64_t got = file.Read(out->data(), out->size());
+  if (got < 0) return false;
+  out->resize(static_cast<size_t>(got));
+  // The file may have grown since its size was taken: read on to its end.
+  char more[4096];
+  for (;;) {
+    int64_t n = file.Read(more, sizeof(more));
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (static_cast<int64_t>(out->size()) + n > kDtcTableMaxBytes) return false;
+    out->append(more, static_cast<size_t>(n));
+  }
+}
+
+}  // namespace
+
+int32_t CountDtcLines(std::string_view bytes) {
+  int32_t pieces = 0;
+  size_t length = 0;  // bytes in the current piece
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    ++length;
+    const char c = bytes[i];
+    const bool lineEnd =
+        c == '\n' || (c == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'));
+    if (lineEnd || length == kDtcLinePieceMax) {
+      ++pieces;
+      length = 0;
+    }
+  }
+  if (length > 0) ++pieces;
+  return pieces;
+}
+
+std::vector<std::string_view> ScanDtcMatchCodes(std::string_view bytes) {
+  std::vector<std::string_view> codes;
+  Scanner in(bytes);
+  std::string_view code;
+  std::string_view rest;
+  for (;;) {
+    if (!in.Word(kDtcMatchCodeMax, &code)) break;
+    in.SkipBlanks();
+    if (!in.Rest(kDtcMatchRestMax, &rest)) break;
+    in.SkipLineEnds();
+    codes.push_back(code);
+  }
+  return codes;
+}
+
+std::vector<std::string> ReadDtcMatchCodes(std::string_view bytes) {
+  std::vector<std::string> codes;
+  for (std::string_view code : ScanDtcMatchCodes(bytes)) codes.emplace_back(code);
+  return codes;
+}
+
+std::vector<DtcEntryView> ScanDtcEntries(std::string_view bytes) {
+  std::vector<DtcEntryView> entries;
+  Scanner in(bytes);
+  DtcEntryView entry;
+  for (;;) {
+    if (!in.Word(kDtcCodeMax, &entry.code)) break;
+    if (!in.Word(kDtcBrandMax, &entry.brand)) break;
+    in.SkipBlanks();
+    if (!in.Rest(kDtcContentsMax, &entry.contents)) break;
+    in.SkipLineEnds();
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+std::vector<DtcEntry> ReadDtcEntries(std::string_view bytes) {
+  std::vector<DtcEntry> entries;
+  for (const DtcEntryView& e : ScanDtcEntries(bytes)) {
+    entries.push_back({std::string(e.code), std::string(e.brand), std::string(e.contents)});
+  }
+  return entries;
+}
+
+std::string DtcSearchKey(std::string_view upper) {
+  size_t begin = 0;
+  size_t end = upper.size();
+  while (begin < end && static_cast<unsigned char>(upper[begin]) <= ' ') ++begin;
+  while (end > begin && static_cast<unsigned char>(upper[end - 1]) <= ' ') --end;
+  std::string key(upper.substr(begin, end - begin));
+  for (char& c : key) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return key;
+}
+
+std::string FindDtcTable() {
+  platform::FileStamp stamp;
+  if (platform::StampFile(kDtcTableRelativePath, &stamp)) return kDtcTableRelativePath;
+  std::string shipped = platform::FindDataFile(kDtcTableRelativePath);
+  return shipped.empty() ? std::string(kDtcTableRelativePath) : shipped;
+}
+
+DtcTable::DtcTable(std::function<std::string()> locate) : locate_(std::move(locate)) {}
+
+DtcTable::DtcTable(std::string path) : locate_([path = std::move(path)] { return path; }) {}
+
+void DtcTable::Refresh() {
+  std::string path = locate_();
+  platform::FileStamp now;
+  const bool exists = platform::StampFile(path, &now);
+  if (exists && present_ && path == path_ && !stamp_.recent && now.SameVersion(stamp_)) return;
+
+  path_ = path;
+  present_ = false;
+  lines_ = 0;
+  matchCodes_.clear();
+  entries_.clear();
+  bytes_.clear();
+  if (!exists) return;
+
+  platform::File file;
+  // The stamp is taken from the open file before reading, so a change made while reading
+  // shows in the next call's stamp.
+  if (!file.Open(path, platform::File::Mode::kRead) || !file.Stamp(&stamp_) ||
+      !ReadAll(file, &bytes_)) {
+    bytes_.clear();
+    return;
+  }
+  ++reads_;
+  present_ = true;
+  lines_ = CountDtcLines(bytes_);
+  matchCodes_ = ScanDtcMatchCodes(bytes_);
+  entries_ = ScanDtcEntries(bytes_);
+}
+
+int32_t DtcTable::LineCount() {
+  Refresh();
+  return lines_;
+}
+
+int32_t DtcTable::MatchCount(std::string_view search) {
+  Refresh();
+  int32_t count = 0;
+  for (std::string_view code : matchCodes_) {
+    if (DtcCodeMatches(code, search)) ++count;
+  }
+  return count;
+}
+
+void DtcTable::ReadEntries(const std::function<bool(const DtcEntryView&)>& visit) {
+  Refresh();
+  for (const DtcEntryView& entry : entries_) {
+    if (!visit(entry)) return;
+  }
+}
+
+}  // namespace vortik

@@ -1,0 +1,127 @@
+#include "net/feedback.h"
+
+#include "i18n/msg.h"
+#include "net/http_client.h"
+
+namespace vortik {
+
+namespace {
+
+// clang-format off
+constexpr FeedbackField kFields[kFeedbackFieldCount] = {
+    {"RichEdit_Product", "Label_Product", "product",
+     "MsgError26", "Product Text should not be NULL!"},
+    {"RichEdit_ContactInformation", "Label_ContactInformation", "contact_information",
+     "MsgError24", "Contact Information Text should not be NULL!"},
+    {"RichEdit_Email", "Label_Email", "email",
+     "MsgError25", "Exmail Text should not be NULL!"},
+    {"RichEdit_ManufactureBrand", "Label_ManufactureBrand", "manufacture_brand",
+     "MsgError1", "Manufacture Brand Text should not be NULL!"},
+    {"RichEdit_Model", "Label_Model", "model",
+     "MsgError2", "Model Text should not be NULL!"},
+    {"RichEdit_DateTime", "Label_ProducedYearMonth", "produced_year_month", nullptr, nullptr},
+    {"RichEdit_Origin", "Label_Origin", "origin",
+     "MsgError3", "Origin Text should not be NULL!"},
+    {"RichEdit_VINCode", "Label_VINCode", "vin_code",
+     "MsgError4", "VIN Code Text should not be NULL!"},
+    {"RichEdit_Problems", "Label_Problems", "problems",
+     "MsgError5", "Problems Text should not be NULL!"},
+};
+// clang-format on
+
+bool StaysUnencoded(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '*' ||
+         c == '-' || c == '.' || c == '_';
+}
+
+}  // namespace
+
+std::span<const FeedbackField, kFeedbackFieldCount> FeedbackFields() {
+  return std::span<const FeedbackField, kFeedbackFieldCount>(kFields);
+}
+
+std::string FormUrlEncode(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (StaysUnencoded(c)) {
+      out += ch;
+    } else if (c == ' ') {
+      out += '+';
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
+int FirstEmptyRequiredField(const FeedbackTexts& texts) {
+  for (int i = 0; i < kFeedbackFieldCount; ++i) {
+    if (kFields[i].emptyKey != nullptr && texts[static_cast<size_t>(i)].empty()) return i;
+  }
+  return -1;
+}
+
+std::string FeedbackBody(const FeedbackTexts& texts) {
+  std::string body;
+  for (int i = 0; i < kFeedbackFieldCount; ++i) {
+    if (i > 0) body += '&';
+    body += kFields[i].bodyKey;
+    body += '=';
+    body += FormUrlEncode(texts[static_cast<size_t>(i)]);
+  }
+  return body;
+}
+
+std::string FeedbackMessage(const FeedbackResult& result) {
+  switch (result.outcome) {
+    case FeedbackOutcome::kSent:
+      return Msg("MsgInfo1", "Summit successful, thanks for your feedback!");
+    case FeedbackOutcome::kEmptyField:
+      if (result.field >= 0 && result.field < kFeedbackFieldCount &&
+          kFields[result.field].emptyKey != nullptr) {
+        return Msg(kFields[result.field].emptyKey, kFields[result.field].emptyEnglish);
+      }
+      break;
+    case FeedbackOutcome::kTooLong:
+      return Msg("MsgFeedbackTooLong",
+                 "The report is too long to be sent (more than 64 KB). Please shorten it.");
+    case FeedbackOutcome::kFailed:
+      break;
+  }
+  return Msg("MsgError7", "Summit failed, please try again later!");
+}
+
+FeedbackResult SubmitFeedback(FeedbackView& view, const std::string& serverBase, int timeoutMs) {
+  FeedbackTexts texts;
+  for (int i = 0; i < kFeedbackFieldCount; ++i) texts[static_cast<size_t>(i)] = view.FieldText(i);
+
+  FeedbackResult result;
+  const std::string body = FeedbackBody(texts);
+  if (int empty = FirstEmptyRequiredField(texts); empty >= 0) {
+    result = {FeedbackOutcome::kEmptyField, empty};
+  } else if (body.size() > kFeedbackBodyLimit) {
+    result.outcome = FeedbackOutcome::kTooLong;
+  } else {
+    std::string reply;
+    view.SetBusy(true);
+    const bool sent =
+        HttpPostText(serverBase + kFeedbackPath, body, kFeedbackReplyCapacity, timeoutMs, &reply);
+    view.SetBusy(false);
+    result.outcome = sent ? FeedbackOutcome::kSent : FeedbackOutcome::kFailed;
+  }
+
+  view.ShowMessage(FeedbackMessage(result));
+  if (result.outcome == FeedbackOutcome::kSent) {
+    for (int i = 0; i < kFeedbackFieldCount; ++i) {
+      if (i != kFeedbackProducedYearMonth) view.ClearField(i);
+    }
+  }
+  return result;
+}
+
+}  // namespace vortik

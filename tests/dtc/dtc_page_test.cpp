@@ -1,0 +1,205 @@
+// The DTC Lookup page's widgets: paging by real clicks, the search box, double-click, the
+// focused row's look and the text encodings.
+#include <QApplication>
+#include <QFocusEvent>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dtc/dtc_lookup_panel.h"
+#include "helpers/click.h"
+#include "helpers/recording_host.h"
+#include "i18n/temp_folder.h"
+#include "skin/bitmap_factory.h"
+#include "skin/picture_control.h"
+#include "skin/qt_resource_store.h"
+
+namespace vortik {
+namespace {
+
+using testing::TempFolder;
+using testing::WriteBytes;
+
+std::string Table(int entries) {
+  std::string bytes;
+  for (int i = 0; i < entries; ++i) {
+    char code[8];
+    std::snprintf(code, sizeof(code), "P%04d", i);
+    bytes += std::string(code) + " Generic Entry " + std::to_string(i) + "\n";
+  }
+  return bytes;
+}
+
+class DtcPageTest : public ::testing::Test {
+ protected:
+  void Open(const std::string& bytes) {
+    WriteBytes(path_, bytes);
+    page_ = std::make_unique<QWidget>();
+    page_->setGeometry(0, 156, 953, 492);
+    panel_ = new DtcLookupPanel(page_.get(), host_, pictures_, [this] { return path_; });
+    page_->show();
+  }
+  template <typename T>
+  T* Find(const char* name) {
+    return page_->findChild<T*>(QString::fromLatin1(name));
+  }
+  QTableWidget* List() { return Find<QTableWidget>("DTCLookupList"); }
+  QString Index() { return Find<QLabel>("Label_Index")->text(); }
+  QString Cell(int row, int column) {
+    QTableWidgetItem* item = List()->item(row, column);
+    return item != nullptr ? item->text() : QString();
+  }
+  bool Enabled(const char* name) { return Find<PictureControl>(name)->isEnabled(); }
+  void Click(const char* name) {
+    auto* button = Find<PictureControl>(name);
+    test::SendLeftClick(button, QPointF(button->width() / 2.0, button->height() / 2.0));
+  }
+  void Type(const QString& text) { Find<QLineEdit>("EditSearch")->setText(text); }
+
+  TempFolder dir_;
+  std::string path_ = dir_.File("OBDII.txt");
+  test::RecordingHost host_;
+  TBitmapFactory pictures_{QtResourceStore::Instance()};
+  std::unique_ptr<QWidget> page_;
+  DtcLookupPanel* panel_ = nullptr;
+};
+
+TEST_F(DtcPageTest, FifteenAndSixteenEntriesByClicks) {
+  Open(Table(15));
+  EXPECT_EQ(List()->rowCount(), 15);
+  EXPECT_EQ(Index(), "1 / 15");
+  EXPECT_FALSE(Enabled("Button_Prev"));
+  EXPECT_FALSE(Enabled("Button_Next"));
+
+  Open(Table(16));
+  EXPECT_EQ(Index(), "1 / 16");
+  EXPECT_TRUE(Enabled("Button_Next"));
+  Click("Button_Next");
+  EXPECT_EQ(List()->rowCount(), 1);
+  EXPECT_EQ(Cell(0, 0), " P0015");
+  EXPECT_EQ(Index(), "16 / 16");
+  EXPECT_FALSE(Enabled("Button_Next"));
+  EXPECT_TRUE(Enabled("Button_Prev"));
+  Click("Button_Next");  // disabled: takes no click
+  EXPECT_EQ(Index(), "16 / 16");
+  Click("Button_Prev");
+  EXPECT_EQ(Index(), "1 / 16");
+  EXPECT_EQ(List()->rowCount(), 15);
+  EXPECT_FALSE(Enabled("Button_Prev"));
+  EXPECT_TRUE(Enabled("Button_Next"));
+}
+
+TEST_F(DtcPageTest, SearchBoxFollowsTypingAndClearing) {
+  Open(Table(40));
+  auto* edit = Find<QLineEdit>("EditSearch");
+  EXPECT_EQ(edit->geometry(), QRect(176, 8, 177, 25));
+  EXPECT_EQ(edit->maxLength(), 32);
+  QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
+  QApplication::sendEvent(edit, &focusIn);
+  EXPECT_EQ(edit->geometry(), QRect(145, 12, 177, 25));  // over the magnifier while typing
+
+  Click("Button_Next");  // a search starts on its first page whatever the last turn left
+  Type("p002");
+  EXPECT_TRUE(host_.state().dtcFiltered);
+  EXPECT_EQ(Index(), "1 / 10");
+  EXPECT_EQ(Cell(0, 0), " P0020");
+  EXPECT_FALSE(Enabled("Button_Prev"));
+  EXPECT_FALSE(Enabled("Button_Next"));
+  Type("9");  // in the middle of codes: P0009, P0019, P0029, P0039
+  EXPECT_EQ(Index(), "1 / 4");
+  Type("X");
+  EXPECT_EQ(Index(), "0 / 0");
+  EXPECT_EQ(List()->rowCount(), 0);
+
+  Type("   ");  // blanks only: the whole table, the box back beside the magnifier
+  EXPECT_FALSE(host_.state().dtcFiltered);
+  EXPECT_EQ(Index(), "1 / 40");
+  EXPECT_EQ(edit->geometry(), QRect(175, 12, 177, 25));
+  EXPECT_TRUE(Enabled("Button_Next"));
+}
+
+TEST_F(DtcPageTest, MissingFileShowsZeroOfZeroWithoutAMessage) {
+  page_ = std::make_unique<QWidget>();
+  page_->resize(953, 492);
+  panel_ = new DtcLookupPanel(page_.get(), host_, pictures_, [this] { return path_; });
+  EXPECT_EQ(Index(), "0 / 0");
+  EXPECT_EQ(List()->rowCount(), 0);
+  Type("P");
+  EXPECT_EQ(Index(), "0 / 0");
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(DtcPageTest, FileChangedOnDiskBetweenTwoSearches) {
+  Open(Table(20));
+  Type("P001");
+  EXPECT_EQ(Index(), "1 / 10");
+  WriteBytes(path_, Table(12));
+  Type("P00");
+  Type("P001");
+  EXPECT_EQ(Index(), "1 / 2");
+  EXPECT_EQ(Cell(1, 0), " P0011");
+}
+
+TEST_F(DtcPageTest, DoubleClickShowsTheContentsColumn) {
+  Open("P0420 Generic Catalyst system efficiency below threshold, bank 1\n");
+  QTableWidget* list = List();
+  panel_->DtcListDblClick();  // nothing selected: nothing shown
+  EXPECT_TRUE(host_.messages.empty());
+  // A double click as the mouse delivers it: press, release, double-click, release.
+  QWidget* viewport = list->viewport();
+  const QPointF at = list->visualRect(list->model()->index(0, 2)).center();
+  const QPointF global = viewport->mapToGlobal(at);
+  test::SendLeftClick(viewport, at);
+  QMouseEvent dbl(QEvent::MouseButtonDblClick, at, global, Qt::LeftButton, Qt::LeftButton,
+                  Qt::NoModifier);
+  QApplication::sendEvent(viewport, &dbl);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(viewport, &release);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0], "\u3000Catalyst system efficiency below threshold, bank 1");
+}
+
+TEST_F(DtcPageTest, EachLineShownAsUtf8OrElseLatin1) {
+  Open(
+      "P0001 Generic Temp\xC3\xA9rature \xE2\x80\x93 capteur\n"  // valid UTF-8
+      "P0002 G\xE9n\xE9rique Temp\xE9rature\n");                 // ISO-8859-1
+  EXPECT_EQ(Cell(0, 2), QString::fromUtf8("\u3000Température – capteur"));
+  EXPECT_EQ(Cell(1, 1), QString::fromUtf8("Générique"));
+  EXPECT_EQ(Cell(1, 2), QString::fromUtf8("\u3000Température"));
+}
+
+TEST_F(DtcPageTest, FocusedRowIsYellowOnBlueInBold) {
+  Open(Table(3));
+  QTableWidget* list = List();
+  page_->activateWindow();
+  list->setFocus();
+  list->setCurrentCell(1, 0);
+  QApplication::processEvents();
+  ASSERT_TRUE(list->hasFocus());
+  const QImage image = list->viewport()->grab().toImage();
+  const QRect focused = list->visualRect(list->model()->index(1, 2));
+  const QRect other = list->visualRect(list->model()->index(2, 2));
+  // Away from the text: the row's background.
+  EXPECT_EQ(image.pixelColor(focused.right() - 5, focused.center().y()), QColor(0, 0, 255));
+  EXPECT_EQ(image.pixelColor(other.right() - 5, other.center().y()), QColor(0x12, 0x44, 0x83));
+  // The text: some yellow pixels on the focused row, none on the other.
+  auto yellowPixels = [&image](const QRect& r) {
+    int n = 0;
+    for (int x = r.left(); x < r.left() + 200; ++x) {
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        n += image.pixelColor(x, y) == QColor(255, 255, 0);
+    }
+    return n;
+  };
+  EXPECT_GT(yellowPixels(focused), 20);
+  EXPECT_EQ(yellowPixels(other), 0);
+}
+
+}  // namespace
+}  // namespace vortik
