@@ -166,7 +166,9 @@ std::vector<uint8_t> SampleReport() {
   colour(1);
   text("Charging system: ripple high \xA4 check alternator\r\n");
   colour(5);
-  text("Temperature 23 \xB0" "C  -  firmware 1.1.0\r\n");
+  text(
+      "Temperature 23 \xB0"
+      "C  -  firmware 1.1.0\r\n");
   return out;
 }
 
