@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "app/form_main.h"
-#include "app/message_box.h"
+#include "skin/message_box.h"
 
 namespace {
 

@@ -51,11 +51,12 @@ class FirstPaintQuit : public QObject {
       // After the paint has been handled: the window has been drawn once.
       QTimer::singleShot(0, this, [this] {
         const auto* tab = form_->findChild<QLabel*>(QStringLiteral("Label_InternetUpgrade"));
+        const auto* status = form_->findChild<QLabel*>(QStringLiteral("Label_Status"));
         std::printf(
             "vortik: first paint; language %d; tab \"%s\"; status \"%s\"; texts %s; DTC table "
             "%s; manual %s\n",
             form_->state().langIndex, tab != nullptr ? qPrintable(tab->text()) : "",
-            qPrintable(form_->Label_Status->text()), LanguageFilePath().c_str(),
+            status != nullptr ? qPrintable(status->text()) : "", LanguageFilePath().c_str(),
             FindDtcTable().c_str(), FindManualFolder().c_str());
         std::fflush(stdout);
         form_->close();
@@ -83,6 +84,7 @@ int RunApplication(int argc, char** argv) {
     formMain = std::make_unique<TFormMain>();
     // The three dialogs are created after the main window, hidden, and live until exit.
     auto* form1 = new TForm1(formMain.get());
+    QObject::connect(form1, &TForm1::restartRequested, [] { RestartRequested() = true; });
     auto* form2 = new TForm2(formMain.get());
     auto* form4 = new TForm4(formMain.get());
     formMain->AttachDialogs(form1, form2, form4);

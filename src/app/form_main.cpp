@@ -3,29 +3,40 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QWindow>
 
-#include "app/message_box.h"
+#include "app/manual_page.h"
+#include "dtc/dtc_page.h"
 #include "i18n/fonts.h"
-#include "views/print_panel.h"
+#include "i18n/lang_table.h"
+#include "i18n/lang_ui.h"
+#include "net/feedback_page.h"
+#include "skin/click_label.h"
+#include "skin/message_box.h"
+#include "skin/picture_control.h"
+#include "skin/qt_resource_store.h"
+#include "upgrade/internet_upgrade_page.h"
+#include "upgrade/local_upgrade_page.h"
+#include "views/print_page.h"
 
 namespace vortik {
 
 namespace {
+
 constexpr int kWindowWidth = 960;
 constexpr int kWindowHeight = 700;
 constexpr int kDragBandHeight = 75;
+// Every page covers the area below the tab row; the window's skin shows through it.
+const QRect kPageArea(0, 156, 953, 492);
 
-QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, int w, int h) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->setGeometry(x, y, w, h);
-  label->setAttribute(Qt::WA_TranslucentBackground);
-  return label;
-}
+const QColor kDarkShadowColour(105, 105, 105);  // the system dark 3-D shadow colour
+const QColor kBackgroundColour(2, 33, 81);
 
 QPushButton* MakeFlatButton(QWidget* parent, const char* name, int x, int y, int w, int h) {
   auto* button = new QPushButton(parent);
@@ -44,26 +55,25 @@ QTimer* MakeTimer(QObject* parent, const char* name, int intervalMs, bool enable
   if (enabled) timer->start();
   return timer;
 }
+
 }  // namespace
 
 TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   // The designed face names resolve to installed fonts before any control picks its font;
   // done here so the window is right whichever program builds it (once per process).
   InstallFontSubstitutions();
-  // 1. Components from the form description.
-  BuildComponents();
-  // 2. The 48 run-time texts start empty (MainState's start value).
-  // 3. Sockets need no library start-up here.
-  // 4. Shared state start values are MainState's defaults.
-  // 5. The serial port: 1,000,000 baud, 8N1, not opened yet.
-  syncUart = std::make_unique<TSyncUart>();
-  syncUart->fSetBaudRate(1000000);
-  syncUart->fSetParity(ptNONE);
-  syncUart->fSetDataBits(db8BITS);
-  syncUart->fSetStopBits(sb1BITS);
-  // 6. Timers.
+  setObjectName(QStringLiteral("FormMain"));
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+
+  syncUart_ = std::make_unique<TSyncUart>();
+  syncUart_->fSetBaudRate(1000000);
+  syncUart_->fSetParity(ptNONE);
+  syncUart_->fSetDataBits(db8BITS);
+  syncUart_->fSetStopBits(sb1BITS);
+
   UartReadTimer = MakeTimer(this, "UartReadTimer", 100, false);
-  state_.reportCodePage = 28605;
   TimerCheckInternet = MakeTimer(this, "TimerCheckInternet", 1000, true);
   TimerAnimator = MakeTimer(this, "TimerAnimator", 800, false);
   TimerMonitorWaveRecv = MakeTimer(this, "TimerMonitorWaveRecv", 1000, false);
@@ -71,13 +81,14 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   connect(TimerCheckInternet, &QTimer::timeout, this, &TFormMain::TimerCheckInternetTimer);
   connect(TimerAnimator, &QTimer::timeout, this, &TFormMain::TimerAnimatorTimer);
   connect(TimerMonitorWaveRecv, &QTimer::timeout, this, &TFormMain::TimerMonitorWaveRecvTimer);
-  // 7. Wave capture buffer: MainState's defaults (8192 bytes, length 0, restart pending).
-  // 8. DTC list and its first page.  [DTC lookup plugs in here]
-  // 9. Manual list.                  [manual browser plugs in here]
-  // 10. Local-upgrade gauges over their path boxes.
-  PlaceLocalUpgradeGauges();
-  BindLocalUpgrade();
-  // 11. Centre on the screen; caption "VORTIK".
+
+  bitmapFactory_ = std::make_unique<TBitmapFactory>(QtResourceStore::Instance());
+  bitmapFactory_->cacheLimit = 16;
+
+  BuildChrome();
+  BuildTabRow();
+  BuildPages();
+
   resize(kWindowWidth, kWindowHeight);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect area = screen->availableGeometry();
@@ -85,34 +96,19 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   }
   setWindowTitle(QStringLiteral("VORTIK"));
   QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
-  // 12. Skin and layout.
-  SetupSkin();
-  printPanel->AttachSkin(bitmapFactory.get());
-  printPanel->SetCaptureTimerSwitch([this](bool run) {
-    if (!run) {
-      TimerMonitorWaveRecv->stop();
-    } else if (!TimerMonitorWaveRecv->isActive()) {
-      TimerMonitorWaveRecv->start();
-    }
-  });
+  StyleWindow();
   setFixedSize(kWindowWidth, kWindowHeight);
-  // 13. Language texts.
+
   LoadLanguageTexts();
   FitTabCaptions();
-  printPanel->FitLabels();
-  // 14. Find the tool and open its port; scan again whenever tty devices come or go.
+  printPage_->FitLabels();
   StartDeviceMonitor();
   ScanDevicePort();
 }
 
 TFormMain::~TFormMain() = default;
 
-void TFormMain::BuildComponents() {
-  setObjectName(QStringLiteral("FormMain"));
-  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  setMouseTracking(true);
-
+void TFormMain::BuildChrome() {
   SpeedButtonSetting = MakeFlatButton(this, "SpeedButtonSetting", 814, 16, 30, 30);
   btn_minimize = MakeFlatButton(this, "btn_minimize", 868, 20, 24, 23);
   SpeedButton4 = MakeFlatButton(this, "SpeedButton4", 920, 19, 24, 23);
@@ -120,7 +116,10 @@ void TFormMain::BuildComponents() {
   connect(btn_minimize, &QPushButton::clicked, this, &TFormMain::btn_minimizeClick);
   connect(SpeedButton4, &QPushButton::clicked, this, &TFormMain::SpeedButton4Click);
 
-  Label_Status = MakeLabel(this, "Label_Status", 16, 664, 905, 20);
+  Label_Status = new QLabel(this);
+  Label_Status->setObjectName(QStringLiteral("Label_Status"));
+  Label_Status->setGeometry(16, 664, 905, 20);
+  Label_Status->setAttribute(Qt::WA_TranslucentBackground);
   Label_Status->setWordWrap(false);
 
   Button_Test1 = new QPushButton(QStringLiteral("Test1"), this);
@@ -131,33 +130,55 @@ void TFormMain::BuildComponents() {
   Button_Test2->setObjectName(QStringLiteral("Button_Test2"));
   Button_Test2->setGeometry(568, 24, 75, 25);
   Button_Test2->hide();
+  connect(Button_Test1, &QPushButton::clicked, this, &TFormMain::Button_Test1Click);
+  connect(Button_Test2, &QPushButton::clicked, this, &TFormMain::Button_Test2Click);
+}
 
-  // The four tab pictures and their captions (shown by the skin).
-  BuildTabRow();
+void TFormMain::BuildPages() {
+  TBitmapFactory& pictures = *bitmapFactory_;
+  internetUpgradePage_ =
+      new InternetUpgradePage(this, *this, *syncUart_, pictures, TimerCheckInternet, TimerAnimator);
+  printPage_ = new PrintPage(this, *this, *syncUart_, pictures, TimerMonitorWaveRecv);
+  dtcLookupPage_ = new DtcLookupPage(this, *this, pictures);
+  feedbackPage_ = new FeedbackPage(this, *this);
+  manualPage_ = new ManualPage(this, *this);
+  localUpgradePage_ = new LocalUpgradePage(this, *this, *syncUart_);
+  pages_ = {internetUpgradePage_, printPage_,  dtcLookupPage_,
+            feedbackPage_,        manualPage_, localUpgradePage_};
+  for (QWidget* page : pages_) page->setGeometry(kPageArea);
+  RoutePage(PageId::kInternetUpgrade);
 
-  // The page container keeps its designed bounds until the skin moves and hides it.
-  PageControl_Main = new QWidget(this);
-  PageControl_Main->setObjectName(QStringLiteral("PageControl_Main"));
-  PageControl_Main->setGeometry(8, 100, 961, 520);
-  auto makePage = [this](const char* name) {
-    auto* page = new QWidget(PageControl_Main);
-    page->setObjectName(QString::fromLatin1(name));
-    page->setGeometry(4, 27, 953, 492);  // the client area below the container's tab strip
-    page->setAttribute(Qt::WA_TranslucentBackground);
-    page->hide();
-    return page;
-  };
-  TabSheet_InternetUpgrade = makePage("TabSheet_InternetUpgrade");
-  TabSheetPrint = makePage("TabSheetPrint");
-  TabSheet3 = makePage("TabSheet3");
-  Feedback = makePage("Feedback");
-  TabSheet_Manual = makePage("TabSheet_Manual");
-  TabSheet_LocalUpgrade = makePage("TabSheet_LocalUpgrade");
-  TabSheet_InternetUpgrade->show();
-  printPanel = new PrintPanel(TabSheetPrint, state_);
-  BuildLocalUpgradePage();
+  connect(internetUpgradePage_, &InternetUpgradePage::textClicked, this,
+          &TFormMain::Label_InternetUpgradeClick);
+  connect(localUpgradePage_, &LocalUpgradePage::testBurnRequested, this, &TFormMain::Button3Click);
+}
 
-  BuildPage0();
+void TFormMain::StyleWindow() {
+  // The three title-band buttons are invisible over the glyphs painted in the background;
+  // a faint highlight answers the pointer.
+  for (QPushButton* button : {SpeedButtonSetting, btn_minimize, SpeedButton4}) {
+    button->setStyleSheet(QStringLiteral(
+        "QPushButton { background: transparent; border: none; }"
+        "QPushButton:hover { background: rgba(255, 255, 255, 28); border-radius: 5px; }"
+        "QPushButton:pressed { background: rgba(255, 255, 255, 56); border-radius: 5px; }"));
+    button->setCursor(Qt::PointingHandCursor);
+  }
+  StyleLabel(Label_Status, QStringLiteral("MS Sans Serif"), 17, kDarkShadowColour,
+             Qt::AlignLeft | Qt::AlignVCenter, false);
+  if (Label_Status->text().isEmpty()) {
+    Label_Status->setText(QStringLiteral("Please connect the device to the computer"));
+  }
+  for (int i = 0; i < kTabCount; ++i) DrawTabPicture(i, i == state_.curTab);
+  bkBitmap_ = bitmapFactory_->LoadBitmapA("png:main", false);
+  bkPixmap_ = QPixmap::fromImage(ToQImage(bkBitmap_.get()), Qt::NoFormatConversion);
+}
+
+void TFormMain::LoadLanguageTexts() {
+  LanguageTable table = LoadLanguageTable(LanguageFilePath(), LanguageChoicePath());
+  ApplyLanguageTexts(this, state_, table);
+  SetCaption(Label_Status, state_.langText[0]);
+  internetUpgradePage_->ApplyLanguage();
+  SetCurrentLanguageTable(std::move(table));
 }
 
 void TFormMain::AttachDialogs(QDialog* form1, QDialog* form2, QDialog* form4) {
@@ -166,18 +187,37 @@ void TFormMain::AttachDialogs(QDialog* form1, QDialog* form2, QDialog* form4) {
   form4_ = form4;
 }
 
+// --- pages ------------------------------------------------------------------------------------
+
+void TFormMain::RoutePage(PageId page) {
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    if (static_cast<PageId>(i) != page) pages_[i]->hide();
+  }
+  pages_[static_cast<size_t>(page)]->show();
+  currentPage_ = page;
+}
+
+void TFormMain::ShowPage(PageId page) {
+  const int index = static_cast<int>(page);
+  if (index < kTabCount) {
+    SwitchTabImgBtn(index);
+  } else if (state_.upgradeMode == 0) {
+    RoutePage(page);
+  }
+}
+
 // --- Host -------------------------------------------------------------------------------------
 
 void TFormMain::SetStatusText(const std::string& utf8) {
-  if (curStatusLabel != nullptr) curStatusLabel->setText(QString::fromStdString(utf8));
+  if (curStatusLabel_ != nullptr) curStatusLabel_->setText(QString::fromStdString(utf8));
 }
 
 void TFormMain::SetGaugeMax(int max) {
-  if (curGauge != nullptr) curGauge->setMaximum(max);
+  if (curGauge_ != nullptr) curGauge_->setMaximum(max);
 }
 
 void TFormMain::SetGaugePos(int pos) {
-  if (curGauge != nullptr) curGauge->setValue(pos);
+  if (curGauge_ != nullptr) curGauge_->setValue(pos);
 }
 
 void TFormMain::ShowMessage(const std::string& utf8) {
@@ -188,16 +228,38 @@ void TFormMain::ProcessEvents() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-// SetUpgradeMode and ScanDevicePort live with the device link (src/device/form_main_device.cpp).
+// --- timers -----------------------------------------------------------------------------------
 
-// Button_InternetUpdateClick lives with the internet upgrade
-// (src/upgrade/form_main_internet_upgrade.cpp).
+void TFormMain::UartReadTimerTimer() {
+  printPage_->UartReadTimerTimer();
+}
+
+void TFormMain::TimerMonitorWaveRecvTimer() {
+  printPage_->TimerMonitorWaveRecvTimer();
+}
+
+void TFormMain::TimerCheckInternetTimer() {
+  internetUpgradePage_->PollInternet();
+}
+
+void TFormMain::TimerAnimatorTimer() {
+  internetUpgradePage_->BlinkInternetIcon();
+}
+
+void TFormMain::UpdateInternetState(bool connected) {
+  internetUpgradePage_->UpdateInternetState(connected);
+}
 
 // --- chrome -----------------------------------------------------------------------------------
 
 void TFormMain::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
-  PaintBackground(painter);
+  if (bkPixmap_.isNull()) {
+    painter.fillRect(rect(), kBackgroundColour);
+    return;
+  }
+  // Copied at the window's size, not scaled.
+  painter.drawPixmap(0, 0, bkPixmap_, 0, 0, width(), height());
 }
 
 void TFormMain::mousePressEvent(QMouseEvent* event) {
@@ -241,16 +303,6 @@ void TFormMain::closeEvent(QCloseEvent* event) {
   } else {
     event->ignore();
   }
-}
-
-// --- timers (their handlers arrive with their subsystems) ------------------------------------
-
-void TFormMain::UartReadTimerTimer() {
-  printPanel->UartReadTimerTimer(*syncUart);
-}
-
-void TFormMain::TimerMonitorWaveRecvTimer() {
-  printPanel->TimerMonitorWaveRecvTimer();
 }
 
 }  // namespace vortik

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/about.h"
-#include "app/message_box.h"
 #include "i18n/msg.h"
+#include "skin/message_box.h"
 
 namespace vortik {
 

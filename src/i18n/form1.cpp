@@ -10,11 +10,11 @@
 #include <QRadioButton>
 #include <QWindow>
 
-#include "app/entry.h"
-#include "app/message_box.h"
 #include "i18n/fonts.h"
 #include "i18n/lang_table.h"
+#include "i18n/lang_ui.h"
 #include "skin/click_label.h"
+#include "skin/message_box.h"
 
 namespace vortik {
 
@@ -326,7 +326,7 @@ void TForm1::Label_ConfirmClick() {
     return;
   }
   storedLanguage_ = chosen;
-  RestartRequested() = true;
+  Q_EMIT restartRequested();
   accept();
   if (QWidget* owner = parentWidget()) owner->window()->close();
 }

@@ -18,7 +18,7 @@ class TForm1 : public QDialog {
 
  public:
   // Reads the stored language and the dialog's texts from the language file. The main window
-  // that a confirmed change closes is `parent`'s window.
+  // that a confirmed change closes is `parent`'s window; restartRequested comes first.
   explicit TForm1(QWidget* parent = nullptr);
 
   int storedLanguage() const { return storedLanguage_; }
@@ -38,6 +38,10 @@ class TForm1 : public QDialog {
   // Also the click of both button frames: only a click on the Confirm caption applies.
   void Label_CancelClick();
   void CloseButtonClick();
+
+ Q_SIGNALS:
+  // A new language was stored: the application starts again in it once the window has closed.
+  void restartRequested();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

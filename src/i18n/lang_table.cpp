@@ -156,97 +156,6 @@ constexpr LangKey kKeys[] = {
 };
 // clang-format on
 
-constexpr const char* kServerCodes[kLanguageCount] = {"EN", "CN", "JP", "DE", "RU", "PT",
-                                                      "ES", "IT", "KR", "FR", "NL", "PL"};
-
-constexpr const char* kChineseFontLabels[] = {
-    "Label_Upgrade",
-    "Label_Step1Part1",
-    "Label_Step1Part2",
-    "Label_Step2",
-    "Label_Step2Part2",
-    "Label_Step3",
-    "Label_Step3Part2",
-    "Label_CheckUpdate",
-    "Label_InternetConnected",
-    "Label_InternetUpgrade",
-    "Label_Print",
-    "Label_DtcLookup",
-    "Label_Feedback",
-    "Label_PrintPrint",
-    "Label_Clear",
-    "Label_Copy",
-    "Label_Edit",
-    "Label_Search",
-    "Label_Items",
-    "Label_Contents",
-    "Label_Brands",
-    "Label_Product",
-    "Label_ContactInformation",
-    "Label_Email",
-    "Label_ManufactureBrand",
-    "Label_Model",
-    "Label_ProducedYearMonth",
-    "Label_Origin",
-    "Label_VINCode",
-    "Label_Problems",
-    "Label_Status",
-};
-
-constexpr const char* kPrintActionLabels[] = {"Label_PrintPrint", "Label_Clear", "Label_Copy",
-                                              "Label_Edit"};
-
-constexpr const char* kFeedbackTabOrder[] = {
-    "RichEdit_Product",  "RichEdit_ContactInformation",
-    "RichEdit_Email",    "RichEdit_ManufactureBrand",
-    "RichEdit_Model",    "RichEdit_DateTime",
-    "RichEdit_Origin",   "RichEdit_VINCode",
-    "RichEdit_Problems", "Button_summit",
-};
-
-constexpr uint32_t Langs(std::initializer_list<int> numbers) {
-  uint32_t mask = 0;
-  for (int n : numbers) mask |= 1u << n;
-  return mask;
-}
-
-struct Correction {
-  const char* afterKey;
-  uint32_t languages;  // bit n set for language number n
-  LayoutChange change;
-};
-
-const Correction kCorrections[] = {
-    {"LabelInternetUpgrade", Langs({1, 2, 4, 6, 9}), {"Label_InternetUpgrade", -1, 100}},
-    {"LabelInternetUpgrade", Langs({3, 5, 7, 8, 10, 11, 12}), {"Label_InternetUpgrade", -1, 90}},
-    {"LabelDtcLoopup", Langs({4, 5, 10, 11}), {"Label_DtcLookup", 560, 90}},
-    {"LabelDtcLoopup", Langs({6}), {"Label_DtcLookup", 530, -1}},
-    {"LabelDtcLoopup", Langs({7}), {"Label_DtcLookup", 550, 90}},
-    {"LabelStep1Part1", Langs({7}), {"Label_Step1Part1", -1, -1, -1, 12}},
-    {"LabelStep1Part1", Langs({7}), {"Label_Step1Part2", -1, -1, -1, 12}},
-    {"LabelStep1Part1", Langs({7}), {"Label_Step2", -1, -1, -1, 12}},
-    {"LabelStep1Part1", Langs({7}), {"Label_Step2Part2", -1, -1, -1, 12}},
-    {"LabelStep1Part1", Langs({7}), {"Label_Step3", -1, -1, -1, 12}},
-    {"LabelStep1Part1", Langs({7}), {"Label_Step3Part2", -1, -1, -1, 12}},
-    {"LabelSearch", Langs({8}), {"Label_Search", -1, -1, -1, 13}},
-    {"LabelItems", Langs({6}), {"Label_Items", -1, -1, -1, 13}},
-    {"LabelItems", Langs({7}), {"Label_Items", -1, 216, -1, 12}},
-    {"LabelItems", Langs({8}), {"Label_Items", -1, 208, 50, 13}},
-    {"LabelItems", Langs({11}), {"Label_Items", -1, -1, -1, 12}},
-    {"LabelContents", Langs({6}), {"Label_Contents", -1, 221, -1, 13}},
-    {"LabelContents", Langs({7}), {"Label_Contents", -1, 221, -1, 12}},
-    {"LabelContents", Langs({8}), {"Label_Contents", -1, 208, 50, 13}},
-    {"LabelContents", Langs({11}), {"Label_Contents", -1, 221, -1, 12}},
-    {"LabelBrands", Langs({6}), {"Label_Brands", -1, -1, -1, 13}},
-    {"LabelBrands", Langs({7}), {"Label_Brands", -1, -1, -1, 12}},
-    {"LabelBrands", Langs({8}), {"Label_Brands", -1, -1, -1, 13}},
-    {"LabelBrands", Langs({11}), {"Label_Brands", -1, -1, -1, 12}},
-};
-
-bool HasLanguage(uint32_t mask, int language) {
-  return language >= 1 && language <= kLanguageCount && (mask & (1u << language)) != 0;
-}
-
 char AsciiLower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
 }
@@ -381,10 +290,6 @@ std::string LanguageDisplayName(const std::string& path, const std::string& code
   return platform::GetProfileString(path, "Lang", code, code);
 }
 
-std::span<const char* const> ServerLanguageCodes() {
-  return kServerCodes;
-}
-
 void SetCurrentLanguageTable(LanguageTable table) {
   CurrentTable() = std::move(table);
 }
@@ -395,48 +300,6 @@ const LanguageTable* CurrentLanguageTable() {
 
 void ClearCurrentLanguageTable() {
   CurrentTable().reset();
-}
-
-std::string ConnectedStatusLine(const std::array<std::string, kLangTextCount>& langText, int port) {
-  return langText[1] + std::to_string(port) + " " + langText[2];
-}
-
-std::string ConnectingStatusLine(const std::array<std::string, kLangTextCount>& langText,
-                                 int port) {
-  return langText[3] + std::to_string(port) + " " + langText[4] + " ......";
-}
-
-std::vector<LayoutChange> LayoutChangesAfter(std::string_view key, int language) {
-  std::vector<LayoutChange> changes;
-  for (const Correction& c : kCorrections) {
-    if (c.afterKey == key && HasLanguage(c.languages, language)) changes.push_back(c.change);
-  }
-  return changes;
-}
-
-std::optional<Placement> CheckUpdatePlacement(int language) {
-  if (language >= 1 && language <= 4) return Placement{420, 590};
-  if (language >= 5 && language <= kLanguageCount) return Placement{420, 579};
-  return std::nullopt;
-}
-
-std::optional<Placement> InternetCaptionPlacement(int language, bool connected) {
-  constexpr int kLeft = 620;
-  if (HasLanguage(Langs({1, 3, 4, 5, 6, 9}), language)) return Placement{kLeft, 590};
-  if (HasLanguage(Langs({2, 8}), language)) return Placement{kLeft, connected ? 590 : 577};
-  if (HasLanguage(Langs({7, 11}), language)) return Placement{kLeft, 577};
-  if (HasLanguage(Langs({10, 12}), language)) return Placement{kLeft, connected ? 577 : 590};
-  return std::nullopt;
-}
-
-std::span<const char* const> ChineseFontLabels() {
-  return kChineseFontLabels;
-}
-std::span<const char* const> PrintActionLabels() {
-  return kPrintActionLabels;
-}
-std::span<const char* const> FeedbackTabOrder() {
-  return kFeedbackTabOrder;
 }
 
 }  // namespace vortik

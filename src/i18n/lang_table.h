@@ -1,10 +1,9 @@
-// The language table: every key with its English default, the twelve languages, loading the
-// texts of the stored language from lang.ini, and the per-language layout corrections.
+// The language table: every key with its English default, the twelve languages, and loading the
+// texts of the stored language from lang.ini.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -86,48 +85,10 @@ bool WriteStoredLanguage(const std::string& path, int32_t language);
 // Display name of an update-server language code ("EN", "CN", ...) from the Lang section; the
 // code itself when the file has none.
 std::string LanguageDisplayName(const std::string& path, const std::string& code);
-// The twelve codes the application knows, in the order the pickers read them.
-std::span<const char* const> ServerLanguageCodes();
 
 // The table the running application uses for messages (see msg.h); set once after loading.
 void SetCurrentLanguageTable(LanguageTable table);
 const LanguageTable* CurrentLanguageTable();  // nullptr before loading
 void ClearCurrentLanguageTable();
-
-// The status line once the tool's port is open: "Device connected to COM3 " with the defaults.
-std::string ConnectedStatusLine(const std::array<std::string, kLangTextCount>& langText, int port);
-// The status line while the port cannot be opened: "... COM3  ......" with the defaults.
-std::string ConnectingStatusLine(const std::array<std::string, kLangTextCount>& langText, int port);
-
-// A layout correction made right after a key's caption is set: a value of -1 or 0 (font size)
-// leaves that property of the control as designed.
-struct LayoutChange {
-  const char* control;
-  int left = -1;
-  int top = -1;
-  int height = -1;
-  int fontPoints = 0;
-};
-std::vector<LayoutChange> LayoutChangesAfter(std::string_view key, int language);
-
-struct Placement {
-  int left;
-  int top;
-};
-// Where Label_CheckUpdate goes for a language; nullopt leaves it as designed.
-std::optional<Placement> CheckUpdatePlacement(int language);
-// Where Label_InternetConnected goes for a language and connection state; nullopt leaves it.
-std::optional<Placement> InternetCaptionPlacement(int language, bool connected);
-
-// The labels that language 1 sets in its own font, and that font.
-std::span<const char* const> ChineseFontLabels();
-inline constexpr const char* kChineseFontName = "宋体";
-
-// The labels of the Print page's actions, coloured after their captions are set.
-std::span<const char* const> PrintActionLabels();
-inline constexpr uint8_t kPrintActionRgb[3] = {28, 102, 183};
-
-// The feedback page's fields and submit button in their tab order.
-std::span<const char* const> FeedbackTabOrder();
 
 }  // namespace vortik

@@ -5,11 +5,104 @@
 #include <QMetaProperty>
 #include <QWidget>
 
-#include <string_view>
+#include <cstdint>
+#include <initializer_list>
 
 namespace vortik {
 
 namespace {
+
+// The labels that language 1 sets in its own face.
+constexpr const char* kChineseFontLabels[] = {
+    "Label_Upgrade",
+    "Label_Step1Part1",
+    "Label_Step1Part2",
+    "Label_Step2",
+    "Label_Step2Part2",
+    "Label_Step3",
+    "Label_Step3Part2",
+    "Label_CheckUpdate",
+    "Label_InternetConnected",
+    "Label_InternetUpgrade",
+    "Label_Print",
+    "Label_DtcLookup",
+    "Label_Feedback",
+    "Label_PrintPrint",
+    "Label_Clear",
+    "Label_Copy",
+    "Label_Edit",
+    "Label_Search",
+    "Label_Items",
+    "Label_Contents",
+    "Label_Brands",
+    "Label_Product",
+    "Label_ContactInformation",
+    "Label_Email",
+    "Label_ManufactureBrand",
+    "Label_Model",
+    "Label_ProducedYearMonth",
+    "Label_Origin",
+    "Label_VINCode",
+    "Label_Problems",
+    "Label_Status",
+};
+
+// The Print page's action captions, in the colour of their buttons.
+constexpr const char* kPrintActionLabels[] = {"Label_PrintPrint", "Label_Clear", "Label_Copy",
+                                              "Label_Edit"};
+const QColor kPrintActionColour(28, 102, 183);
+
+// The feedback page's fields in reading order, then the submit button.
+constexpr const char* kFeedbackTabOrder[] = {
+    "RichEdit_Product",  "RichEdit_ContactInformation",
+    "RichEdit_Email",    "RichEdit_ManufactureBrand",
+    "RichEdit_Model",    "RichEdit_DateTime",
+    "RichEdit_Origin",   "RichEdit_VINCode",
+    "RichEdit_Problems", "Button_summit",
+};
+
+constexpr uint32_t Langs(std::initializer_list<int> numbers) {
+  uint32_t mask = 0;
+  for (int n : numbers) mask |= 1u << n;
+  return mask;
+}
+
+// Where a language's longer texts need a smaller font or another place. Positions are in the
+// coordinates of the control's page; -1 (0 for the font) keeps the designed value.
+struct LayoutChange {
+  const char* control;
+  uint32_t languages;  // bit n set for language number n
+  int left = -1;
+  int top = -1;
+  int height = -1;
+  int fontPoints = 0;
+};
+
+const LayoutChange kCorrections[] = {
+    {"Label_Step1Part1", Langs({7}), -1, -1, -1, 12},
+    {"Label_Step1Part2", Langs({7}), -1, -1, -1, 12},
+    {"Label_Step2", Langs({7}), -1, -1, -1, 12},
+    {"Label_Step2Part2", Langs({7}), -1, -1, -1, 12},
+    {"Label_Step3", Langs({7}), -1, -1, -1, 12},
+    {"Label_Step3Part2", Langs({7}), -1, -1, -1, 12},
+    {"Label_Search", Langs({8}), -1, -1, -1, 13},
+    {"Label_Items", Langs({6}), -1, -1, -1, 13},
+    {"Label_Items", Langs({7}), -1, 60, -1, 12},
+    {"Label_Items", Langs({8}), -1, 52, 50, 13},
+    {"Label_Items", Langs({11}), -1, -1, -1, 12},
+    {"Label_Contents", Langs({6}), -1, 65, -1, 13},
+    {"Label_Contents", Langs({7}), -1, 65, -1, 12},
+    {"Label_Contents", Langs({8}), -1, 52, 50, 13},
+    {"Label_Contents", Langs({11}), -1, 65, -1, 12},
+    {"Label_Brands", Langs({6}), -1, -1, -1, 13},
+    {"Label_Brands", Langs({7}), -1, -1, -1, 12},
+    {"Label_Brands", Langs({8}), -1, -1, -1, 13},
+    {"Label_Brands", Langs({11}), -1, -1, -1, 12},
+};
+
+bool HasLanguage(uint32_t mask, int language) {
+  return language >= 1 && language <= kLanguageCount && (mask & (1u << language)) != 0;
+}
 
 QWidget* Find(QWidget* root, const char* name) {
   if (root == nullptr || name == nullptr) return nullptr;
@@ -40,6 +133,17 @@ void SetTextColour(QWidget* w, const QColor& colour) {
   w->setPalette(pal);
 }
 
+void ApplyLanguageFonts(QWidget* root, int language) {
+  if (language != 1) return;
+  for (const char* name : kChineseFontLabels) {
+    QWidget* w = Find(root, name);
+    if (w == nullptr) continue;
+    QFont font = w->font();
+    font.setFamilies({QString::fromUtf8(kChineseFontName)});
+    w->setFont(font);
+  }
+}
+
 }  // namespace
 
 int PointsToPixels(int points) {
@@ -60,29 +164,6 @@ void SetCaption(QWidget* control, const std::string& utf8) {
   }
 }
 
-void ApplyLanguageFonts(QWidget* root, int language) {
-  if (language != 1) return;
-  for (const char* name : ChineseFontLabels()) {
-    QWidget* w = Find(root, name);
-    if (w == nullptr) continue;
-    QFont font = w->font();
-    font.setFamilies({QString::fromUtf8(kChineseFontName)});
-    w->setFont(font);
-  }
-}
-
-void PlaceCheckUpdateLabel(QWidget* root, int language) {
-  std::optional<Placement> p = CheckUpdatePlacement(language);
-  QWidget* w = Find(root, "Label_CheckUpdate");
-  if (p && w != nullptr) w->move(p->left, p->top);
-}
-
-void PlaceInternetCaption(QWidget* root, int language, bool connected) {
-  std::optional<Placement> p = InternetCaptionPlacement(language, connected);
-  QWidget* w = Find(root, "Label_InternetConnected");
-  if (p && w != nullptr) w->move(p->left, p->top);
-}
-
 void ApplyLanguageTexts(QWidget* root, MainState& state, const LanguageTable& table) {
   const int language = table.langIndex;
   state.langIndex = language;
@@ -94,27 +175,17 @@ void ApplyLanguageTexts(QWidget* root, MainState& state, const LanguageTable& ta
     const std::string& text = i < table.texts.size() ? table.texts[i] : std::string();
     if (k.textIndex >= 0) state.langText[static_cast<size_t>(k.textIndex)] = text;
     if (k.control != nullptr) SetCaption(Find(root, k.control), text);
-
-    const std::string_view key = k.key;
-    if (key == "LabelStatus") {
-      SetCaption(Find(root, "Label_Status"), text);
-    } else if (key == "LabelCheckUpdate") {
-      PlaceCheckUpdateLabel(root, language);
-    } else if (key == "LabelInternetDisconnected") {
-      SetCaption(Find(root, "Label_InternetConnected"), text);
-      PlaceInternetCaption(root, language, false);
-    } else if (key == "LabelEdit") {
-      const QColor colour(kPrintActionRgb[0], kPrintActionRgb[1], kPrintActionRgb[2]);
-      for (const char* name : PrintActionLabels()) {
-        if (QWidget* w = Find(root, name)) SetTextColour(w, colour);
-      }
-    }
-    for (const LayoutChange& change : LayoutChangesAfter(key, language)) ApplyChange(root, change);
   }
 
-  // The feedback fields in reading order, then the submit button.
+  for (const char* name : kPrintActionLabels) {
+    if (QWidget* w = Find(root, name)) SetTextColour(w, kPrintActionColour);
+  }
+  for (const LayoutChange& change : kCorrections) {
+    if (HasLanguage(change.languages, language)) ApplyChange(root, change);
+  }
+
   QWidget* previous = nullptr;
-  for (const char* name : FeedbackTabOrder()) {
+  for (const char* name : kFeedbackTabOrder) {
     QWidget* w = Find(root, name);
     if (w == nullptr) continue;
     if (previous != nullptr) QWidget::setTabOrder(previous, w);

@@ -1,5 +1,6 @@
-// Applying the language table to a window: captions, fonts, layout corrections and tab order
-// on controls found by object name. A control that does not exist is skipped.
+// Applying the language table to a window: captions, fonts, the corrections that some
+// languages' texts need, and the feedback page's tab order, on controls found by object name.
+// A control that does not exist is skipped.
 #pragma once
 
 #include <string>
@@ -11,14 +12,12 @@ class QWidget;
 
 namespace vortik {
 
+// The face that language 1 sets its labels in.
+inline constexpr const char* kChineseFontName = "宋体";
+
 // Stores the language number and the run-time texts in `state`, then sets fonts, captions,
 // layout corrections and the feedback page's tab order on the controls under `root`.
 void ApplyLanguageTexts(QWidget* root, MainState& state, const LanguageTable& table);
-
-// Language 1 sets its labels in its own font; other languages keep the designed fonts.
-void ApplyLanguageFonts(QWidget* root, int language);
-void PlaceCheckUpdateLabel(QWidget* root, int language);
-void PlaceInternetCaption(QWidget* root, int language, bool connected);
 
 // Sets the text of a label, a button or any control with a text property.
 void SetCaption(QWidget* control, const std::string& utf8);

@@ -7,7 +7,7 @@
 
 #include "base/app_config.h"
 #include "net/http_client.h"
-#include "upgrade/update_server.h"
+#include "net/server_paths.h"
 
 namespace vortik {
 

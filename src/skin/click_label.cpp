@@ -64,4 +64,18 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
   if (wasPressed && rect().contains(event->position().toPoint())) Q_EMIT clicked();
 }
 
+void StyleLabel(QLabel* label, const QString& face, int pixelSize, const QColor& colour,
+                Qt::Alignment alignment, bool wordWrap) {
+  static const QColor kGrayTextColour(109, 109, 109);  // the system colour of disabled text
+  QFont font(face);
+  font.setPixelSize(pixelSize);
+  label->setFont(font);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  palette.setColor(QPalette::Disabled, QPalette::WindowText, kGrayTextColour);
+  label->setPalette(palette);
+  label->setAlignment(alignment);
+  label->setWordWrap(wordWrap);
+}
+
 }  // namespace vortik

@@ -29,4 +29,9 @@ class ClickLabel : public QLabel {
   qreal lineSpacing_ = 1.0;
 };
 
+// Gives a label of the skinned window its face and pixel size, its text colour (the system grey
+// while disabled), its alignment and its wrapping.
+void StyleLabel(QLabel* label, const QString& face, int pixelSize, const QColor& colour,
+                Qt::Alignment alignment, bool wordWrap);
+
 }  // namespace vortik

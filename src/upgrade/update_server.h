@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "net/server_paths.h"
+
 namespace vortik {
 
 inline constexpr int kOfferVersionMax = 10;     // a version keeps its first 10 characters
@@ -15,8 +17,6 @@ inline constexpr int kOfferDigestLength = 32;   // hexadecimal MD5 text
 inline constexpr int kOfferLengthTextMax = 19;  // the JSON "length" text
 inline constexpr int kFlashPartMax = 256;       // most "fls" items a reply may list
 
-inline constexpr char kUpdateServerPath[] = "/HandheldDeviceUpdate/OSSService.php";
-inline constexpr char kLegacyServerPath[] = "/uplink/vx_checkupgrade.php";
 inline constexpr int kUpdateReplyCapacity = 51000;
 inline constexpr int kUpdateTimeoutMs = 100000;
 inline constexpr int kLegacyReplyCapacity = 260;

@@ -7,16 +7,16 @@
 #include <QMimeData>
 #include <QPrinter>
 
-#include "app/file_dialog.h"
-#include "app/message_box.h"
-#include "app/print_dialog.h"
 #include "base/app_config.h"
 #include "device/frame.h"
 #include "device/sync_uart.h"
 #include "platform/folders.h"
 #include "skin/bitmap_factory.h"
 #include "skin/click_label.h"
+#include "skin/file_dialog.h"
+#include "skin/message_box.h"
 #include "skin/picture_control.h"
+#include "skin/print_dialog.h"
 #include "views/report_view.h"
 #include "views/wave_chart.h"
 
@@ -115,6 +115,14 @@ PrintPanel::PrintPanel(QWidget* page, MainState& state)
 }
 
 PrintPanel::~PrintPanel() = default;
+
+void PrintPanel::AttachSkin(TBitmapFactory* factory) {
+  factory_ = factory;
+  if (factory_ == nullptr) return;
+  for (int i = 0; i < kActionCount; ++i) {
+    ActivateImageButton(*factory_, buttons_[i], kActions[i].normal, kActions[i].pressed);
+  }
+}
 
 void PrintPanel::PageShown(TSyncUart& uart) {
   if (!Config().demoPushOnPrintTab || !uart.Active()) return;

@@ -29,7 +29,7 @@ class PrintPanel : public QWidget, public ReceiverView, public WavePage {
   ~PrintPanel() override;
 
   // The window's picture factory (for the pressed look of the labels) and its capture timer.
-  void AttachSkin(TBitmapFactory* factory) { factory_ = factory; }
+  void AttachSkin(TBitmapFactory* factory);
   void SetCaptureTimerSwitch(std::function<void(bool)> run) { runCaptureTimer_ = std::move(run); }
 
   // The page has been switched in. The demo build asks the emulated tool to push its sample

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "app/file_dialog.h"
-#include "app/message_box.h"
 #include "i18n/msg.h"
+#include "skin/file_dialog.h"
+#include "skin/message_box.h"
 
 namespace vortik {
 

@@ -16,7 +16,7 @@
 #include "app/about.h"
 #include "app/main_menu.h"
 #include "app/manual_browser.h"
-#include "app/message_box.h"
+#include "skin/message_box.h"
 #include "upgrade/firmware_fixtures.h"
 
 namespace vortik {

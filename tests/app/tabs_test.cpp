@@ -1,6 +1,9 @@
-// The skinned main window: page 0's layout, the tab switch and the connectivity indicator.
+// The skinned main window: page 0's layout, the tab switch, page routing and the connectivity
+// indicator.
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QProgressBar>
 
 #include <gtest/gtest.h>
 
@@ -8,8 +11,8 @@
 #include <string>
 
 #include "app/form_main.h"
-#include "app/message_box.h"
 #include "skin/click_label.h"
+#include "skin/message_box.h"
 #include "skin/picture_control.h"
 
 namespace vortik {
@@ -36,10 +39,15 @@ class SkinnedWindow : public ::testing::Test {
     QCoreApplication::sendEvent(w, &release);
   }
 
+  template <typename T = QWidget>
+  T* Find(const char* name) {
+    return form_->findChild<T*>(QString::fromLatin1(name));
+  }
+
   // Whether a tab picture shows the current-tab ("b") or the other ("a") picture.
   bool ShowsTabPicture(int tab, bool current) {
-    PictureControl* picture = form_->tabImages[tab];
-    BitmapRef expected = form_->bitmapFactory->LoadBitmapA(
+    PictureControl* picture = form_->tabImages()[static_cast<size_t>(tab)];
+    BitmapRef expected = form_->Pictures().LoadBitmapA(
         "png:mbutton_" + std::to_string(tab + 1) + (current ? "b" : "a"), false);
     BitmapRef canvas = Bitmap::Create(picture->width(), picture->height(), 32);
     DrawBitmap(*expected, *canvas, -2, -2, canvas->width + 2, canvas->height + 2,
@@ -66,22 +74,42 @@ TEST_F(SkinnedWindow, PageZeroControlsSitOnTheWindowAtTheirPlaces) {
       {"img_internet_status_text", QRect(615, 578, 200, 53)},
       {"img_internet_status_icon", QRect(832, 578, 54, 53)},
   };
+  QWidget* page = form_->page(PageId::kInternetUpgrade);
   for (const auto& [name, place] : places) {
     auto* control = form_->findChild<QWidget*>(QString::fromStdString(name));
     ASSERT_NE(control, nullptr) << name;
-    EXPECT_EQ(control->parentWidget(), form_.get()) << name;
-    EXPECT_EQ(control->geometry(), place) << name;
+    EXPECT_EQ(control->parentWidget(), page) << name;
+    EXPECT_EQ(QRect(control->mapTo(form_.get(), QPoint(0, 0)), control->size()), place) << name;
     EXPECT_FALSE(control->isHidden()) << name;
   }
-  EXPECT_EQ(form_->ProgressBar10->parentWidget(), form_->PanelGauge);
-  EXPECT_EQ(form_->ProgressBar10->geometry(), QRect(0, 0, 828, 45));
-  EXPECT_TRUE(form_->PageControl_Main->isHidden());
-  EXPECT_EQ(form_->PageControl_Main->pos(), QPoint(-4, 129));
-  EXPECT_FALSE(form_->bkBitmap == nullptr);
-  EXPECT_EQ(form_->bkBitmap->width, 960);
+  auto* gauge = Find<QProgressBar>("ProgressBar10");
+  EXPECT_EQ(gauge->parentWidget(), Find("PanelGauge"));
+  EXPECT_EQ(gauge->geometry(), QRect(0, 0, 828, 45));
+
+  // Every page is a child of the window over the area below the tab row; page 0 is shown.
+  const char* pageNames[kPageCount] = {
+      "TabSheet_InternetUpgrade", "TabSheetPrint",        "TabSheet3", "Feedback",
+      "TabSheet_Manual",          "TabSheet_LocalUpgrade"};
+  for (int i = 0; i < kPageCount; ++i) {
+    QWidget* p = form_->page(static_cast<PageId>(i));
+    EXPECT_EQ(p->objectName(), QString::fromLatin1(pageNames[i]));
+    EXPECT_EQ(p->parentWidget(), form_.get()) << pageNames[i];
+    EXPECT_EQ(p->geometry(), QRect(0, 156, 953, 492)) << pageNames[i];
+    EXPECT_EQ(p->isHidden(), i != 0) << pageNames[i];
+  }
+  EXPECT_EQ(form_->currentPage(), PageId::kInternetUpgrade);
+
+  // The window paints the background picture, which shows between the pages and the status.
+  BitmapRef background = form_->Pictures().LoadBitmapA("png:main", false);
+  ASSERT_FALSE(background == nullptr);
+  EXPECT_EQ(background->width, 960);
+  const QImage painted = form_->grab().toImage();
+  for (QPoint at : {QPoint(480, 652), QPoint(5, 80)}) {
+    EXPECT_EQ(painted.pixelColor(at), ToQImage(background.get()).pixelColor(at)) << at.y();
+  }
 
   // The tab row is shown and every tab can be clicked.
-  for (PictureControl* tab : form_->tabImages) {
+  for (PictureControl* tab : form_->tabImages()) {
     EXPECT_FALSE(tab->isHidden());
     EXPECT_TRUE(tab->isEnabled());
   }
@@ -91,43 +119,42 @@ TEST_F(SkinnedWindow, PageZeroControlsSitOnTheWindowAtTheirPlaces) {
 
 TEST_F(SkinnedWindow, TabSwitchShowsOnePageAndTheTimersFollow) {
   MainState& s = form_->state();
-  // Stand-ins for controls that later pages will hold, already lifted onto the window.
-  auto* printControl = new QWidget(form_.get());
-  printControl->setGeometry(15, 156, 140, 46);
-  printControl->hide();
-  form_->pageControls[1].push_back(printControl);
-  auto* dtcControl = new QWidget(form_.get());
-  dtcControl->setGeometry(404, 164, 89, 33);
-  dtcControl->hide();
-  form_->pageControls[2].push_back(dtcControl);
+  // Stand-ins for controls that the later pages hold.
+  auto* printControl = new QWidget(form_->page(PageId::kPrint));
+  printControl->setGeometry(15, 0, 140, 46);
+  auto* dtcControl = new QWidget(form_->page(PageId::kDtcLookup));
+  dtcControl->setGeometry(404, 8, 89, 33);
+  QWidget* upgradeText = Find("Label_Upgrade");
 
-  Click(form_->TabImgBtn1);
+  Click(form_->tabImages()[1]);
   EXPECT_EQ(s.curTab, 1);
-  EXPECT_FALSE(printControl->isHidden());
-  EXPECT_TRUE(form_->Label_Upgrade->isHidden());
+  EXPECT_EQ(form_->currentPage(), PageId::kPrint);
+  EXPECT_TRUE(printControl->isVisibleTo(form_.get()));
+  EXPECT_FALSE(upgradeText->isVisibleTo(form_.get()));
   EXPECT_TRUE(form_->UartReadTimer->isActive());  // even without an open port
   EXPECT_FALSE(form_->TimerCheckInternet->isActive());
   EXPECT_FALSE(form_->TimerAnimator->isActive());
   EXPECT_TRUE(ShowsTabPicture(1, true));
   EXPECT_TRUE(ShowsTabPicture(0, false));
 
-  Click(form_->Label_DtcLookup);
+  Click(Find("Label_DtcLookup"));
   EXPECT_EQ(s.curTab, 2);
-  EXPECT_TRUE(printControl->isHidden());
-  EXPECT_FALSE(dtcControl->isHidden());
+  EXPECT_FALSE(printControl->isVisibleTo(form_.get()));
+  EXPECT_TRUE(dtcControl->isVisibleTo(form_.get()));
   EXPECT_FALSE(form_->UartReadTimer->isActive());
   EXPECT_TRUE(ShowsTabPicture(2, true));
   EXPECT_TRUE(ShowsTabPicture(1, false));
 
   form_->SwitchTabImgBtn(1);
-  EXPECT_EQ(printControl->geometry(), QRect(15, 156, 140, 46));
-  EXPECT_EQ(dtcControl->geometry(), QRect(404, 164, 89, 33));
+  EXPECT_EQ(printControl->mapTo(form_.get(), QPoint(0, 0)), QPoint(15, 156));
+  EXPECT_EQ(dtcControl->mapTo(form_.get(), QPoint(0, 0)), QPoint(404, 164));
 
-  Click(form_->Label_InternetUpgrade);
+  Click(Find("Label_InternetUpgrade"));
   EXPECT_EQ(s.curTab, 0);
-  EXPECT_FALSE(form_->Label_Upgrade->isHidden());
-  EXPECT_EQ(form_->Label_Upgrade->geometry(), QRect(80, 225, 249, 28));
-  EXPECT_TRUE(printControl->isHidden());
+  EXPECT_TRUE(upgradeText->isVisibleTo(form_.get()));
+  EXPECT_EQ(QRect(upgradeText->mapTo(form_.get(), QPoint(0, 0)), upgradeText->size()),
+            QRect(80, 225, 249, 28));
+  EXPECT_FALSE(printControl->isVisibleTo(form_.get()));
   EXPECT_TRUE(form_->TimerCheckInternet->isActive());
   EXPECT_FALSE(form_->TimerAnimator->isActive());  // not connected: no blinking
   EXPECT_TRUE(ShowsTabPicture(0, true));
@@ -142,15 +169,42 @@ TEST_F(SkinnedWindow, TabSwitchShowsOnePageAndTheTimersFollow) {
   EXPECT_TRUE(form_->TimerAnimator->isActive());
 }
 
+// The Manual and Local Upgrade pages have no tab; the window shows them on request, and a click
+// on the current tab brings its page back.
+TEST_F(SkinnedWindow, PagesOutsideTheTabRowAreShownOnRequest) {
+  MainState& s = form_->state();
+  for (PageId page : {PageId::kManual, PageId::kLocalUpgrade}) {
+    form_->ShowPage(page);
+    EXPECT_EQ(form_->currentPage(), page);
+    EXPECT_FALSE(form_->page(page)->isHidden());
+    EXPECT_TRUE(form_->page(PageId::kInternetUpgrade)->isHidden());
+    EXPECT_EQ(s.curTab, 0);
+    EXPECT_TRUE(ShowsTabPicture(0, true));
+  }
+  Click(form_->tabImages()[0]);
+  EXPECT_EQ(form_->currentPage(), PageId::kInternetUpgrade);
+  EXPECT_TRUE(form_->page(PageId::kLocalUpgrade)->isHidden());
+
+  form_->ShowPage(PageId::kFeedback);  // a tab's page switches its tab
+  EXPECT_EQ(s.curTab, 3);
+  EXPECT_TRUE(ShowsTabPicture(3, true));
+
+  s.upgradeMode = 10;  // frozen while an upgrade runs
+  form_->ShowPage(PageId::kManual);
+  EXPECT_EQ(form_->currentPage(), PageId::kFeedback);
+  s.upgradeMode = 0;
+}
+
 TEST_F(SkinnedWindow, NoTabChangesDuringAnUpgrade) {
   MainState& s = form_->state();
-  const std::vector<uint8_t> before = form_->TabImgBtn2->surface().pixels;
+  PictureControl* tab2 = form_->tabImages()[2];
+  const std::vector<uint8_t> before = tab2->surface().pixels;
   s.upgradeMode = 10;
-  Click(form_->TabImgBtn2);
+  Click(tab2);
   form_->SwitchTabImgBtn(3);
   EXPECT_EQ(s.curTab, 0);
-  EXPECT_EQ(form_->TabImgBtn2->surface().pixels, before);
-  EXPECT_FALSE(form_->Label_Upgrade->isHidden());
+  EXPECT_EQ(tab2->surface().pixels, before);
+  EXPECT_FALSE(form_->page(PageId::kInternetUpgrade)->isHidden());
   EXPECT_TRUE(form_->TimerCheckInternet->isActive());
   s.upgradeMode = 0;
   form_->SwitchTabImgBtn(0);  // the current tab: nothing to do
@@ -160,7 +214,7 @@ TEST_F(SkinnedWindow, NoTabChangesDuringAnUpgrade) {
 
 TEST_F(SkinnedWindow, IndicatorStartsDisconnectedAndFollowsTheState) {
   auto shows = [this](PictureControl* control, const char* name) {
-    BitmapRef expected = form_->bitmapFactory->LoadBitmapA(name, false);
+    BitmapRef expected = form_->Pictures().LoadBitmapA(name, false);
     BitmapRef canvas = Bitmap::Create(control->width(), control->height(), 32);
     DrawBitmap(*expected, *canvas, 0, 0, canvas->width, canvas->height, kDefaultBackColour);
     return canvas->pixels == control->surface().pixels;
@@ -168,19 +222,22 @@ TEST_F(SkinnedWindow, IndicatorStartsDisconnectedAndFollowsTheState) {
   // The skin set-up draws the disconnected state, which sets the first poll to 5 s.
   EXPECT_EQ(form_->TimerCheckInternet->interval(), 5000);
   EXPECT_FALSE(form_->state().internetConnected);
-  EXPECT_EQ(form_->Label_InternetConnected->text(), QStringLiteral("Internet Disconnected"));
-  EXPECT_TRUE(shows(form_->img_internet_status_text, "png:internet_connected_text0"));
-  EXPECT_TRUE(shows(form_->img_internet_status_icon, "png:internet_connected_icon0"));
+  auto* caption = Find<QLabel>("Label_InternetConnected");
+  auto* plate = Find<PictureControl>("img_internet_status_text");
+  auto* icon = Find<PictureControl>("img_internet_status_icon");
+  EXPECT_EQ(caption->text(), QStringLiteral("Internet Disconnected"));
+  EXPECT_TRUE(shows(plate, "png:internet_connected_text0"));
+  EXPECT_TRUE(shows(icon, "png:internet_connected_icon0"));
 
   form_->UpdateInternetState(true);
   EXPECT_EQ(form_->TimerCheckInternet->interval(), 15000);
   EXPECT_TRUE(form_->TimerAnimator->isActive());
-  EXPECT_EQ(form_->Label_InternetConnected->text(), QStringLiteral("Internet Connected"));
-  EXPECT_TRUE(shows(form_->img_internet_status_text, "png:internet_connected_text2"));
+  EXPECT_EQ(caption->text(), QStringLiteral("Internet Connected"));
+  EXPECT_TRUE(shows(plate, "png:internet_connected_text2"));
   form_->TimerAnimatorTimer();
-  EXPECT_TRUE(shows(form_->img_internet_status_icon, "png:internet_connected_icon3"));
+  EXPECT_TRUE(shows(icon, "png:internet_connected_icon3"));
   form_->TimerAnimatorTimer();
-  EXPECT_TRUE(shows(form_->img_internet_status_icon, "png:internet_connected_icon2"));
+  EXPECT_TRUE(shows(icon, "png:internet_connected_icon2"));
 
   form_->state().upgradeMode = 10;
   form_->TimerCheckInternetTimer();  // frozen, whatever the network says
@@ -192,7 +249,8 @@ TEST_F(SkinnedWindow, IndicatorStartsDisconnectedAndFollowsTheState) {
 }
 
 TEST_F(SkinnedWindow, EveryPictureIsDecodedOnceWhileItStaysCached) {
-  TBitmapFactory& factory = *form_->bitmapFactory;
+  TBitmapFactory& factory = form_->Pictures();
+  QWidget* checkButton = Find("Button_InternetUpdate");
   // A clock standing at 0: every picture counts as used this second, so none is evicted.
   factory.SetClock([] { return 0u; });
   for (int round = 0; round < 3; ++round) {
@@ -201,8 +259,8 @@ TEST_F(SkinnedWindow, EveryPictureIsDecodedOnceWhileItStaysCached) {
     form_->TimerAnimatorTimer();
     form_->TimerAnimatorTimer();
     form_->UpdateInternetState(false);
-    form_->Button_InternetUpdate->setEnabled(false);
-    form_->Button_InternetUpdate->setEnabled(true);
+    checkButton->setEnabled(false);
+    checkButton->setEnabled(true);
   }
   int pictures = 0;
   for (const ResourceEntry& e : factory.resources()) {

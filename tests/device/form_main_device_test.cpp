@@ -1,7 +1,9 @@
 // The main window's device link: discovery and the status line, the upgrade mode switch, and
 // the ID and version buttons against the emulated tool.
-#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "app/form_main.h"
-#include "app/message_box.h"
 #include "device/ask_string.h"
 #include "device/fake_lister.h"
 #include "device/frame.h"
@@ -18,6 +19,7 @@
 #include "platform/device_enum.h"
 #include "platform/serial_port.h"
 #include "scantool_sim.h"
+#include "skin/message_box.h"
 
 namespace vortik {
 namespace {
@@ -39,10 +41,25 @@ class FormDevice : public ::testing::Test {
   }
   void PlugTool() { lister.devices = {{"/dev/ttyS0", 0, 0}, {tool.path(), 0x1A86, 0xFE0C}}; }
   void MakeForm() { form = std::make_unique<TFormMain>(); }
+  template <typename T = QWidget>
+  T* Find(const QString& name) const {
+    T* control = form->findChild<T*>(name);
+    EXPECT_NE(control, nullptr) << name.toStdString();
+    return control;
+  }
+  QLabel* Status() const { return Find<QLabel>(QStringLiteral("Label_Status")); }
+  QPushButton* Button(const char* name) const {
+    return Find<QPushButton>(QString::fromLatin1(name));
+  }
   std::vector<QWidget*> UpgradeControls() const {
-    return {form->Button_LocalUpgrade1,  form->Button_LocalUpgrade2,  form->Button_LocalUpgrade3,
-            form->Button_UpgradeSelect1, form->Button_UpgradeSelect2, form->Button_UpgradeSelect3,
-            form->Button_QueryID,        form->Button_SetID,          form->Button_QueryVersion};
+    std::vector<QWidget*> controls;
+    for (const char* name : {"Button_LocalUpgrade1", "Button_LocalUpgrade2", "Button_LocalUpgrade3",
+                             "Button_UpgradeSelect1", "Button_UpgradeSelect2",
+                             "Button_UpgradeSelect3", "Button_QueryID", "Button_SetID",
+                             "Button_QueryVersion", "Button_InternetUpdate", "Label_CheckUpdate"}) {
+      controls.push_back(Find(QString::fromLatin1(name)));
+    }
+    return controls;
   }
   bool AllEnabled(bool enabled) const {
     for (QWidget* w : UpgradeControls()) {
@@ -64,24 +81,22 @@ TEST_F(FormDevice, ConnectsAtStartAndFollowsUnplugAndReplug) {
   ASSERT_GT(port, 0);
   EXPECT_EQ(form->state().comPort, port);
   EXPECT_TRUE(form->SyncUart().Active());
-  EXPECT_EQ(form->Label_Status->text().toStdString(),
-            "Device connected to COM" + std::to_string(port) + " ");
-  EXPECT_EQ(form->Label_Status->toolTip().toStdString(), tool.path());
+  EXPECT_EQ(Status()->text().toStdString(), "Device connected to COM" + std::to_string(port) + " ");
+  EXPECT_EQ(Status()->toolTip().toStdString(), tool.path());
   EXPECT_TRUE(AllEnabled(true));
   EXPECT_FALSE(form->UartReadTimer->isActive());  // not on the Print tab
 
   // The same port again: nothing changes, not even the status line.
-  form->Label_Status->setText(QStringLiteral("unchanged"));
+  Status()->setText(QStringLiteral("unchanged"));
   form->ScanDevicePort();
-  EXPECT_EQ(form->Label_Status->text(), QStringLiteral("unchanged"));
+  EXPECT_EQ(Status()->text(), QStringLiteral("unchanged"));
 
   form->state().langText[0] = "Please connect the device to the computer";
   lister.devices.clear();
   form->ScanDevicePort();
   EXPECT_EQ(form->state().comPort, 0);
   EXPECT_FALSE(form->SyncUart().Active());
-  EXPECT_EQ(form->Label_Status->text(),
-            QStringLiteral("Please connect the device to the computer"));
+  EXPECT_EQ(Status()->text(), QStringLiteral("Please connect the device to the computer"));
   EXPECT_TRUE(AllEnabled(false));
 
   form->state().curTab = 1;  // on the Print tab the receiver runs while the port is open
@@ -105,7 +120,7 @@ TEST_F(FormDevice, PortHeldByAnotherProgramShowsTheConnectingText) {
   MakeForm();
   const int port = Ports().NumberOf(tool.path());
   EXPECT_EQ(form->state().comPort, -1);
-  EXPECT_EQ(form->Label_Status->text().toStdString(),
+  EXPECT_EQ(Status()->text().toStdString(),
             "Device connecting to COM" + std::to_string(port) + "  ......");
   EXPECT_TRUE(AllEnabled(false));
   // Tried again on the next scan, which now succeeds.
@@ -126,54 +141,59 @@ TEST_F(FormDevice, UpgradeModeSwitch) {
   form->ScanDevicePort();  // opens the port and refreshes with mode -1
   EXPECT_TRUE(AllEnabled(true));
 
+  const auto gauge = [this](int n) {
+    return Find<QProgressBar>(QStringLiteral("ProgressBar%1").arg(n));
+  };
+  const auto label = [this](int n) {
+    return Find<QLabel>(QStringLiteral("Label_UpdateStatus%1").arg(n));
+  };
+  const auto path = [this](int n) {
+    return Find<QLineEdit>(QStringLiteral("Edit_UpgradePath%1").arg(n));
+  };
   form->SetUpgradeMode(2);
   EXPECT_TRUE(AllEnabled(false));
-  EXPECT_EQ(form->curGauge, form->ProgressBar2);
-  EXPECT_EQ(form->curStatusLabel, form->Label_UpdateStatus2);
-  EXPECT_FALSE(form->ProgressBar2->isHidden());
-  EXPECT_FALSE(form->Label_UpdateStatus2->isHidden());
-  EXPECT_TRUE(form->Edit_UpgradePath2->isHidden());
-  EXPECT_FALSE(form->Edit_UpgradePath1->isHidden());
-  form->ProgressBar2->setValue(40);
+  EXPECT_EQ(form->curGauge(), gauge(2));
+  EXPECT_EQ(form->curStatusLabel(), label(2));
+  EXPECT_FALSE(gauge(2)->isHidden());
+  EXPECT_FALSE(label(2)->isHidden());
+  EXPECT_TRUE(path(2)->isHidden());
+  EXPECT_FALSE(path(1)->isHidden());
+  gauge(2)->setValue(40);
 
   form->SetUpgradeMode(0);
   EXPECT_TRUE(AllEnabled(true));
-  for (QLineEdit* edit :
-       {form->Edit_UpgradePath1, form->Edit_UpgradePath2, form->Edit_UpgradePath3}) {
-    EXPECT_FALSE(edit->isHidden());
+  for (int n = 1; n <= 3; ++n) {
+    EXPECT_FALSE(path(n)->isHidden()) << n;
+    EXPECT_TRUE(gauge(n)->isHidden()) << n;
+    EXPECT_TRUE(label(n)->isHidden()) << n;
+    EXPECT_EQ(gauge(n)->geometry(), path(n)->geometry()) << n;  // the gauge takes its place
   }
-  for (QWidget* w :
-       {static_cast<QWidget*>(form->ProgressBar1), static_cast<QWidget*>(form->ProgressBar2),
-        static_cast<QWidget*>(form->ProgressBar3), static_cast<QWidget*>(form->Label_UpdateStatus1),
-        static_cast<QWidget*>(form->Label_UpdateStatus2),
-        static_cast<QWidget*>(form->Label_UpdateStatus3)}) {
-    EXPECT_TRUE(w->isHidden());
-  }
-  EXPECT_EQ(form->curGauge, form->ProgressBar2);  // mode 0 keeps the pair, gauge back to 0
-  EXPECT_EQ(form->ProgressBar2->value(), 0);
+  EXPECT_EQ(form->curGauge(), gauge(2));  // mode 0 keeps the pair, gauge back to 0
+  EXPECT_EQ(gauge(2)->value(), 0);
 
-  form->ProgressBar2->setValue(30);
+  gauge(2)->setValue(30);
   form->SetUpgradeMode(-1);
-  EXPECT_EQ(form->curGauge, form->ProgressBar2);
-  EXPECT_EQ(form->curStatusLabel, form->Label_UpdateStatus2);
+  EXPECT_EQ(form->curGauge(), gauge(2));
+  EXPECT_EQ(form->curStatusLabel(), label(2));
   EXPECT_TRUE(AllEnabled(true));
 
   form->SetUpgradeMode(10);
-  EXPECT_EQ(form->curStatusLabel, form->Label_Status);
+  EXPECT_EQ(form->curGauge(), Find<QProgressBar>(QStringLiteral("ProgressBar10")));
+  EXPECT_EQ(form->curStatusLabel(), Status());
   EXPECT_TRUE(AllEnabled(false));
 }
 
 TEST_F(FormDevice, QueryButtons) {
   PlugTool();
   MakeForm();
-  form->Button_QueryVersion->click();
-  form->Button_QueryID->click();
+  Button("Button_QueryVersion")->click();
+  Button("Button_QueryID")->click();
   tool.AddFault({sim::Fault::kBadCrc, 0, 0, 3});
-  form->Button_QueryID->click();
+  Button("Button_QueryID")->click();
   EXPECT_EQ(messages, (std::vector<std::string>{"TQ850-1.2  ROM_ver:1.0.0 FLASH_ver:1.0.0",
                                                 "ID: 000000000001", "Fail to request device ID!"}));
-  EXPECT_TRUE(form->Button_QueryID->isEnabled());
-  EXPECT_TRUE(form->Button_QueryVersion->isEnabled());
+  EXPECT_TRUE(Button("Button_QueryID")->isEnabled());
+  EXPECT_TRUE(Button("Button_QueryVersion")->isEnabled());
 }
 
 TEST_F(FormDevice, SetIdValidatesAndAdvancesItsProposal) {
@@ -192,7 +212,7 @@ TEST_F(FormDevice, SetIdValidatesAndAdvancesItsProposal) {
   const auto setId = [&](const std::string& text) {
     answer = text;
     messages.clear();
-    form->Button_SetID->click();
+    Button("Button_SetID")->click();
     return messages.empty() ? std::string() : messages.back();
   };
   EXPECT_EQ(setId("00000000001"), "Invalid ID!");
@@ -212,7 +232,7 @@ TEST_F(FormDevice, SetIdValidatesAndAdvancesItsProposal) {
 
   tool.AddFault({sim::Fault::kBadStatus, kCmdSetId.code, 0, 3});
   EXPECT_EQ(setId("000000000005"), "Fail to set device ID!");
-  EXPECT_TRUE(form->Button_SetID->isEnabled());
+  EXPECT_TRUE(Button("Button_SetID")->isEnabled());
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include "base/app_config.h"
 #include "device/fake_lister.h"
 #include "device/port_table.h"
+#include "i18n/lang_table.h"
+#include "i18n/temp_folder.h"
 #include "platform/device_enum.h"
 
 namespace vortik {
@@ -90,8 +92,19 @@ TEST(DemoToolLink, ListedWhileTheLinkExistsAndFollowedInItsFolder) {
 }
 
 TEST(StatusTexts, ConnectedAndConnecting) {
+  ClearCurrentLanguageTable();
   EXPECT_EQ(ConnectedStatusText(5), "Device connected to COM5 ");
   EXPECT_EQ(ConnectingStatusText(5), "Device connecting to COM5  ......");
+
+  // The port number sits between the two parts of the language's text.
+  testing::TempFolder dir;
+  const std::string path = dir.File("lang.ini");
+  testing::WriteBytes(
+      path, testing::Utf16LeFile("[set]\r\nval=3\r\n[jp]\r\nLabelStatus1=デバイスが COM\r\n"
+                                 "LabelStatus1Part2=に接続されました\r\n"));
+  SetCurrentLanguageTable(LoadLanguageTable(path));
+  EXPECT_EQ(ConnectedStatusText(12), "デバイスが COM12 に接続されました");
+  ClearCurrentLanguageTable();
 }
 
 }  // namespace

@@ -20,7 +20,6 @@
 #include <vector>
 
 #include "app/form_main.h"
-#include "app/message_box.h"
 #include "base/app_config.h"
 #include "base/pending_events.h"
 #include "device/device_globals.h"
@@ -31,6 +30,7 @@
 #include "net/pickers.h"
 #include "platform/device_enum.h"
 #include "scantool_sim.h"
+#include "skin/message_box.h"
 #include "update_server_sim.h"
 #include "upgrade/burn_engine.h"
 #include "upgrade/firmware_file.h"
@@ -224,7 +224,7 @@ class CheckUpdate : public ::testing::Test {
     EXPECT_EQ(form->state().progressMode, 0);
     EXPECT_TRUE(form->findChild<QWidget*>(QStringLiteral("Label_CheckUpdate"))->isEnabled());
     EXPECT_TRUE(form->findChild<QWidget*>(QStringLiteral("Button_InternetUpdate"))->isEnabled());
-    EXPECT_TRUE(form->Button_LocalUpgrade1->isEnabled());
+    EXPECT_TRUE(form->findChild<QWidget*>(QStringLiteral("Button_LocalUpgrade1"))->isEnabled());
   }
 
   // --- server content ---------------------------------------------------------------------
@@ -708,7 +708,8 @@ TEST_F(CheckUpdate, ClosingDuringADownloadEndsTheRun) {
   QTimer closer;
   closer.setInterval(0);
   QObject::connect(&closer, &QTimer::timeout, [&] {
-    if (form->Label_Status->text() == QStringLiteral("Downloading files from internet...")) {
+    if (form->findChild<QLabel*>(QStringLiteral("Label_Status"))->text() ==
+        QStringLiteral("Downloading files from internet...")) {
       closer.stop();
       form->close();
     }
@@ -750,17 +751,17 @@ TEST_F(CheckUpdate, WithoutInternetNothingIsTouched) {
   ServeExtended(ExtendedContent());
   Open(ExtendedTool());
   form->state().internetConnected = false;
-  const QString status = form->Label_Status->text();
+  const QString status = form->findChild<QLabel*>(QStringLiteral("Label_Status"))->text();
   gauge->setValue(42);
 
   ClickCheckUpdate();
   EXPECT_EQ(messages, std::vector<std::string>{kNoInternet});
   EXPECT_EQ(tool->RequestCount(kCmdRequestDeviceInfo.code), 0);
   EXPECT_TRUE(server->Requests().empty());
-  EXPECT_EQ(form->curGauge, nullptr);
-  EXPECT_EQ(form->curStatusLabel, nullptr);
+  EXPECT_EQ(form->curGauge(), nullptr);
+  EXPECT_EQ(form->curStatusLabel(), nullptr);
   EXPECT_EQ(gauge->value(), 42);
-  EXPECT_EQ(form->Label_Status->text(), status);
+  EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("Label_Status"))->text(), status);
   ExpectIdle();
 }
 
@@ -812,7 +813,9 @@ class HotPlug : public CheckUpdate {
     ASSERT_NE(gauge, nullptr);
   }
 
-  std::string Status() const { return form->Label_Status->text().toStdString(); }
+  std::string Status() const {
+    return form->findChild<QLabel*>(QStringLiteral("Label_Status"))->text().toStdString();
+  }
 
   // Lets the event loop run until the status line reads `text`; the milliseconds it took, or
   // nothing after `limitMs`.

@@ -12,12 +12,13 @@
 #include <functional>
 
 #include "app/form_main.h"
-#include "app/message_box.h"
 #include "base/app_config.h"
 #include "device/fake_lister.h"
 #include "helpers/click.h"
 #include "scantool_sim.h"
 #include "skin/click_label.h"
+#include "skin/message_box.h"
+#include "views/print_page.h"
 #include "views/print_panel.h"
 #include "views/report_view.h"
 #include "views/wave_chart.h"
@@ -55,10 +56,10 @@ TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
     TFormMain form;
     form.show();
     ASSERT_GT(form.state().comPort, 0);
-    test::SendLeftClick(form.Label_Print, QPointF(5, 5));
+    form.SwitchTabImgBtn(1);
     ASSERT_EQ(form.state().curTab, 1);
     EXPECT_TRUE(form.UartReadTimer->isActive());
-    PrintPanel* page = form.printPanel;
+    PrintPanel* page = static_cast<PrintPage*>(form.page(PageId::kPrint))->panel();
 
     ASSERT_TRUE(RunUntil(
         [&] {

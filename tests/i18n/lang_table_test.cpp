@@ -9,6 +9,7 @@
 
 #include "i18n/msg.h"
 #include "i18n/temp_folder.h"
+#include "net/catalogue.h"
 #include "platform/profile.h"
 
 namespace vortik {
@@ -120,19 +121,6 @@ TEST(LanguageTable, RunTimeTextsSitAtTheirIndices) {
   EXPECT_EQ(table.downloadStatus[32], "Valid types of range requests for a resource");
 }
 
-TEST(LanguageTable, StatusLinesCarryThePortNumber) {
-  const LanguageTable table = DefaultLanguageTable();
-  EXPECT_EQ(ConnectedStatusLine(table.langText, 3), "Device connected to COM3 ");
-  EXPECT_EQ(ConnectingStatusLine(table.langText, 3), "Device connecting to COM3  ......");
-
-  TempFolder dir;
-  const std::string path = dir.File("lang.ini");
-  WriteBytes(path, Utf16LeFile("[set]\r\nval=3\r\n[jp]\r\nLabelStatus1=デバイスが COM\r\n"
-                               "LabelStatus1Part2=に接続されました\r\n"));
-  const LanguageTable jp = LoadLanguageTable(path);
-  EXPECT_EQ(ConnectedStatusLine(jp.langText, 12), "デバイスが COM12 に接続されました");
-}
-
 TEST(LanguageTable, LanguageDialogNumberIsReadAndWritten) {
   TempFolder dir;
   const std::string path = dir.File("lang.ini");
@@ -208,7 +196,7 @@ TEST(ShippedLanguageFile, IsCompleteAndReadsBackAsWritten) {
   const std::string path = dataDir + "lang.ini";
   const platform::ProfileFile profile = platform::ProfileFile::Read(path);
   EXPECT_EQ(profile.GetInt("set", "val", 0), 2);
-  for (const char* code : ServerLanguageCodes()) {
+  for (const char* code : kServerLanguageCodes) {
     EXPECT_TRUE(profile.Find("Lang", code).has_value()) << code;
   }
   for (const LanguageInfo& lang : Languages()) {

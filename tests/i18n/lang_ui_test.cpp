@@ -25,42 +25,42 @@ using testing::WriteBytes;
 
 struct Design {
   const char* name;
-  QRect bounds;  // window coordinates, after the pages' controls are lifted onto the window
+  QRect bounds;  // page coordinates, or window coordinates for the tab row and the status line
   int pixels;
 };
 
 // The labels the language table touches, at their designed places and sizes.
 const Design kDesign[] = {
-    {"Label_Upgrade", {80, 225, 249, 28}, 21},
-    {"Label_Step1Part1", {80, 266, 785, 25}, 20},
-    {"Label_Step1Part2", {160, 306, 689, 25}, 20},
-    {"Label_Step2", {80, 346, 793, 25}, 20},
-    {"Label_Step2Part2", {160, 388, 713, 25}, 20},
-    {"Label_Step3", {80, 428, 761, 25}, 20},
-    {"Label_Step3Part2", {80, 476, 681, 25}, 20},
-    {"Label_CheckUpdate", {456, 576, 149, 61}, 19},
-    {"Label_InternetConnected", {616, 580, 193, 49}, 19},
+    {"Label_Upgrade", {80, 69, 249, 28}, 21},
+    {"Label_Step1Part1", {80, 110, 785, 25}, 20},
+    {"Label_Step1Part2", {160, 150, 689, 25}, 20},
+    {"Label_Step2", {80, 190, 793, 25}, 20},
+    {"Label_Step2Part2", {160, 232, 713, 25}, 20},
+    {"Label_Step3", {80, 272, 761, 25}, 20},
+    {"Label_Step3Part2", {80, 320, 681, 25}, 20},
+    {"Label_CheckUpdate", {456, 420, 149, 61}, 19},
+    {"Label_InternetConnected", {616, 424, 193, 49}, 19},
     {"Label_InternetUpgrade", {72, 100, 158, 25}, 19},
     {"Label_Print", {320, 100, 43, 25}, 19},
     {"Label_DtcLookup", {540, 100, 112, 25}, 19},
     {"Label_Feedback", {780, 100, 87, 25}, 19},
-    {"Label_PrintPrint", {75, 168, 78, 19}, 16},
-    {"Label_Clear", {225, 168, 72, 19}, 16},
-    {"Label_Copy", {375, 168, 72, 19}, 16},
-    {"Label_Edit", {525, 168, 72, 19}, 16},
-    {"Label_Search", {16, 166, 97, 30}, 20},
-    {"Label_Items", {28, 218, 81, 30}, 20},
-    {"Label_Brands", {154, 221, 57, 27}, 20},
-    {"Label_Contents", {298, 221, 84, 27}, 20},
-    {"Label_Product", {20, 180, 120, 20}, 16},
-    {"Label_ContactInformation", {20, 210, 120, 20}, 16},
-    {"Label_Email", {20, 240, 120, 20}, 16},
-    {"Label_ManufactureBrand", {20, 270, 120, 20}, 16},
-    {"Label_Model", {20, 300, 120, 20}, 16},
-    {"Label_ProducedYearMonth", {20, 330, 120, 20}, 16},
-    {"Label_Origin", {20, 360, 120, 20}, 16},
-    {"Label_VINCode", {20, 390, 120, 20}, 16},
-    {"Label_Problems", {20, 420, 120, 20}, 16},
+    {"Label_PrintPrint", {75, 12, 78, 19}, 16},
+    {"Label_Clear", {225, 12, 72, 19}, 16},
+    {"Label_Copy", {375, 12, 72, 19}, 16},
+    {"Label_Edit", {525, 12, 72, 19}, 16},
+    {"Label_Search", {16, 10, 97, 30}, 20},
+    {"Label_Items", {28, 62, 81, 30}, 20},
+    {"Label_Brands", {154, 65, 57, 27}, 20},
+    {"Label_Contents", {298, 65, 84, 27}, 20},
+    {"Label_Product", {20, 24, 120, 20}, 16},
+    {"Label_ContactInformation", {20, 54, 120, 20}, 16},
+    {"Label_Email", {20, 84, 120, 20}, 16},
+    {"Label_ManufactureBrand", {20, 114, 120, 20}, 16},
+    {"Label_Model", {20, 144, 120, 20}, 16},
+    {"Label_ProducedYearMonth", {20, 174, 120, 20}, 16},
+    {"Label_Origin", {20, 204, 120, 20}, 16},
+    {"Label_VINCode", {20, 234, 120, 20}, 16},
+    {"Label_Problems", {20, 264, 120, 20}, 16},
     {"Label_Status", {16, 664, 905, 20}, 17},
 };
 
@@ -131,8 +131,8 @@ TEST_F(LanguageUi, RussianSetsTextsSmallerStepsAndMovesColumnHeadings) {
   Load("7");
   EXPECT_EQ(state_.langIndex, 7);
   EXPECT_EQ(TextOf(root(), "Label_Upgrade"), QStringLiteral("Обновление"));
-  EXPECT_EQ(TextOf(root(), "Label_Status"), QStringLiteral("Подключите устройство к компьютеру"));
-  EXPECT_EQ(QString::fromStdString(state_.langText[0]), TextOf(root(), "Label_Status"));
+  EXPECT_EQ(state_.langText[0], "Подключите устройство к компьютеру");
+  EXPECT_EQ(state_.langText[47], "Нет подключения к Интернету");
   // Keys the section lacks take their defaults.
   EXPECT_EQ(TextOf(root(), "Label_CheckUpdate"), QStringLiteral("Check Update"));
 
@@ -140,38 +140,31 @@ TEST_F(LanguageUi, RussianSetsTextsSmallerStepsAndMovesColumnHeadings) {
                            "Label_Step2Part2", "Label_Step3", "Label_Step3Part2"}) {
     EXPECT_EQ(W(root(), step)->font().pixelSize(), PointsToPixels(12)) << step;
   }
-  EXPECT_EQ(W(root(), "Label_Items")->y(), 216);
+  EXPECT_EQ(W(root(), "Label_Items")->y(), 60);
   EXPECT_EQ(W(root(), "Label_Items")->font().pixelSize(), PointsToPixels(12));
-  EXPECT_EQ(W(root(), "Label_Contents")->y(), 221);
+  EXPECT_EQ(W(root(), "Label_Contents")->y(), 65);
   EXPECT_EQ(W(root(), "Label_Brands")->font().pixelSize(), PointsToPixels(12));
   EXPECT_EQ(W(root(), "Label_Search")->font().pixelSize(), 20);
-  EXPECT_EQ(W(root(), "Label_InternetUpgrade")->y(), 90);
-  EXPECT_EQ(W(root(), "Label_DtcLookup")->pos(), QPoint(550, 90));
-  EXPECT_EQ(W(root(), "Label_CheckUpdate")->pos(), QPoint(420, 579));
-  EXPECT_EQ(W(root(), "Label_InternetConnected")->pos(), QPoint(620, 577));
-  EXPECT_EQ(TextOf(root(), "Label_InternetConnected"),
-            QStringLiteral("Нет подключения к Интернету"));
   EXPECT_EQ(W(root(), "Label_PrintPrint")->palette().color(QPalette::WindowText),
             QColor(28, 102, 183));
+}
 
-  // The connected caption has its own place for some languages.
-  PlaceInternetCaption(root(), 7, true);
-  EXPECT_EQ(W(root(), "Label_InternetConnected")->pos(), QPoint(620, 577));
-  PlaceInternetCaption(root(), 2, true);
-  EXPECT_EQ(W(root(), "Label_InternetConnected")->pos(), QPoint(620, 590));
+TEST_F(LanguageUi, FrenchMovesAndHeightensTheColumnHeadings) {
+  Load("8");
+  EXPECT_EQ(W(root(), "Label_Items")->geometry(), QRect(28, 52, 81, 50));
+  EXPECT_EQ(W(root(), "Label_Contents")->geometry(), QRect(298, 52, 84, 50));
+  EXPECT_EQ(W(root(), "Label_Search")->font().pixelSize(), PointsToPixels(13));
+  EXPECT_EQ(W(root(), "Label_Step1Part1")->font().pixelSize(), 20);
 }
 
 TEST_F(LanguageUi, ChineseSwitchesItsLabelsToItsFont) {
   Load("1");
   EXPECT_EQ(TextOf(root(), "Label_Upgrade"), QStringLiteral("升级"));
-  for (const char* name : ChineseFontLabels()) {
-    EXPECT_EQ(W(root(), name)->font().families().value(0), QStringLiteral("宋体")) << name;
+  for (const Design& d : kDesign) {
+    EXPECT_EQ(W(root(), d.name)->font().families().value(0), QString::fromUtf8(kChineseFontName))
+        << d.name;
   }
-  EXPECT_EQ(ChineseFontLabels().size(), 31u);
   EXPECT_NE(W(root(), "Button_summit")->font().families().value(0), QStringLiteral("宋体"));
-  EXPECT_EQ(W(root(), "Label_InternetUpgrade")->y(), 100);
-  EXPECT_EQ(W(root(), "Label_CheckUpdate")->pos(), QPoint(420, 590));
-  EXPECT_EQ(W(root(), "Label_InternetConnected")->pos(), QPoint(620, 590));
 }
 
 TEST_F(LanguageUi, NumbersOutsideTheTableReadEnglishWithoutAnyCorrection) {
@@ -188,14 +181,11 @@ TEST_F(LanguageUi, NumbersOutsideTheTableReadEnglishWithoutAnyCorrection) {
   }
 }
 
-TEST_F(LanguageUi, ANonNumberIsEnglishWithTheEnglishCorrections) {
+TEST_F(LanguageUi, ANonNumberIsEnglish) {
   Load("english");
   EXPECT_EQ(state_.langIndex, 2);
   EXPECT_EQ(TextOf(root(), "Label_Upgrade"), QStringLiteral("Upgrade!"));
-  EXPECT_EQ(W(root(), "Label_InternetUpgrade")->y(), 100);
-  EXPECT_EQ(W(root(), "Label_CheckUpdate")->pos(), QPoint(420, 590));
-  EXPECT_EQ(W(root(), "Label_InternetConnected")->pos(), QPoint(620, 577));
-  EXPECT_EQ(W(root(), "Label_DtcLookup")->pos(), QPoint(540, 100));
+  EXPECT_EQ(W(root(), "Label_Items")->geometry(), QRect(28, 62, 81, 30));
 }
 
 // The next control that the Tab key reaches after `w`.
@@ -208,7 +198,10 @@ QWidget* NextTabStop(QWidget* w) {
 TEST_F(LanguageUi, FeedbackFieldsGetTheirTabOrder) {
   Load("2");
   QWidget* previous = nullptr;
-  for (const char* name : FeedbackTabOrder()) {
+  for (const char* name :
+       {"RichEdit_Product", "RichEdit_ContactInformation", "RichEdit_Email",
+        "RichEdit_ManufactureBrand", "RichEdit_Model", "RichEdit_DateTime", "RichEdit_Origin",
+        "RichEdit_VINCode", "RichEdit_Problems", "Button_summit"}) {
     QWidget* w = W(root(), name);
     if (previous != nullptr) {
       EXPECT_EQ(NextTabStop(previous), w) << name;
@@ -232,13 +225,49 @@ TEST(LanguageInMainWindow, TheWindowLoadsItsTextsWhileItIsBuilt) {
   TempFolder dir;
   const std::string path = dir.File("lang.ini");
   WriteBytes(path, Utf16LeFile("[set]\r\nval=7\r\n[ru]\r\nLabelStatus=Подключите устройство\r\n"
-                               "MsgError16=Нет подключения к Интернету!\r\n"));
+                               "MsgError16=Нет подключения к Интернету!\r\n"
+                               "LabelInternetDisconnected=Нет подключения\r\n"));
   SetLanguageFilePath(path);
   {
     TFormMain form;
     EXPECT_EQ(form.state().langIndex, 7);
     EXPECT_EQ(form.state().langText[0], "Подключите устройство");
     EXPECT_EQ(Msg("MsgError16", "Internet is not connected!"), "Нет подключения к Интернету!");
+    EXPECT_EQ(TextOf(&form, "Label_Status"), QStringLiteral("Подключите устройство"));
+    EXPECT_EQ(TextOf(&form, "Label_InternetConnected"), QStringLiteral("Нет подключения"));
+  }
+  SetLanguageFilePath("");
+  ClearCurrentLanguageTable();
+}
+
+// "Check Update" and the indicator's caption sit where each language's text fits on the button
+// and the plate (window positions).
+TEST(LanguageInMainWindow, CheckUpdateAndTheIndicatorCaptionArePlacedPerLanguage) {
+  const struct {
+    const char* val;
+    QPoint checkUpdate;
+    QPoint disconnected;
+    QPoint connected;
+  } cases[] = {
+      {"7", {420, 579}, {620, 577}, {620, 577}},
+      {"1", {420, 590}, {620, 590}, {620, 590}},
+      {"english", {420, 590}, {620, 577}, {620, 590}},  // read as 2
+      {"12", {420, 579}, {620, 590}, {620, 577}},
+      {"0", {456, 576}, {616, 580}, {616, 580}},  // as designed
+  };
+  TempFolder dir;
+  const std::string path = dir.File("lang.ini");
+  SetLanguageFilePath(path);
+  for (const auto& c : cases) {
+    WriteBytes(path, Utf16LeFile(std::string("[set]\r\nval=") + c.val + "\r\n"));
+    TFormMain form;
+    const auto at = [&form](const char* name) { return W(&form, name)->mapTo(&form, QPoint()); };
+    EXPECT_EQ(at("Label_CheckUpdate"), c.checkUpdate) << c.val;
+    EXPECT_EQ(at("Label_InternetConnected"), c.disconnected) << c.val;
+    form.UpdateInternetState(true);
+    EXPECT_EQ(at("Label_InternetConnected"), c.connected) << c.val;
+    form.UpdateInternetState(false);
+    EXPECT_EQ(at("Label_InternetConnected"), c.disconnected) << c.val;
   }
   SetLanguageFilePath("");
   ClearCurrentLanguageTable();

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
 #include "base/app_config.h"
 #include "helpers/recording_host.h"
 #include "i18n/lang_table.h"
 #include "i18n/lang_ui.h"
 #include "net/feedback_form.h"
+#include "skin/message_box.h"
 #include "update_server_sim.h"
 #include "upgrade/firmware_fixtures.h"
 

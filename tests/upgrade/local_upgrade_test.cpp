@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "app/file_dialog.h"
 #include "app/form_main.h"
-#include "app/message_box.h"
 #include "device/fake_lister.h"
 #include "device/frame.h"
 #include "platform/device_enum.h"
 #include "scantool_sim.h"
+#include "skin/file_dialog.h"
+#include "skin/message_box.h"
 #include "upgrade/firmware_fixtures.h"
 
 namespace vortik {

@@ -17,13 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "app/file_dialog.h"
 #include "app/form_main.h"
-#include "app/message_box.h"
-#include "app/print_dialog.h"
 #include "helpers/click.h"
 #include "skin/click_label.h"
+#include "skin/file_dialog.h"
+#include "skin/message_box.h"
 #include "skin/picture_control.h"
+#include "skin/print_dialog.h"
+#include "views/print_page.h"
 #include "views/print_panel.h"
 #include "views/report_view.h"
 #include "views/wave_chart.h"
@@ -33,17 +34,17 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class PrintPage : public ::testing::Test {
+class PrintPageTest : public ::testing::Test {
  protected:
-  PrintPage() {
+  PrintPageTest() {
     SetMessageBoxHook([this](const QString& text) { messages.push_back(text); });
     SetDesktopOpenHook([this](const QString& path) { opened.push_back(path); });
     form = std::make_unique<TFormMain>();
     form->show();
     form->SwitchTabImgBtn(1);
-    page = form->printPanel;
+    page = static_cast<vortik::PrintPage*>(form->page(PageId::kPrint))->panel();
   }
-  ~PrintPage() override {
+  ~PrintPageTest() override {
     form.reset();
     SetMessageBoxHook(nullptr);
     SetDesktopOpenHook(nullptr);
@@ -80,7 +81,7 @@ class PrintPage : public ::testing::Test {
   std::vector<QString> opened;
 };
 
-TEST_F(PrintPage, ControlsSitAtTheirPlacesOnTheWindow) {
+TEST_F(PrintPageTest, ControlsSitAtTheirPlacesOnTheWindow) {
   struct Place {
     QWidget* widget;
     QRect bounds;  // page coordinates
@@ -98,9 +99,9 @@ TEST_F(PrintPage, ControlsSitAtTheirPlacesOnTheWindow) {
   EXPECT_EQ(form->findChild<QWidget*>(QStringLiteral("Label_Copy")), page->Label_Copy);
 }
 
-TEST_F(PrintPage, LabelPressShowsThePressedPicture) {
+TEST_F(PrintPageTest, LabelPressShowsThePressedPicture) {
   auto shows = [&](const char* name) {
-    BitmapRef expected = form->bitmapFactory->LoadBitmapA(name, false);
+    BitmapRef expected = form->Pictures().LoadBitmapA(name, false);
     BitmapRef canvas = Bitmap::Create(140, 46, 32);
     DrawBitmap(*expected, *canvas, 0, 0, 140, 46, kDefaultBackColour);
     return canvas->pixels == page->imgbtn_copy->surface().pixels;
@@ -120,7 +121,7 @@ TEST_F(PrintPage, LabelPressShowsThePressedPicture) {
   EXPECT_FALSE(page->Label_Copy->autoFillBackground());
 }
 
-TEST_F(PrintPage, ReportShowsColouredRuns) {
+TEST_F(PrintPageTest, ReportShowsColouredRuns) {
   RedReport();
   Read(Bytes{0x00, 0x24, 0x24, 0x25, 0x24, 0xF1, 0x04});
   EXPECT_EQ(page->RichEdit->ReportPlainText(), QString::fromUtf8("plain\nhot line\nعوض شود\n"));
@@ -129,7 +130,7 @@ TEST_F(PrintPage, ReportShowsColouredRuns) {
   EXPECT_EQ(ColourAt(15), QColor(255, 0, 0));  // the built-in text takes the last colour
 }
 
-TEST_F(PrintPage, ClearInBothViews) {
+TEST_F(PrintPageTest, ClearInBothViews) {
   RedReport();
   Read(Bytes{0x00, 0x24});  // a sequence in progress
   const Bytes samples = {0x78, 0x00};
@@ -158,7 +159,7 @@ TEST_F(PrintPage, ClearInBothViews) {
   EXPECT_FALSE(form->TimerMonitorWaveRecv->isActive());
 }
 
-TEST_F(PrintPage, CopyPutsPlainTextAndColouredHtml) {
+TEST_F(PrintPageTest, CopyPutsPlainTextAndColouredHtml) {
   test::SendLeftClick(page->Label_Copy, QPointF(5, 5));
   EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
   RedReport();
@@ -171,7 +172,7 @@ TEST_F(PrintPage, CopyPutsPlainTextAndColouredHtml) {
   EXPECT_EQ(page->RichEdit->textCursor().selectedText().size(), 15);  // all stays selected
 }
 
-TEST_F(PrintPage, EditWritesEachTypeAndOpensIt) {
+TEST_F(PrintPageTest, EditWritesEachTypeAndOpensIt) {
   QTemporaryDir dir;
   RedReport();
   Read(Bytes{0x00, 0x24, 0x24, 0xFF, 0xFE, 0xE3, 0x04, 0xC0, 0x7F});  // "А" and Ω in 1251
@@ -214,7 +215,7 @@ TEST_F(PrintPage, EditWritesEachTypeAndOpensIt) {
   EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(PrintPage, EditThatCannotWriteSaysSoAndOpensNothing) {
+TEST_F(PrintPageTest, EditThatCannotWriteSaysSoAndOpensNothing) {
   SetSaveFileHook([](const SaveFileRequest&) {
     return SaveFileAnswer{QStringLiteral("/nonexistent-folder/report.txt"), 0};
   });
@@ -229,7 +230,7 @@ TEST_F(PrintPage, EditThatCannotWriteSaysSoAndOpensNothing) {
   EXPECT_EQ(messages.size(), 1u);
 }
 
-TEST_F(PrintPage, PrintsTheReportToAPdf) {
+TEST_F(PrintPageTest, PrintsTheReportToAPdf) {
   QTemporaryDir dir;
   RedReport();
   Read(Bytes{0x00, 0x24, 0x24, 0x25, 0x24, 0xF1, 0x03});
@@ -256,7 +257,7 @@ TEST_F(PrintPage, PrintsTheReportToAPdf) {
   EXPECT_FALSE(QFile::exists(pdf));
 }
 
-TEST_F(PrintPage, ChartShowsTheExampleCapture) {
+TEST_F(PrintPageTest, ChartShowsTheExampleCapture) {
   Capture({120, 125, 118});
   WaveChart* chart = page->Chart1;
   ASSERT_TRUE(chart->isVisible());
@@ -281,7 +282,7 @@ TEST_F(PrintPage, ChartShowsTheExampleCapture) {
   EXPECT_NEAR(chart->graph(3)->data()->at(1)->key, 500, 2);
 }
 
-TEST_F(PrintPage, TrackBarReleaseScrollsTheChart) {
+TEST_F(PrintPageTest, TrackBarReleaseScrollsTheChart) {
   std::vector<int> samples(3000, 125);
   Capture(samples);
   QSlider* bar = page->Chart1->TrackBar_ChartLine;
@@ -295,7 +296,7 @@ TEST_F(PrintPage, TrackBarReleaseScrollsTheChart) {
   EXPECT_EQ(page->Chart1->xAxis->range(), QCPRange(300, 1323));
 }
 
-TEST_F(PrintPage, SavesTheChartInEachType) {
+TEST_F(PrintPageTest, SavesTheChartInEachType) {
   QTemporaryDir dir;
   Capture({120, 125});
   for (int choice : {0, 1, 2}) {

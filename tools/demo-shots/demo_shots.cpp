@@ -43,7 +43,7 @@ class Director : public QObject {
     vortik::TFormMain* form = Form();
     if (form == nullptr) return;
     if (boxSeenAt_ >= 0 && form->state().comPort <= 0) sawGone_ = true;
-    const QString text = form->Label_Status->text();
+    const QString text = form->findChild<QLabel*>(QStringLiteral("Label_Status"))->text();
     if (text == lastStatus_) return;
     lastStatus_ = text;
     std::printf("demo: status \"%s\"\n", qPrintable(text));
@@ -96,8 +96,9 @@ class Director : public QObject {
         });
         return;
       case Phase::kRunning: {
-        const QProgressBar* gauge = form->ProgressBar10;
-        const bool burning = form->Label_Status->text().startsWith(QStringLiteral("Burning"));
+        const auto* gauge = form->findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));
+        const auto* status = form->findChild<QLabel*>(QStringLiteral("Label_Status"));
+        const bool burning = status->text().startsWith(QStringLiteral("Burning"));
         if (!shotDuring_ && burning && gauge->maximum() > 0 &&
             gauge->value() * 100 >= gauge->maximum() * 45) {
           Shoot(*form, "demo_during");

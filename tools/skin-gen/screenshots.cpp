@@ -5,16 +5,18 @@
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
+#include <QProgressBar>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "app/form_main.h"
-#include "app/message_box.h"
 #include "i18n/form1.h"
 #include "i18n/lang_table.h"
 #include "scantool_sim.h"
+#include "skin/message_box.h"
+#include "views/print_page.h"
 #include "views/print_panel.h"
 
 namespace {
@@ -29,7 +31,8 @@ void Settle() {
 void ShowPrintPage(vortik::TFormMain& form, bool capture) {
   form.SwitchTabImgBtn(1);
   form.UartReadTimer->stop();  // no port: the pictures show what is handed over below
-  vortik::PrintPanel& page = *form.printPanel;
+  vortik::PrintPanel& page =
+      *static_cast<vortik::PrintPage*>(form.page(vortik::PageId::kPrint))->panel();
   const std::vector<uint8_t> report = vortik::sim::SampleReport();
   page.receiver().HandleRead(report.data(), static_cast<int>(report.size()));
   if (!capture) return;
@@ -98,8 +101,9 @@ int main(int argc, char** argv) {
     form.UpdateInternetState(true);
     form.TimerAnimator->stop();
     ok = Shoot(form, folder, "tab0_internet_connected") && ok;
-    form.ProgressBar10->setRange(0, 100);
-    form.ProgressBar10->setValue(62);
+    auto* gauge = form.findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));
+    gauge->setRange(0, 100);
+    gauge->setValue(62);
     ok = Shoot(form, folder, "tab0_upgrade_progress") && ok;
 
     vortik::TForm1 dialog(&form);

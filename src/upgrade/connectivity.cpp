@@ -1,4 +1,4 @@
-#include "app/connectivity.h"
+#include "upgrade/connectivity.h"
 
 #include "base/app_config.h"
 #include "platform/connectivity.h"

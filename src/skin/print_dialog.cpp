@@ -1,4 +1,4 @@
-#include "app/print_dialog.h"
+#include "skin/print_dialog.h"
 
 #include <QDesktopServices>
 #include <QPrintDialog>

@@ -1,4 +1,4 @@
-#include "app/connectivity.h"
+#include "upgrade/connectivity.h"
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
