@@ -4,116 +4,30 @@
 #include <climits>
 
 #include "base/pending_events.h"
-#include "device/port_table.h"
-#include "device/settings_store.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"
 
 namespace vortik {
 
 namespace {
-
+// Port number under the upper-case spelling, line values under the mixed one; read back through
+// the upper-case one.
 const char kKeyUpper[] = "SOFTWARE\\QUORVANE\\";
 const char kKeyMixed[] = "SOFTWARE\\Quorvane\\";
-
-std::string PortKey(const char* root, const std::string& subkey, int port) {
-  return root + subkey + "\\COM" + std::to_string(port);
-}
-
-platform::SerialLine LineOf(const CommSettings& s) {
-  platform::SerialLine line;
-  line.baud = s.baudRate;
-  line.parity = static_cast<platform::SerialParity>(s.parity);
-  line.dataBits = s.byteSize;
-  line.stopBits = static_cast<platform::SerialStopBits>(s.stopBits);
-  return line;
-}
-
 }  // namespace
 
-uint32_t LineRateOf(uint32_t baudRate) {
-  return baudRate < 15 ? kRateTable[baudRate] : baudRate;
-}
-
-TSyncUart::TSyncUart() = default;
+TSyncUart::TSyncUart() : CommPortBase({kKeyUpper, kKeyMixed, kKeyUpper}) {}
 
 TSyncUart::~TSyncUart() {
   if (active_) Close();
   CloseHandle();
 }
 
-std::string TSyncUart::DevicePath() const {
-  return Ports().PathOf(portNo_);
-}
-
-// --- properties -------------------------------------------------------------------------------
-
-void TSyncUart::fSetPort(int port) {
-  if (port < 0 || port > kMaxPortNumber || port == portNo_) return;
-  portNo_ = static_cast<TCommPortNumber>(port);
-  if (active_) {
-    Close();
-    Open();
-  }
-}
-
-void TSyncUart::fSetBaudRate(uint32_t rate) {
-  if (rate == baudRate_) return;
-  baudRate_ = rate;
-  const uint32_t lineRate = LineRateOf(rate);
-  if (lineRate != settings_.baudRate) {
-    settings_.baudRate = lineRate;
-    ApplyIfOpen();
-  }
-}
-
-void TSyncUart::fSetParity(TCommParity parity) {
-  if (parity < ptNONE || parity > ptSPACE || parity == settings_.parity) return;
-  settings_.parity = parity;
-  ApplyIfOpen();
-}
-
-void TSyncUart::fSetDataBits(TCommDataBits bits) {
-  if (bits < db5BITS || bits > db8BITS || bits == fGetDataBits()) return;
-  settings_.byteSize = static_cast<uint8_t>(bits + 5);
-  ApplyIfOpen();
-}
-
-void TSyncUart::fSetStopBits(TCommStopBits bits) {
-  if (bits < sb1BITS || bits > sb2BITS || bits == settings_.stopBits) return;
-  settings_.stopBits = bits;
-  ApplyIfOpen();
-}
-
-void TSyncUart::fSetDTR(bool on) {
-  if (on == dtr_) return;
-  dtr_ = on;
-  if (active_ && port_) port_->SetDtr(on);
-}
-
-void TSyncUart::fSetRTS(bool on) {
-  if (on == rts_) return;
-  rts_ = on;
-  if (active_ && port_) port_->SetRts(on);
-}
-
-void TSyncUart::fSetActive(bool on) {
-  if (on) {
-    Open();
-  } else {
-    Close();
-  }
-}
-
-void TSyncUart::ApplyIfOpen() {
-  if (active_) ApplyCommSettings();
-}
-
 // --- open, close, apply -----------------------------------------------------------------------
 
 bool TSyncUart::Open() {
   if (active_) return true;
-  if (portNo_ <= 0) return false;
+  if (PortNO() <= 0) return false;
   if (!port_) {
     const std::string path = DevicePath();
     if (path.empty()) return false;
@@ -122,8 +36,7 @@ bool TSyncUart::Open() {
     port_ = std::move(port);
   }
   // The driver's queues are fixed by the tty layer; nothing to size here.
-  dtr_ = settings_.dtrControl != LineControl::kDisable;
-  rts_ = settings_.rtsControl != LineControl::kDisable;
+  LoadLinesFromRecord();
   if (ApplyCommSettings()) {
     active_ = true;
   } else {
@@ -136,8 +49,7 @@ void TSyncUart::Close() {
   if (!active_) return;
   active_ = false;
   CloseHandle();
-  dtr_ = settings_.dtrControl != LineControl::kDisable;
-  rts_ = settings_.rtsControl != LineControl::kDisable;
+  LoadLinesFromRecord();
 }
 
 void TSyncUart::CloseHandle() {
@@ -146,25 +58,7 @@ void TSyncUart::CloseHandle() {
 
 bool TSyncUart::ApplyCommSettings() {
   if (!port_) return true;
-  if (settings_.dtrControl != LineControl::kHandshake) {
-    settings_.dtrControl = dtr_ ? LineControl::kEnable : LineControl::kDisable;
-  }
-  if (settings_.rtsControl != LineControl::kHandshake &&
-      settings_.rtsControl != LineControl::kToggle) {
-    settings_.rtsControl = rts_ ? LineControl::kEnable : LineControl::kDisable;
-  }
-  port_->PurgeWrite();
-  port_->PurgeRead();
-  if (!port_->Apply(LineOf(settings_))) return false;
-  bool lines = true;
-  if (settings_.dtrControl != LineControl::kHandshake) {
-    lines = port_->SetDtr(settings_.dtrControl == LineControl::kEnable) && lines;
-  }
-  if (settings_.rtsControl == LineControl::kEnable ||
-      settings_.rtsControl == LineControl::kDisable) {
-    lines = port_->SetRts(settings_.rtsControl == LineControl::kEnable) && lines;
-  }
-  return lines;
+  return ApplyRecord(*port_, true);
 }
 
 // --- transfer ---------------------------------------------------------------------------------
@@ -245,44 +139,6 @@ void TSyncUart::Lock(bool on) {
       lockOwner_ = std::thread::id();
       lockFree_.notify_all();
     }
-  }
-}
-
-// --- persistence ------------------------------------------------------------------------------
-
-void TSyncUart::SaveSettings(const std::string& subkey) {
-  SettingsStore store(SettingsStore::DefaultPath());
-  store.Load();
-  store.Set(kKeyUpper + subkey, "COMPort", portNo_);
-  const std::string portKey = PortKey(kKeyMixed, subkey, portNo_);
-  store.Set(portKey, "BaudRate", baudRate_);
-  store.Set(portKey, "Parity", fGetParity());
-  store.Set(portKey, "DataBits", fGetDataBits());
-  store.Set(portKey, "StopBits", fGetStopBits());
-  store.Save();  // a failure to write is swallowed
-}
-
-void TSyncUart::LoadSettings(const std::string& subkey, bool keepPort) {
-  SettingsStore store(SettingsStore::DefaultPath());
-  if (!store.Load()) return;
-  if (!keepPort) {
-    auto port = store.Get(kKeyUpper + subkey, "COMPort");
-    if (port && *port >= 0 && *port <= kMaxPortNumber && *port != portNo_) {
-      fSetPort(static_cast<int>(*port));
-    }
-  }
-  const std::string portKey = PortKey(kKeyUpper, subkey, portNo_);
-  if (auto v = store.Get(portKey, "BaudRate"); v && *v >= 0 && *v <= UINT32_MAX) {
-    fSetBaudRate(static_cast<uint32_t>(*v));
-  }
-  if (auto v = store.Get(portKey, "Parity"); v && *v >= ptNONE && *v <= ptSPACE) {
-    fSetParity(static_cast<TCommParity>(*v));
-  }
-  if (auto v = store.Get(portKey, "DataBits"); v && *v >= db5BITS && *v <= db8BITS) {
-    fSetDataBits(static_cast<TCommDataBits>(*v));
-  }
-  if (auto v = store.Get(portKey, "StopBits"); v && *v >= sb1BITS && *v <= sb2BITS) {
-    fSetStopBits(static_cast<TCommStopBits>(*v));
   }
 }
 

@@ -7,91 +7,24 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <string>
 #include <thread>
+
+#include "device/comm_port.h"
 
 namespace vortik {
 
-namespace platform {
-class SerialPort;
-}
-
-enum TCommParity { ptNONE = 0, ptODD = 1, ptEVEN = 2, ptMARK = 3, ptSPACE = 4 };
-enum TCommDataBits { db5BITS = 0, db6BITS = 1, db7BITS = 2, db8BITS = 3 };
-enum TCommStopBits { sb1BITS = 0, sb1HALFBITS = 1, sb2BITS = 2 };
-using TCommPortNumber = int16_t;  // 0..256
-
-// Rate table for BaudRate values below 15; larger values are rates in baud.
-inline constexpr uint32_t kRateTable[15] = {110,   300,   600,    1200,   2400,
-                                            4800,  9600,  14400,  19200,  38400,
-                                            56000, 57600, 115200, 128000, 256000};
-uint32_t LineRateOf(uint32_t baudRate);
-
-// Modem-line control modes of the settings record.
-enum class LineControl { kDisable, kEnable, kHandshake, kToggle };
-
-// The line-settings record: what is applied to the device. BaudRate keeps what the user set;
-// the record keeps the rate after the table look-up.
-struct CommSettings {
-  uint32_t baudRate = 9600;
-  TCommParity parity = ptNONE;
-  uint8_t byteSize = 8;  // data bits, 5..8
-  TCommStopBits stopBits = sb1BITS;
-  LineControl dtrControl = LineControl::kEnable;
-  LineControl rtsControl = LineControl::kEnable;
-  // Fixed at creation: raw transfer, no parity check, no flow control of any kind, no
-  // character replacement. XON/XOFF limits and characters are kept for completeness.
-  bool binary = true;
-  bool parityCheck = false;
-  bool outxCtsFlow = false;
-  bool outxDsrFlow = false;
-  bool dsrSensitivity = false;
-  bool txContinueOnXoff = false;
-  bool outX = false;
-  bool inX = false;
-  uint16_t xonLim = 2048;
-  uint16_t xoffLim = 512;
-  uint8_t xonChar = 0x11;
-  uint8_t xoffChar = 0x13;
-};
-
 inline constexpr uint32_t kDriverQueueSize = 2048;
 
-class TSyncUart {
+class TSyncUart : public CommPortBase {
  public:
   TSyncUart();
-  ~TSyncUart();
-  TSyncUart(const TSyncUart&) = delete;
-  TSyncUart& operator=(const TSyncUart&) = delete;
+  ~TSyncUart() override;
 
-  // Properties.
-  TCommPortNumber PortNO() const { return portNo_; }
-  uint32_t BaudRate() const { return baudRate_; }
-  TCommParity Parity() const { return fGetParity(); }
-  TCommDataBits DataBits() const { return fGetDataBits(); }
-  TCommStopBits StopBits() const { return fGetStopBits(); }
-  bool DTR() const { return dtr_; }
-  bool RTS() const { return rts_; }
-  bool Active() const { return active_; }
-  const CommSettings& Settings() const { return settings_; }
-  // The device path that PortNO stands for (empty when the number has none).
-  std::string DevicePath() const;
+  bool Active() const override { return active_; }
 
-  void fSetPort(int port);
-  void fSetBaudRate(uint32_t rate);
-  void fSetParity(TCommParity parity);
-  void fSetDataBits(TCommDataBits bits);
-  void fSetStopBits(TCommStopBits bits);
-  void fSetDTR(bool on);
-  void fSetRTS(bool on);
-  void fSetActive(bool on);
-  TCommParity fGetParity() const { return settings_.parity; }
-  TCommDataBits fGetDataBits() const { return static_cast<TCommDataBits>(settings_.byteSize - 5); }
-  TCommStopBits fGetStopBits() const { return settings_.stopBits; }
-
-  bool Open();
-  void Close();
-  bool ApplyCommSettings();
+  bool Open() override;
+  void Close() override;
+  bool ApplyCommSettings() override;
   int SendData(const uint8_t* data, int length);
   int RecvData(uint8_t* buffer, int capacity);
   // Sends `tx` (after emptying the receive queue) and collects up to rxLength bytes until they
@@ -109,21 +42,12 @@ class TSyncUart {
   // true: wait until this thread owns the port's lock (recursive); false: release one level.
   void Lock(bool on);
 
-  // Persistence under "SOFTWARE\QUORVANE\"+subkey in the settings store.
-  void SaveSettings(const std::string& subkey);
-  void LoadSettings(const std::string& subkey, bool keepPort);
-
  private:
+  platform::SerialPort* Device() override { return port_.get(); }
   void CloseHandle();
-  void ApplyIfOpen();
 
   std::unique_ptr<platform::SerialPort> port_;  // null while there is no handle
-  TCommPortNumber portNo_ = 1;
-  uint32_t baudRate_ = 9600;
-  bool dtr_ = true;
-  bool rts_ = true;
   bool active_ = false;
-  CommSettings settings_;
 
   std::mutex lockMutex_;
   std::condition_variable lockFree_;

@@ -1,5 +1,7 @@
 #include "dtc/dtc_file.h"
 
+#include <array>
+#include <cstring>
 #include <utility>
 
 #include "platform/folders.h"
@@ -8,13 +10,25 @@ namespace vortik {
 
 namespace {
 
-// The C library's blanks in the "C" locale: what "%s" and a blank in a pattern skip.
+// Byte classes: the C library's blanks in the "C" locale (what "%s" and a blank in a pattern
+// skip), and the line ends CR and LF among them.
+constexpr uint8_t kBlank = 1;
+constexpr uint8_t kLineEnd = 2;
+
+constexpr std::array<uint8_t, 256> MakeClasses() {
+  std::array<uint8_t, 256> classes{};
+  for (unsigned char c : {' ', '\t', '\v', '\f'}) classes[c] = kBlank;
+  for (unsigned char c : {'\r', '\n'}) classes[c] = kBlank | kLineEnd;
+  return classes;
+}
+constexpr std::array<uint8_t, 256> kClasses = MakeClasses();
+
 bool IsBlank(unsigned char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+  return (kClasses[c] & kBlank) != 0;
 }
 
 bool IsLineEnd(unsigned char c) {
-  return c == '\r' || c == '\n';
+  return (kClasses[c] & kLineEnd) != 0;
 }
 
 // Reads the table's bytes the way the two scanf patterns do. Each field is read whole and cut
@@ -80,23 +94,30 @@ bool ReadAll(platform::File& file, std::string* out) {
 
 int32_t CountDtcLines(std::string_view bytes) {
   int32_t pieces = 0;
-  size_t length = 0;  // bytes in the current piece
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    ++length;
-    const char c = bytes[i];
-    const bool lineEnd =
-        c == '\n' || (c == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'));
-    if (lineEnd || length == kDtcLinePieceMax) {
-      ++pieces;
-      length = 0;
+  const char* p = bytes.data();
+  const char* const end = p + bytes.size();
+  while (p < end) {
+    // One piece: up to and including the next line end, or 1023 bytes, whichever comes first.
+    const size_t room = std::min(static_cast<size_t>(end - p), kDtcLinePieceMax);
+    const char* stop = p + room;
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', room));
+    const char* cr = static_cast<const char*>(std::memchr(p, '\r', room));
+    // A CR with an LF right after it is part of a CR LF line end, which the LF closes.
+    while (cr != nullptr && cr + 1 < end && cr[1] == '\n') {
+      cr = cr + 1 < stop ? static_cast<const char*>(std::memchr(cr + 1, '\r', stop - cr - 1))
+                         : nullptr;
     }
+    const char* lineEnd = lf;
+    if (cr != nullptr && (lineEnd == nullptr || cr < lineEnd)) lineEnd = cr;
+    p = lineEnd != nullptr ? lineEnd + 1 : stop;
+    ++pieces;
   }
-  if (length > 0) ++pieces;
   return pieces;
 }
 
 std::vector<std::string_view> ScanDtcMatchCodes(std::string_view bytes) {
   std::vector<std::string_view> codes;
+  codes.reserve(static_cast<size_t>(CountDtcLines(bytes)));
   Scanner in(bytes);
   std::string_view code;
   std::string_view rest;
@@ -118,6 +139,7 @@ std::vector<std::string> ReadDtcMatchCodes(std::string_view bytes) {
 
 std::vector<DtcEntryView> ScanDtcEntries(std::string_view bytes) {
   std::vector<DtcEntryView> entries;
+  entries.reserve(static_cast<size_t>(CountDtcLines(bytes)));  // at most one entry a line
   Scanner in(bytes);
   DtcEntryView entry;
   for (;;) {

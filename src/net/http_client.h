@@ -13,8 +13,11 @@ inline constexpr int kHttpHeadBufferSize = 1024;
 inline constexpr int kHttpHostMax = 63;
 
 // One GET (postData null) or POST (postData, postLength bytes; 0 or less: its text length)
-// to `url` ("scheme://host[:port][/path]", always sent as plain HTTP), following at most two
-// 301/302 redirects as GET. The whole call, connection and replies included, lasts at most
+// to `url` ("scheme://host[:port][/path]"), following at most two 301/302 redirects as GET.
+// "https" goes over TLS (port 443 unless given): the server's certificate must chain to a
+// trusted root (the system's store) and name the host, else the request fails with -1, and a
+// redirect from https to another scheme fails with -1 too; any other scheme is plain HTTP.
+// The whole call, name look-up, connection, handshake and replies included, lasts at most
 // about `timeoutMs`.
 //
 // Returns:
@@ -38,7 +41,8 @@ bool HttpPostText(const std::string& url, const std::string& body, int replyCapa
                   std::string* reply);
 
 // Splits "scheme://host[:port][/path]": writes the host (at most 63 characters, NUL-ended)
-// into `host` and the port (80 unless given) into *port, and returns the path inside `url`
+// into `host` and the port (443 for https, 80 for any other scheme, unless given) into *port, and
+// returns the path inside `url`
 // ('/' included; the URL's terminating NUL when it has none). Null when the URL has no "://"
 // right after its first ':', its host is too long, or its port is above 65535.
 const char* SplitHttpUrl(const char* url, int* port, char (&host)[kHttpHostMax + 1]);

@@ -32,7 +32,7 @@ inline constexpr int64_t kMaxDownloadBytes = int64_t{256} * 1024 * 1024;
 
 struct DownloadOptions {
   int connectTimeoutMs = 30000;          // to establish the connection, name look-up included
-  int stallTimeoutSec = 60;              // no byte for this long ends the download
+  int stallTimeoutSec = 60;              // under 100 bytes/s for this long ends the download
   int64_t maxBytes = kMaxDownloadBytes;  // a body announced or sent beyond this ends it
 };
 

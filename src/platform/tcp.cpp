@@ -21,16 +21,9 @@
 #include <thread>
 #include <utility>
 
-namespace vortik::platform {
+#include "platform/tcp_access.h"
 
-class TcpAccess {
- public:
-  static int Fd(const TcpSocket& s) { return s.fd_; }
-  static void Adopt(TcpSocket* s, int fd) {
-    s->Close();
-    s->fd_ = fd;
-  }
-};
+namespace vortik::platform {
 
 namespace {
 

@@ -31,6 +31,10 @@ LocalUpgradePage::LocalUpgradePage(QWidget* window, Host& host, TSyncUart& uart)
     : QWidget(window), host_(host), uart_(uart) {
   setObjectName(QStringLiteral("TabSheet_LocalUpgrade"));
   setAttribute(Qt::WA_TranslucentBackground);
+  // The box captions are drawn straight on the window's dark skin.
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::WindowText, Qt::white);
+  setPalette(palette);
   BuildControls();
 }
 

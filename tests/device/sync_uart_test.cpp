@@ -11,6 +11,7 @@
 
 #include "device/frame.h"
 #include "device/port_table.h"
+#include "device/qv_uart.h"
 #include "platform/clock.h"
 #include "platform/pty.h"
 #include "scantool_sim.h"
@@ -239,6 +240,17 @@ TEST(SyncUart, SettingsRoundTripThroughTheStore) {
     c.LoadSettings("X", true);
     EXPECT_EQ(c.PortNO(), 1);
     EXPECT_EQ(c.Parity(), ptNONE);
+
+    // The threaded component keeps the same layout.
+    TqvUart d;
+    d.LoadSettings("X", false);
+    EXPECT_EQ(d.PortNO(), 7);
+    EXPECT_EQ(d.Settings().baudRate, 2400u);
+    EXPECT_EQ(d.DataBits(), db6BITS);
+    d.fSetStopBits(sb1BITS);
+    d.SaveSettings("X");
+    b.LoadSettings("X", false);
+    EXPECT_EQ(b.StopBits(), sb1BITS);
   }
   if (old != nullptr) {
     setenv("XDG_CONFIG_HOME", saved.c_str(), 1);

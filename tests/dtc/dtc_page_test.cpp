@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "dtc/dtc_lookup_panel.h"
+#include "dtc/dtc_page.h"
 #include "helpers/click.h"
 #include "helpers/recording_host.h"
 #include "i18n/temp_folder.h"
@@ -28,7 +28,7 @@ using testing::WriteBytes;
 std::string Table(int entries) {
   std::string bytes;
   for (int i = 0; i < entries; ++i) {
-    char code[8];
+    char code[16];
     std::snprintf(code, sizeof(code), "P%04d", i);
     bytes += std::string(code) + " Generic Entry " + std::to_string(i) + "\n";
   }
@@ -39,9 +39,8 @@ class DtcPageTest : public ::testing::Test {
  protected:
   void Open(const std::string& bytes) {
     WriteBytes(path_, bytes);
-    page_ = std::make_unique<QWidget>();
-    page_->setGeometry(0, 156, 953, 492);
-    panel_ = new DtcLookupPanel(page_.get(), host_, pictures_, [this] { return path_; });
+    page_ = std::make_unique<DtcLookupPage>(nullptr, host_, pictures_, [this] { return path_; });
+    page_->resize(953, 492);
     page_->show();
   }
   template <typename T>
@@ -65,8 +64,7 @@ class DtcPageTest : public ::testing::Test {
   std::string path_ = dir_.File("OBDII.txt");
   test::RecordingHost host_;
   TBitmapFactory pictures_{QtResourceStore::Instance()};
-  std::unique_ptr<QWidget> page_;
-  DtcLookupPanel* panel_ = nullptr;
+  std::unique_ptr<DtcLookupPage> page_;
 };
 
 TEST_F(DtcPageTest, FifteenAndSixteenEntriesByClicks) {
@@ -124,9 +122,7 @@ TEST_F(DtcPageTest, SearchBoxFollowsTypingAndClearing) {
 }
 
 TEST_F(DtcPageTest, MissingFileShowsZeroOfZeroWithoutAMessage) {
-  page_ = std::make_unique<QWidget>();
-  page_->resize(953, 492);
-  panel_ = new DtcLookupPanel(page_.get(), host_, pictures_, [this] { return path_; });
+  page_ = std::make_unique<DtcLookupPage>(nullptr, host_, pictures_, [this] { return path_; });
   EXPECT_EQ(Index(), "0 / 0");
   EXPECT_EQ(List()->rowCount(), 0);
   Type("P");
@@ -148,7 +144,7 @@ TEST_F(DtcPageTest, FileChangedOnDiskBetweenTwoSearches) {
 TEST_F(DtcPageTest, DoubleClickShowsTheContentsColumn) {
   Open("P0420 Generic Catalyst system efficiency below threshold, bank 1\n");
   QTableWidget* list = List();
-  panel_->DtcListDblClick();  // nothing selected: nothing shown
+  page_->DtcListDblClick();  // nothing selected: nothing shown
   EXPECT_TRUE(host_.messages.empty());
   // A double click as the mouse delivers it: press, release, double-click, release.
   QWidget* viewport = list->viewport();

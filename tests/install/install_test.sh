@@ -3,9 +3,10 @@
 # AppStream metadata through their validators, then the installed executable run from another
 # folder by a user who cannot write to the program's folder. It must find its languages and
 # data there, and keep the language choice in the user's own folder.
-#   install_test.sh BUILD_DIR
+#   install_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build=${1:?"usage: install_test.sh BUILD_DIR"}
+build=${1:?"usage: install_test.sh BUILD_DIR SOURCE_DIR"}
+source_dir=${2:?"usage: install_test.sh BUILD_DIR SOURCE_DIR"}
 app_id=com.example.vortik
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -83,4 +84,19 @@ echo "$out" | grep -qF "language 6; tab \"Online-Update\"" || fail "the stored c
 # Nothing was written into the installed tree.
 changed=$(find "$prefix" -newer "$work/stamp" -print)
 [ -z "$changed" ] || fail "written into the program's folder: $changed"
+# --- the package's maintainer scripts --------------------------------------------------------------
+# postinst reloads udev's rules and applies them to devices already there, when udevadm exists;
+# without it (a container, a chroot) it does nothing and succeeds.
+stub=$work/stub
+mkdir -p "$stub"
+printf '#!/bin/sh\necho "$*" >>"%s/udevadm.log"\n' "$stub" >"$stub/udevadm"
+chmod 755 "$stub/udevadm"
+PATH=$stub /bin/sh "$source_dir/packaging/postinst" configure
+grep -qx "control --reload-rules" "$stub/udevadm.log" || fail "postinst: rules not reloaded"
+grep -q "^trigger .*--subsystem-match=tty" "$stub/udevadm.log" || fail "postinst: no trigger"
+PATH=$stub /bin/sh "$source_dir/packaging/postrm" remove
+[ "$(grep -c "control --reload-rules" "$stub/udevadm.log")" -eq 2 ] || fail "postrm: not reloaded"
+rm "$stub/udevadm"
+PATH=$stub /bin/sh "$source_dir/packaging/postinst" configure \
+  || fail "postinst fails without udevadm"
 echo "install test: passed"

@@ -110,13 +110,18 @@ TEST(HttpRequest, GetSendsTheExactHeadWithPathAndBareHost) {
   RawHttpServer server({{{Ok("hi")}}});
   char reply[64];
   EXPECT_EQ(HttpRequest(server.url("/x?y=1").c_str(), nullptr, 0, reply, 64, 3000), 2);
-  EXPECT_EQ(HttpRequest(("https://127.0.0.1:" + std::to_string(server.port())).c_str(), nullptr, 0,
+  EXPECT_EQ(HttpRequest(("ftp://127.0.0.1:" + std::to_string(server.port())).c_str(), nullptr, 0,
                         reply, 64, 3000),
             2);
   auto got = server.received();
   ASSERT_EQ(got.size(), 2u);
   EXPECT_EQ(got[0], GetHead("/x?y=1", "127.0.0.1"));
-  EXPECT_EQ(got[1], GetHead("/", "127.0.0.1"));  // no path; any scheme goes as plain HTTP
+  EXPECT_EQ(got[1], GetHead("/", "127.0.0.1"));  // no path; a scheme other than https is HTTP
+
+  // https is TLS or nothing: a server that answers in plain HTTP fails the handshake.
+  EXPECT_EQ(HttpRequest(("https://127.0.0.1:" + std::to_string(server.port())).c_str(), nullptr, 0,
+                        reply, 64, 3000),
+            -1);
 }
 
 TEST(HttpRequest, PostSendsHeadBodyAndTailSmallOrLarge) {

@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QTableWidget>
 
 #include <algorithm>
 #include <cstdio>
@@ -128,6 +130,27 @@ int main(int argc, char** argv) {
       ShowPrintPage(form, false);
       ok = Shoot(form, folder, l.print) && ok;
     }
+  }
+  // The DTC Lookup page with a search typed in, in English, German and Chinese.
+  const struct {
+    int language;
+    const char* name;
+  } searches[] = {{2, "tab2_dtc_search"}, {6, "tab2_dtc_search_de"}, {1, "tab2_dtc_search_cn"}};
+  for (const auto& l : searches) {
+    vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
+    vortik::TFormMain form;
+    form.TimerCheckInternet->stop();
+    form.show();
+    form.SwitchTabImgBtn(2);
+    if (auto* edit = form.findChild<QLineEdit*>(QStringLiteral("EditSearch"))) {
+      edit->setFocus();
+      edit->setText(QStringLiteral("p03"));
+    }
+    if (auto* list = form.findChild<QTableWidget*>(QStringLiteral("DTCLookupList"))) {
+      list->setFocus();
+      list->setCurrentCell(2, 0);
+    }
+    ok = Shoot(form, folder, l.name) && ok;
   }
   QFile::remove(langCopy);
   return ok ? 0 : 1;

@@ -116,7 +116,8 @@ std::string FileNameOf(const std::string& value) {
 
 struct UpdateServerSim::Impl {
   std::string root;
-  httplib::Server server;
+  std::unique_ptr<httplib::Server> server;  // an SSLServer in the https mode
+  bool https = false;
   std::thread thread;
   std::atomic<int> port{0};
   std::atomic<bool> listenEnded{false};
@@ -127,7 +128,9 @@ struct UpdateServerSim::Impl {
   std::map<std::string, SimFault> faults;
   std::vector<SimRequest> requests;
 
-  std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(port.load()); }
+  std::string BaseUrl() const {
+    return (https ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port.load());
+  }
 
   // Sleeps `ms`; false when the server is stopping.
   bool Pause(int ms) {
@@ -297,17 +300,24 @@ std::vector<std::pair<std::string, std::string>> DecodeForm(const std::string& b
   return fields;
 }
 
-UpdateServerSim::UpdateServerSim(std::string root) : impl_(std::make_unique<Impl>()) {
+UpdateServerSim::UpdateServerSim(std::string root, const SimTls& tls)
+    : impl_(std::make_unique<Impl>()) {
   impl_->root = std::move(root);
+  impl_->https = !tls.certFile.empty();
+  if (impl_->https) {
+    impl_->server = std::make_unique<httplib::SSLServer>(tls.certFile.c_str(), tls.keyFile.c_str());
+  } else {
+    impl_->server = std::make_unique<httplib::Server>();
+  }
   auto handler = [this](const httplib::Request& req, httplib::Response& res) {
     impl_->Handle(req, res);
   };
-  impl_->server.Get(".*", handler);
-  impl_->server.Post(".*", handler);
+  impl_->server->Get(".*", handler);
+  impl_->server->Post(".*", handler);
   // The library refuses form bodies above 8 KB unless the handler reads the body itself, and
   // feedback reports may reach 64 KB.
-  impl_->server.Post(kFeedbackEndpoint, [this](const httplib::Request& req, httplib::Response& res,
-                                               const httplib::ContentReader& reader) {
+  impl_->server->Post(kFeedbackEndpoint, [this](const httplib::Request& req, httplib::Response& res,
+                                                const httplib::ContentReader& reader) {
     httplib::Request whole = req;
     reader([&whole](const char* data, size_t length) {
       whole.body.append(data, length);
@@ -315,7 +325,7 @@ UpdateServerSim::UpdateServerSim(std::string root) : impl_(std::make_unique<Impl
     });
     impl_->Handle(whole, res);
   });
-  impl_->server.set_keep_alive_timeout(1);
+  impl_->server->set_keep_alive_timeout(1);
 }
 
 UpdateServerSim::~UpdateServerSim() {
@@ -323,12 +333,12 @@ UpdateServerSim::~UpdateServerSim() {
 }
 
 bool UpdateServerSim::Start(int port, const std::string& host) {
-  if (impl_->thread.joinable()) return false;
+  if (impl_->thread.joinable() || !impl_->server->is_valid()) return false;
   int bound = port;
   if (port == 0) {
-    bound = impl_->server.bind_to_any_port(host);
+    bound = impl_->server->bind_to_any_port(host);
     if (bound <= 0) return false;
-  } else if (!impl_->server.bind_to_port(host, port)) {
+  } else if (!impl_->server->bind_to_port(host, port)) {
     return false;
   }
   impl_->port = bound;
@@ -338,14 +348,14 @@ bool UpdateServerSim::Start(int port, const std::string& host) {
   }
   impl_->listenEnded = false;
   impl_->thread = std::thread([this] {
-    impl_->server.listen_after_bind();
+    impl_->server->listen_after_bind();
     impl_->listenEnded = true;
   });
   // Stop() only works once the server runs, so wait for it.
-  while (!impl_->server.is_running() && !impl_->listenEnded) {
+  while (!impl_->server->is_running() && !impl_->listenEnded) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  return impl_->server.is_running();
+  return impl_->server->is_running();
 }
 
 void UpdateServerSim::Stop() {
@@ -355,7 +365,7 @@ void UpdateServerSim::Stop() {
     impl_->stopRequested = true;
   }
   impl_->stopping.notify_all();
-  impl_->server.stop();
+  impl_->server->stop();
   impl_->thread.join();
 }
 

@@ -14,7 +14,7 @@
 //                            value continues on a line starting with a tab), then a blank line
 //   files/<path>             served to GET <path> (the query string is ignored)
 // Replies are read at every request and may use these placeholders:
-//   {base}         the server's base address, "http://127.0.0.1:<port>"
+//   {base}         the server's base address, "http://127.0.0.1:<port>" (or https)
 //   {md5:<path>}   the MD5 of files/<path> in lower-case hexadecimal
 //   {size:<path>}  the size in bytes of files/<path>
 #pragma once
@@ -59,9 +59,15 @@ struct SimFault {
   int times = -1;              // applies to this many requests, then is dropped; -1: always
 };
 
+// The https mode: the server's certificate chain and key, PEM files.
+struct SimTls {
+  std::string certFile;  // empty: plain HTTP
+  std::string keyFile;
+};
+
 class UpdateServerSim {
  public:
-  explicit UpdateServerSim(std::string root);
+  explicit UpdateServerSim(std::string root, const SimTls& tls = {});
   ~UpdateServerSim();  // stops the server
   UpdateServerSim(const UpdateServerSim&) = delete;
   UpdateServerSim& operator=(const UpdateServerSim&) = delete;
@@ -71,7 +77,7 @@ class UpdateServerSim {
   bool Start(int port = 0, const std::string& host = "127.0.0.1");
   void Stop();
   int Port() const;
-  std::string BaseUrl() const;  // "http://127.0.0.1:<port>"
+  std::string BaseUrl() const;  // "http://127.0.0.1:<port>" ("https://" in the https mode)
   const std::string& Root() const;
 
   void SetFault(const std::string& path, const SimFault& fault);
