@@ -102,6 +102,7 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
 
   LoadLanguageTexts();
   FitTabCaptions();
+  printPage_->FitLabels();
   StartDeviceMonitor();
   ScanDevicePort();
 }

@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
   config.feedbackServer = "http://127.0.0.1:18082";
   config.loopbackCountsAsConnected = true;
   config.demoDevicePath = "/tmp/vortik-demo/tty";
+  config.demoPushOnPrintTab = true;
   vortik::SetConfig(config);
   return vortik::RunApplication(argc, argv);
 }

@@ -10,6 +10,7 @@
 #include "app/form_main.h"
 #include "skin/click_label.h"
 #include "skin/picture_control.h"
+#include "views/print_page.h"
 
 namespace vortik {
 
@@ -145,6 +146,7 @@ void TFormMain::ApplyTabTimers() {
   SetTimerEnabled(TimerAnimator, state_.internetConnected && state_.curTab == 0);
   SetTimerEnabled(TimerCheckInternet, state_.curTab == 0);
   SetTimerEnabled(UartReadTimer, state_.curTab == 1);
+  if (state_.curTab == 1) printPage_->PageShown();
 }
 
 void TFormMain::TabImgBtnClick() {

@@ -11,6 +11,7 @@ struct AppConfig {
   std::string feedbackServer;
   bool loopbackCountsAsConnected = false;  // the demo runs without a network
   std::string demoDevicePath;              // when set, discovery reports this path as the Scan Tool
+  bool demoPushOnPrintTab = false;         // opening the Print tab asks the emulated tool to push
 };
 
 const AppConfig& Config();

@@ -95,6 +95,9 @@ inline constexpr uint32_t kBurnTestTimeoutMs = 1500;
 // Frames the tool pushes unasked (no reply).
 inline constexpr uint16_t kCodeWaveSamples = 0x01FF;
 inline constexpr uint16_t kCodeWaveEnd = 0x02FF;
+// A request only the demo build sends when its Print tab opens: the emulated tool then pushes
+// its sample report and a capture. It gets no reply (a tool ignores a command it does not know).
+inline constexpr uint16_t kCodeDemoPush = 0xDE01;
 
 // Payload sizes.
 inline constexpr int kDeviceIdLength = 12;

@@ -1,4 +1,4 @@
-// Open-file dialogs; tests install a hook that answers them instead.
+// Open- and save-file dialogs; tests install hooks that answer them instead.
 #pragma once
 
 #include <QString>
@@ -16,5 +16,25 @@ QString AskOpenFileName(QWidget* parent, const QString& filter);
 void SetOpenFileHook(std::function<QString(const QString& filter)> hook);
 // "ROM files|*.rom|All files|*.*" as Qt writes it: "ROM files (*.rom);;All files (*.*)".
 QString ToQtFileFilter(const QString& filter);
+
+// A save-file dialog: the filter in the "Name|*.ext|..." form, the first choice preselected.
+struct SaveFileRequest {
+  QString title;   // empty: the platform's own
+  QString filter;  // e.g. "Text (*.txt)|*.txt|HTML (*.html)|*.html"
+  QString folder;  // where it opens; empty: the current folder
+  bool confirmOverwrite = true;
+};
+struct SaveFileAnswer {
+  QString path;         // empty when the user cancelled
+  int filterIndex = 0;  // the choice in effect when the name was confirmed
+};
+// Runs the dialog. A name confirmed without an extension gets the chosen choice's extension.
+SaveFileAnswer AskSaveFileName(QWidget* parent, const SaveFileRequest& request);
+// With a hook set, it answers every save dialog with what the user would have typed; the
+// extension rule above still applies to its answer.
+void SetSaveFileHook(std::function<SaveFileAnswer(const SaveFileRequest&)> hook);
+// `path` with the extension of choice `filterIndex` of `filter` appended when its file name has
+// none (a choice of "*.*" or several patterns appends nothing).
+QString WithChoiceExtension(const QString& path, const QString& filter, int filterIndex);
 
 }  // namespace vortik

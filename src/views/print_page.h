@@ -9,6 +9,7 @@ class QTimer;
 namespace vortik {
 
 class Host;
+class PrintPanel;
 class TBitmapFactory;
 class TSyncUart;
 
@@ -24,12 +25,16 @@ class PrintPage : public QWidget {
   void UartReadTimerTimer();
   // The window's chart timer.
   void TimerMonitorWaveRecvTimer();
+  // The page has been switched in by its tab.
+  void PageShown();
+  // After the language texts: captions that do not fit their labels get a smaller font.
+  void FitLabels();
+
+  PrintPanel* panel() const { return panel_; }
 
  private:
-  [[maybe_unused]] Host& host_;
-  [[maybe_unused]] TSyncUart& uart_;
-  [[maybe_unused]] TBitmapFactory& pictures_;
-  [[maybe_unused]] QTimer* waveTimer_;
+  TSyncUart& uart_;
+  PrintPanel* panel_ = nullptr;
 };
 
 }  // namespace vortik

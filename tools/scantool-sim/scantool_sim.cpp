@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "device/frame.h"
@@ -122,6 +123,207 @@ std::vector<uint8_t> DeviceInfoPayload(const Identity& identity) {
   return p;
 }
 
+// --- pushed data ------------------------------------------------------------------------------
+
+std::vector<uint8_t> SampleReport() {
+  std::vector<uint8_t> out;
+  auto text = [&out](const std::string& t) { out.insert(out.end(), t.begin(), t.end()); };
+  auto colour = [&out](int k) {
+    out.insert(out.end(),
+               {0x00, 0x24, 0x24, static_cast<uint8_t>(k), static_cast<uint8_t>('H' + k)});
+  };
+  auto codePage = [&out](uint16_t page) {
+    out.insert(out.end(), {0x00, 0x24, 0x24, 0xFF, 0xFE, static_cast<uint8_t>(page & 0xFF),
+                           static_cast<uint8_t>(page >> 8)});
+  };
+  auto builtIn = [&out](uint16_t code) {
+    out.insert(out.end(), {0x00, 0x24, 0x24, 0x25, 0x24, static_cast<uint8_t>(code >> 8),
+                           static_cast<uint8_t>(code & 0xFF)});
+  };
+  colour(2);
+  text("==== BATTERY TEST REPORT ====\r\n");
+  colour(8);
+  text("Battery type   : Flooded, 12 V\r\n");
+  text("Rated          : 600 CCA (EN)\r\n");
+  colour(3);
+  text("Measured       : 571 CCA\r\n");
+  // The tool writes the code page's byte 0x7F for the ohm sign.
+  text("Resistance     : 4.62 m\x7F\r\n");
+  colour(4);
+  // "Напряжение АКБ: 12.6 В" in code page 1251, and back to ISO 8859-15 after it.
+  codePage(1251);
+  out.insert(out.end(), {0xCD, 0xE0, 0xEF, 0xF0, 0xFF, 0xE6, 0xE5, 0xED, 0xE8, 0xE5, 0x20,
+                         0xC0, 0xCA, 0xC1, 0x3A, 0x20, 0x31, 0x32, 0x2E, 0x36, 0x20, 0xC2});
+  text("\r\n");
+  codePage(28605);
+  colour(9);
+  builtIn(0xF101);
+  text(" : 12.6 V\r\n");
+  builtIn(0xF102);
+  text(" : 4.62 m\x7F\r\n");
+  colour(7);
+  builtIn(0xF103);
+  colour(1);
+  text("Charging system: ripple high \xA4 check alternator\r\n");
+  colour(5);
+  text(
+      "Temperature 23 \xB0"
+      "C  -  firmware 1.1.0\r\n");
+  return out;
+}
+
+std::vector<uint16_t> CaptureSamples(CaptureShape shape, int count) {
+  std::vector<uint16_t> samples;
+  samples.reserve(static_cast<size_t>(std::max(count, 0)));
+  uint32_t noise = 12345;
+  for (int i = 0; i < count; ++i) {
+    switch (shape) {
+      case CaptureShape::kRamp:
+        samples.push_back(static_cast<uint16_t>(100 + i % 101));
+        break;
+      case CaptureShape::kConstant:
+        samples.push_back(125);
+        break;
+      case CaptureShape::kCranking: {
+        noise = noise * 1103515245u + 12345u;
+        const int jitter = static_cast<int>((noise >> 16) % 3) - 1;
+        const double t = static_cast<double>(i) / std::max(count, 1);
+        int v;
+        if (t < 0.25) {
+          v = 126;  // resting
+        } else if (t < 0.27) {
+          v = 96 + static_cast<int>((t - 0.25) * 600);  // the starter's dip and recovery
+        } else if (t < 0.40) {
+          v = 108 + static_cast<int>((t - 0.27) * 150);  // cranking
+        } else if (t < 0.45) {
+          v = 128 + static_cast<int>((t - 0.40) * 260);  // the engine runs, the alternator rises
+        } else {
+          v = 142;  // charging
+        }
+        samples.push_back(static_cast<uint16_t>(v + jitter));
+        break;
+      }
+    }
+  }
+  return samples;
+}
+
+std::vector<uint8_t> CaptureFrames(const std::vector<uint16_t>& samples, int payloadSize,
+                                   bool withEnd) {
+  std::vector<uint8_t> data;
+  data.reserve(samples.size() * 2);
+  for (uint16_t v : samples) PutLe16(data, v);
+  const size_t size = static_cast<size_t>(std::clamp(payloadSize, 1, kMaxReplyPayload));
+  std::vector<uint8_t> out;
+  out.reserve(data.size() + (data.size() / size + 2) * kFrameOverhead);
+  std::vector<uint8_t> frame;
+  auto append = [&](uint16_t code, const uint8_t* payload, size_t length) {
+    frame.resize(length + kFrameOverhead);
+    BuildReplyFrame(frame.data(), code, payload, static_cast<int>(length));
+    out.insert(out.end(), frame.begin(), frame.end());
+  };
+  for (size_t at = 0; at < data.size(); at += size) {
+    append(kCodeWaveSamples, data.data() + at, std::min(size, data.size() - at));
+  }
+  if (withEnd) append(kCodeWaveEnd, nullptr, 0);
+  return out;
+}
+
+void ScanToolSim::Push(std::vector<uint8_t> bytes, int delayMs) {
+  {
+    std::lock_guard<std::mutex> lock(pushMutex_);
+    pushQueue_.push_back({delayMs, std::move(bytes)});
+  }
+  pushWake_.notify_all();
+}
+
+bool ScanToolSim::WaitPushed(int timeoutMs) {
+  std::unique_lock<std::mutex> lock(pushMutex_);
+  return pushDone_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                            [this] { return pushQueue_.empty() && !pushBusy_; });
+}
+
+void ScanToolSim::WritePushed(const uint8_t* bytes, size_t length) {
+  size_t done = 0;
+  while (done < length && !pushStop_) {
+    int master;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      master = pty_.master();
+    }
+    if (master < 0) {
+      dropped_ += length - done;
+      return;
+    }
+    const ssize_t n = write(master, bytes + done, length - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      pushed_ += static_cast<uint64_t>(n);
+    } else if (n < 0 && errno == EAGAIN) {
+      if (options_.push.dropWhenFull) {
+        dropped_ += length - done;
+        return;
+      }
+      pollfd pfd{master, POLLOUT, 0};
+      poll(&pfd, 1, 100);
+    } else if (!(n < 0 && errno == EINTR)) {
+      dropped_ += length - done;
+      return;
+    }
+  }
+}
+
+void ScanToolSim::PushLoop() {
+  prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+  std::unique_lock<std::mutex> lock(pushMutex_);
+  for (;;) {
+    pushWake_.wait(lock, [this] { return pushStop_ || !pushQueue_.empty(); });
+    if (pushStop_) return;
+    PushRun run = std::move(pushQueue_.front());
+    pushQueue_.erase(pushQueue_.begin());
+    pushBusy_ = true;
+    lock.unlock();
+    if (run.delayMs > 0) {
+      std::unique_lock<std::mutex> wait(pushMutex_);
+      pushWake_.wait_for(wait, std::chrono::milliseconds(run.delayMs),
+                         [this] { return pushStop_; });
+    }
+    const size_t writeSize = options_.push.writeSize;
+    const uint8_t* bytes = run.bytes.data();
+    const size_t length = run.bytes.size();
+    if (!options_.wireModel) {
+      const size_t step = writeSize > 0 ? writeSize : std::max<size_t>(length, 1);
+      for (size_t at = 0; at < length && !pushStop_; at += step) {
+        WritePushed(bytes + at, std::min(step, length - at));
+      }
+    } else {
+      // Each millisecond, what the line carried since the start (10 bits a byte) is written; a
+      // late wake-up writes more at once, so the pace does not drift.
+      const uint64_t start = NowNs();
+      size_t written = 0;
+      while (written < length && !pushStop_) {
+        const uint64_t elapsed = NowNs() - start;
+        size_t due = static_cast<size_t>(
+            std::min<uint64_t>(length, elapsed * options_.baud / 10'000'000'000ull));
+        if (writeSize > 0) due = std::min(due, written + writeSize);
+        if (due > written) {
+          WritePushed(bytes + written, due - written);
+          written = due;
+        }
+        if (written < length) {
+          const uint64_t next =
+              writeSize > 0 ? start + (written + writeSize) * 10'000'000'000ull / options_.baud
+                            : NowNs() + 1'000'000;
+          SleepUntilNs(std::min<uint64_t>(next, NowNs() + 1'000'000));
+        }
+      }
+    }
+    lock.lock();
+    pushBusy_ = false;
+    if (pushQueue_.empty()) pushDone_.notify_all();
+  }
+}
+
 ScanToolSim::ScanToolSim(Options options) : options_(std::move(options)) {}
 
 ScanToolSim::~ScanToolSim() {
@@ -141,10 +343,26 @@ bool ScanToolSim::Start() {
   }
   stop_ = false;
   thread_ = std::thread([this] { Run(); });
+  {
+    std::lock_guard<std::mutex> lock(pushMutex_);
+    pushStop_ = false;
+  }
+  pushThread_ = std::thread([this] { PushLoop(); });
   return true;
 }
 
 void ScanToolSim::Stop() {
+  if (pushThread_.joinable()) {
+    {
+      std::lock_guard<std::mutex> lock(pushMutex_);
+      pushStop_ = true;
+      pushQueue_.clear();
+    }
+    pushWake_.notify_all();
+    pushThread_.join();
+    pushBusy_ = false;
+    pushDone_.notify_all();
+  }
   if (thread_.joinable()) {
     stop_ = true;
     const char byte = 0;
@@ -401,6 +619,11 @@ void ScanToolSim::HandleFrame(const uint8_t* frame, int length, uint64_t complet
       replyPayload.push_back(storage_.OnBurnBlock(payload, payloadLength, identity));
       replyPayload.push_back(ok ? payload[1] : 0);  // the block number, echoed
       replyPayload.push_back(ok ? payload[2] : 0);
+    } else if (command == kCodeDemoPush) {
+      // The demo's Print tab: the sample report now, a capture a few seconds later.
+      Push(SampleReport());
+      Push(CaptureFrames(CaptureSamples(CaptureShape::kCranking, 20000), 2000, true), 4000);
+      return;
     } else {
       return;  // a command the tool does not know gets no answer
     }

@@ -64,11 +64,29 @@ struct FaultRule {
   int count = 1;         // matching requests it strikes; -1 = every one from then on
 };
 
+// The shape of a pushed voltage capture (samples in tenths of a volt).
+enum class CaptureShape {
+  kCranking,  // a resting battery, the dip of an engine start, then the charging voltage
+  kRamp,      // 100, 101, ... wrapping after 200: every sample tells its own number
+  kConstant,  // 125 throughout
+};
+
+// How the tool pushes what it sends unasked.
+struct PushOptions {
+  // Bytes per write; 0 writes each millisecond what the wire carried in it (wire model) or
+  // everything at once (no wire model).
+  size_t writeSize = 0;
+  // A real adapter without flow control loses what arrives while its queue is full: when set,
+  // bytes the terminal does not take at once are dropped and counted; otherwise the tool waits.
+  bool dropWhenFull = false;
+};
+
 struct Options {
   std::string linkPath;    // when set, a symbolic link to the device is made there
   bool wireModel = false;  // pace requests and replies as at `baud`, 10 bits per byte
   uint32_t baud = 1000000;
   Identity identity;
+  PushOptions push;
   // As a real tool does after an upgrade: once a burn has been followed by this long without
   // a request, the tool restarts: its terminal and link vanish for `restartDownMs` and come
   // back on a new terminal at the same link. 0 = never.
@@ -77,6 +95,16 @@ struct Options {
   // Told on the tool's thread when the link goes (false) and comes back (true) by a restart.
   std::function<void(bool present)> onRestart;
 };
+
+// The sample report of the tool's battery test: colours, a line in code page 1251 and the
+// built-in phrases, as the tool's bytes.
+std::vector<uint8_t> SampleReport();
+// `count` samples of a shape.
+std::vector<uint16_t> CaptureSamples(CaptureShape shape, int count);
+// The samples as WaveSamples frames of at most `payloadSize` bytes (any size from 1; an odd size
+// splits samples between frames), then a WaveEnd frame when `withEnd`.
+std::vector<uint8_t> CaptureFrames(const std::vector<uint16_t>& samples, int payloadSize,
+                                   bool withEnd);
 
 class ScanToolSim {
  public:
@@ -103,6 +131,18 @@ class ScanToolSim {
   // the identity stay. False when the terminal cannot be made.
   bool Replug();
 
+  // Pushes bytes unasked, after what is already queued, at the wire pace when the wire model is
+  // on. Returns at once; a thread of its own writes them.
+  void Push(std::vector<uint8_t> bytes, int delayMs = 0);
+  void PushReport(const std::vector<uint8_t>& text) { Push(text); }
+  void PushCapture(const std::vector<uint16_t>& samples, int payloadSize, bool withEnd) {
+    Push(CaptureFrames(samples, payloadSize, withEnd));
+  }
+  // Waits until everything pushed so far is written (or dropped); false after `timeoutMs`.
+  bool WaitPushed(int timeoutMs);
+  uint64_t PushedBytes() const { return pushed_; }    // written to the terminal
+  uint64_t DroppedBytes() const { return dropped_; }  // lost while the terminal was full
+
   // Observations for tests.
   int RequestCount(uint16_t command) const;  // well-formed requests seen with that code
   int GarbageBytes() const;                  // bytes skipped while resynchronising
@@ -117,6 +157,8 @@ class ScanToolSim {
   std::optional<Fault> TakeFault(uint16_t command);
   void SendReply(std::vector<uint8_t> reply, uint64_t notBeforeNs);
   void ClosePty();
+  void PushLoop();
+  void WritePushed(const uint8_t* bytes, size_t length);
   void Wake();
   // The restart of restartAfterBurnMs, on the tool's thread.
   void Restart();
@@ -133,6 +175,21 @@ class ScanToolSim {
   std::atomic<bool> stop_{false};
   int wakeFd_[2] = {-1, -1};
   std::thread thread_;
+
+  // Pushed data: a queue of byte runs written by the push thread.
+  std::mutex pushMutex_;
+  std::condition_variable pushWake_;
+  std::condition_variable pushDone_;
+  struct PushRun {
+    int delayMs;  // quiet time before it
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<PushRun> pushQueue_;
+  bool pushBusy_ = false;
+  bool pushStop_ = false;
+  std::thread pushThread_;
+  std::atomic<uint64_t> pushed_{0};
+  std::atomic<uint64_t> dropped_{0};
 };
 
 }  // namespace vortik::sim

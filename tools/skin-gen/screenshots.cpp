@@ -16,9 +16,11 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/form_main.h"
 #include "app/main_menu.h"
@@ -29,11 +31,35 @@
 #include "net/feedback.h"
 #include "skin/message_box.h"
 #include "update_server_sim.h"
+#include "scantool_sim.h"
+#include "views/print_page.h"
+#include "views/print_panel.h"
 
 namespace {
 
 void Settle() {
   for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+// The Print page with the emulated tool's sample report handed to its receiver, as the receive
+// timer would; with `capture`, then a capture without its end frame and the chart's ticks until
+// the whole capture is in view.
+void ShowPrintPage(vortik::TFormMain& form, bool capture) {
+  form.SwitchTabImgBtn(1);
+  form.UartReadTimer->stop();  // no port: the pictures show what is handed over below
+  vortik::PrintPanel& page =
+      *static_cast<vortik::PrintPage*>(form.page(vortik::PageId::kPrint))->panel();
+  const std::vector<uint8_t> report = vortik::sim::SampleReport();
+  page.receiver().HandleRead(report.data(), static_cast<int>(report.size()));
+  if (!capture) return;
+  const std::vector<uint8_t> frames = vortik::sim::CaptureFrames(
+      vortik::sim::CaptureSamples(vortik::sim::CaptureShape::kCranking, 20000), 2000, false);
+  for (size_t at = 0; at < frames.size(); at += 2048) {
+    const size_t n = std::min<size_t>(2048, frames.size() - at);
+    page.receiver().HandleRead(frames.data() + at, static_cast<int>(n));
+  }
+  form.TimerMonitorWaveRecv->stop();
+  for (int tick = 0; tick < 3; ++tick) page.TimerMonitorWaveRecvTimer();
 }
 
 bool Shoot(vortik::TFormMain& form, const QString& folder, const char* name) {
@@ -232,6 +258,10 @@ int main(int argc, char** argv) {
       form.SwitchTabImgBtn(tab);
       ok = Shoot(form, folder, tabs[tab]) && ok;
     }
+    ShowPrintPage(form, false);
+    ok = Shoot(form, folder, "tab1_print_report") && ok;
+    ShowPrintPage(form, true);
+    ok = Shoot(form, folder, "tab1_print_chart") && ok;
     form.SwitchTabImgBtn(0);
     form.UpdateInternetState(true);
     form.TimerAnimator->stop();
@@ -249,13 +279,20 @@ int main(int argc, char** argv) {
   const struct {
     int language;
     const char* name;
-  } languages[] = {{7, "main_window_ru"}, {1, "main_window_cn"}};
+    const char* print;
+  } languages[] = {{7, "main_window_ru", nullptr},
+                   {1, "main_window_cn", "tab1_print_report_cn"},
+                   {6, nullptr, "tab1_print_report_de"}};
   for (const auto& l : languages) {
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
     vortik::TFormMain form;
     form.TimerCheckInternet->stop();
     form.show();
-    ok = Shoot(form, folder, l.name) && ok;
+    if (l.name != nullptr) ok = Shoot(form, folder, l.name) && ok;
+    if (l.print != nullptr) {
+      ShowPrintPage(form, false);
+      ok = Shoot(form, folder, l.print) && ok;
+    }
   }
   // The DTC Lookup page with a search typed in, in English, German and Chinese.
   const struct {

@@ -1,0 +1,106 @@
+// The Print page end to end: the main window offscreen and the emulated tool on a pseudo-terminal
+// in this process. Opening the Print tab (as the demo does) asks the tool to push; its report
+// shows in colour, then its capture as a chart with the right statistics.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTextCursor>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "app/form_main.h"
+#include "base/app_config.h"
+#include "device/fake_lister.h"
+#include "helpers/click.h"
+#include "scantool_sim.h"
+#include "skin/click_label.h"
+#include "skin/message_box.h"
+#include "views/print_page.h"
+#include "views/print_panel.h"
+#include "views/report_view.h"
+#include "views/wave_chart.h"
+#include "views/wave_monitor.h"
+
+namespace vortik {
+namespace {
+
+bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(10);
+  }
+  return true;
+}
+
+TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
+  const AppConfig saved = Config();
+  AppConfig config = saved;
+  config.demoPushOnPrintTab = true;
+  SetConfig(config);
+  std::vector<QString> messages;
+  SetMessageBoxHook([&](const QString& text) { messages.push_back(text); });
+  sim::Options options;
+  options.wireModel = true;
+  sim::ScanToolSim tool(options);
+  ASSERT_TRUE(tool.Start());
+  test::FakeLister lister;
+  lister.devices = {{"/dev/ttyS0", 0, 0}, {tool.path(), 0x1A86, 0xFE0C}};
+  platform::SetDeviceLister(&lister);
+  {
+    TFormMain form;
+    form.show();
+    ASSERT_GT(form.state().comPort, 0);
+    form.SwitchTabImgBtn(1);
+    ASSERT_EQ(form.state().curTab, 1);
+    EXPECT_TRUE(form.UartReadTimer->isActive());
+    PrintPanel* page = static_cast<PrintPage*>(form.page(PageId::kPrint))->panel();
+
+    ASSERT_TRUE(RunUntil(
+        [&] {
+          return page->RichEdit->ReportPlainText().contains(QStringLiteral("firmware 1.1.0"));
+        },
+        5000));
+    const QString report = page->RichEdit->ReportPlainText();
+    EXPECT_TRUE(report.contains(QString::fromUtf8("Напряжение АКБ: 12.6 В")));
+    EXPECT_TRUE(report.contains(QString::fromUtf8("باترى سالم است")));
+    EXPECT_TRUE(report.contains(QString::fromUtf8("Resistance     : 4.62 mΩ")));
+    const int red = static_cast<int>(report.indexOf(QStringLiteral("Charging system")));
+    ASSERT_GE(red, 0);
+    QTextCursor cursor(page->RichEdit->document());
+    cursor.setPosition(red + 1);
+    EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(255, 0, 0));
+    EXPECT_FALSE(page->Chart1->isVisible());
+
+    // A few seconds later the capture: the chart replaces the text and, once the end frame has
+    // come and the next tick has drawn the rest, the timer stops.
+    const std::vector<uint16_t> samples = sim::CaptureSamples(sim::CaptureShape::kCranking, 20000);
+    ASSERT_TRUE(RunUntil([&] { return page->Chart1->isVisible(); }, 10000));
+    EXPECT_FALSE(page->RichEdit->isVisible());
+    ASSERT_TRUE(RunUntil(
+        [&] {
+          return !form.TimerMonitorWaveRecv->isActive() &&
+                 page->Chart1->graph(kVoltageSeries)->dataCount() == 20000;
+        },
+        10000));
+    const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
+    const std::string expected = "Voltage Min=" + FormatVolts(*low / 10.0f) +
+                                 "V and Max=" + FormatVolts(*high / 10.0f) + "V";
+    EXPECT_EQ(page->Chart1->StaticText_SampleStat->text().toStdString(), expected);
+    EXPECT_EQ(form.state().waveLength, 40000);
+    EXPECT_EQ(page->Chart1->xAxis->range(), QCPRange(0, 1023));  // scrolled back by the end
+    EXPECT_EQ(tool.DroppedBytes(), 0u);
+    EXPECT_TRUE(messages.empty());
+  }
+  platform::SetDeviceLister(nullptr);
+  SetMessageBoxHook(nullptr);
+  SetConfig(saved);
+}
+
+}  // namespace
+}  // namespace vortik
