@@ -45,7 +45,7 @@ void BM_CaptureTick(benchmark::State& state) {
   for (auto _ : state) {
     vortik::MainState main;
     QuietPage page;
-    vortik::WaveChart chart(nullptr);
+    vortik::WaveChart chart(nullptr, main.langText);
     chart.resize(913, 417);
     chart.show();
     vortik::WaveMonitor monitor(main, chart, page);

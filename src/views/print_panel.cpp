@@ -105,7 +105,7 @@ PrintPanel::PrintPanel(QWidget* page, MainState& state)
   connect(Label_Edit, &ClickLabel::clicked, this, &PrintPanel::Label_EditClick);
 
   // The chart first, so the report text lies above it.
-  Chart1 = new WaveChart(this);
+  Chart1 = new WaveChart(this, state.langText);
   Chart1->setGeometry(24, 64, 913, 417);
   RichEdit = new ReportEdit(this);
   RichEdit->setGeometry(18, 59, 921, 425);

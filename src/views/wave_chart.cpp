@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "i18n/msg.h"
 #include "skin/file_dialog.h"
 #include "skin/message_box.h"
 
@@ -34,7 +33,7 @@ void StyleAxis(QCPAxis* axis, const QString& title) {
 
 }  // namespace
 
-WaveChart::WaveChart(QWidget* parent) : QCustomPlot(parent) {
+WaveChart::WaveChart(QWidget* parent, const TextTable& texts) : QCustomPlot(parent), texts_(texts) {
   setObjectName(QStringLiteral("Chart1"));
   setBackground(QBrush(kChartBackground));
   axisRect()->setBackground(QBrush(kChartBackground));
@@ -216,8 +215,7 @@ void WaveChart::Btn_SaveChartClick() {
     ShowMessageBox(window(), error);
     return;
   }
-  ShowMessageBox(window(),
-                 QString::fromStdString(Msg("MsgInfo6", "Chart curve is saved successfully!")));
+  ShowMessageBox(window(), QString::fromStdString(texts_[TextId::MsgInfo6]));
 }
 
 }  // namespace vortik

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_id.h"
 #include "views/qcustomplot_include.h"
 #include "views/wave_monitor.h"
 
@@ -18,7 +19,8 @@ class WaveChart : public QCustomPlot, public WaveChartView {
   Q_OBJECT
 
  public:
-  explicit WaveChart(QWidget* parent);
+  // `texts` (the window's language texts) outlives the chart.
+  WaveChart(QWidget* parent, const TextTable& texts);
   // The monitor that clicks, the track bar and the save button act on.
   void SetMonitor(WaveMonitor* monitor) { monitor_ = monitor; }
 
@@ -48,6 +50,7 @@ class WaveChart : public QCustomPlot, public WaveChartView {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  const TextTable& texts_;
   void Chart1Click(QMouseEvent* event);
   void PlaceControls();
 
