@@ -29,9 +29,9 @@
 #include "i18n/form1.h"
 #include "i18n/lang_table.h"
 #include "net/feedback.h"
+#include "scantool_sim.h"
 #include "skin/message_box.h"
 #include "update_server_sim.h"
-#include "scantool_sim.h"
 #include "views/print_page.h"
 #include "views/print_panel.h"
 
