@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "helpers/http_request_length.h"
 #include "net/http_client.h"
 #include "platform/tcp.h"
 
@@ -70,17 +71,7 @@ class LoopbackServer {
       ssize_t n = ::recv(fd, buf, sizeof buf, 0);
       if (n <= 0) return;
       in.append(buf, static_cast<size_t>(n));
-      size_t end = in.find("\r\n\r\n");
-      if (want == std::string::npos && end != std::string::npos) {
-        want = end + 4;
-        size_t cl = in.find("Content-Length: ");
-        // The path may carry any text of the answer (a redirect's), so the number is read
-        // leniently and bounded.
-        if (cl != std::string::npos && cl < end) {
-          want +=
-              std::min<unsigned long>(std::strtoul(in.c_str() + cl + 16, nullptr, 10), 65536) + 4;
-        }
-      }
+      if (want == std::string::npos) want = vortik::test::HttpRequestLength(in);
     }
   }
 

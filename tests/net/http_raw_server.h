@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "helpers/http_request_length.h"
+
 namespace vortik::testing {
 
 struct RawReply {
@@ -78,14 +80,7 @@ class RawHttpServer {
       ssize_t n = ::recv(fd, buf, sizeof buf, 0);
       if (n <= 0) break;
       in.append(buf, static_cast<size_t>(n));
-      size_t end = in.find("\r\n\r\n");
-      if (want == std::string::npos && end != std::string::npos) {
-        want = end + 4;
-        size_t cl = in.find("Content-Length: ");
-        if (cl != std::string::npos && cl < end) {
-          want += std::strtoul(in.c_str() + cl + 16, nullptr, 10) + 4;
-        }
-      }
+      if (want == std::string::npos) want = vortik::test::HttpRequestLength(in);
     }
     return in;
   }
