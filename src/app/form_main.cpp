@@ -61,7 +61,8 @@ QTimer* MakeTimer(QObject* parent, const char* name, int intervalMs, bool enable
 
 TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   // The designed face names resolve to installed fonts before any control picks its font;
-  // done here so the window is right whichever program builds it (once per process).
+  // done here so the window is right whichever program builds it. Loading the language texts
+  // below installs the mapping of that language's script when it differs.
   InstallFontSubstitutions();
   setObjectName(QStringLiteral("FormMain"));
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -180,7 +181,9 @@ void TFormMain::StyleWindow() {
 }
 
 void TFormMain::LoadLanguageTexts() {
-  ApplyLanguageTexts(this, state_, LoadLanguageTable(LanguageFilePath(), LanguageChoicePath()));
+  const LanguageTable table = LoadLanguageTable(LanguageFilePath(), LanguageChoicePath());
+  InstallFontSubstitutions(table.langIndex);
+  ApplyLanguageTexts(this, state_, table);
   SetCaption(Label_Status, state_.langText[TextId::LabelStatus]);
   internetUpgradePage_->ApplyLanguage();
 }

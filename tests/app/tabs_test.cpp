@@ -299,6 +299,10 @@ TEST_F(SkinnedWindow, EveryPictureIsDecodedOnceWhileItStaysCached) {
   QWidget* checkButton = Find("Button_InternetUpdate");
   // A clock standing at 0: every picture counts as used this second, so none is evicted.
   factory.SetClock([] { return 0u; });
+  // Building the window ran on the real clock, which may have evicted a picture when a second
+  // passed; from here on each picture is decoded at most once more.
+  std::map<std::string, int> before;
+  for (const ResourceEntry& e : factory.resources()) before[e.name] = e.decodeCount;
   for (int round = 0; round < 3; ++round) {
     for (int tab : {1, 2, 3, 0}) form_->SwitchTabImgBtn(tab);
     form_->UpdateInternetState(true);
@@ -310,7 +314,7 @@ TEST_F(SkinnedWindow, EveryPictureIsDecodedOnceWhileItStaysCached) {
   }
   int pictures = 0;
   for (const ResourceEntry& e : factory.resources()) {
-    EXPECT_LE(e.decodeCount, 1) << e.name;
+    EXPECT_LE(e.decodeCount - before[e.name], 1) << e.name;
     pictures += e.decodeCount;
   }
   EXPECT_GE(pictures, 14);  // 8 tabs, 3 icons, 2 plates, the check button

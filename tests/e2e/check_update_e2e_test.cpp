@@ -210,13 +210,18 @@ class CheckUpdate : public ::testing::Test {
     gaugeWatch->start();
   }
 
-  // The user's click on "Check Update".
+  // The user's click on "Check Update": on its caption, which lets the click through to the
+  // button under it.
   void ClickCheckUpdate() {
     messages.clear();
     gaugeMaxima = {gauge->maximum()};
     auto* label = form->findChild<QLabel*>(QStringLiteral("Label_CheckUpdate"));
     ASSERT_NE(label, nullptr);
-    test::SendLeftClick(label, QRectF(label->rect()).center());
+    const QPoint at = label->mapTo(form.get(), label->rect().center());
+    QWidget* target = form->childAt(at);
+    ASSERT_NE(target, nullptr);
+    EXPECT_EQ(target->objectName(), QStringLiteral("Button_InternetUpdate"));
+    test::SendLeftClick(target, target->mapFrom(form.get(), at));
   }
 
   void ExpectIdle() const {
