@@ -161,14 +161,24 @@ StreamReceiver::StreamReceiver(MainState& state, ReceiverView& view, FrameCollec
                                        [this] { view_.EndWaveCapture(); }},
               std::move(clock)) {}
 
-int StreamReceiver::UartReadTimerTimer(const ReadFn& read) {
+int StreamReceiver::UartReadTimerTimer(const ReadFn& read, const WaitFn& wait) {
   uint8_t buffer[kReceiverReadSize + 1];
   int total = 0;
-  for (int piece = 0; piece < kReceiverMaxPiecesPerTick; ++piece) {
+  int sinceWait = 0;  // bytes read since the tick began or last waited
+  for (int piece = 0; piece < kReceiverMaxPiecesPerTick;) {
     const int n = read(buffer, kReceiverReadSize);
-    if (n < 1) break;
-    HandleRead(buffer, std::min(n, kReceiverReadSize));
-    total += n;
+    if (n < 1) {
+      // Only a driver that had at least a full piece to hand over may hold more behind it;
+      // after less, the port is drained.
+      if (sinceWait < kReceiverReadSize || !wait || !wait(kReceiverRefillWaitMs)) break;
+      sinceWait = 0;
+      continue;
+    }
+    const int taken = std::min(n, kReceiverReadSize);
+    HandleRead(buffer, taken);
+    total += taken;
+    sinceWait += taken;
+    ++piece;
   }
   return total;
 }
