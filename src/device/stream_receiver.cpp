@@ -185,7 +185,16 @@ int StreamReceiver::UartReadTimerTimer(const ReadFn& read, const WaitFn& wait) {
 
 void StreamReceiver::HandleRead(const uint8_t* bytes, int count) {
   if (bytes == nullptr || count < 1) return;
-  frames_.CollectFrames(bytes, count);
+  int start = 0;
+  if (view_.CaptureTimerEnabled() && frames_.pending() == 0) {
+    // A capture is being shown, so this read is not text. If bytes were lost it can begin
+    // inside a frame: the frames after it are taken from the next "$$" on, not dropped with it.
+    while (start < count &&
+           !(bytes[start] == kDollar && (start + 1 == count || bytes[start + 1] == kDollar))) {
+      ++start;
+    }
+  }
+  if (start < count) frames_.CollectFrames(bytes + start, count - start);
   if (view_.CaptureTimerEnabled()) return;  // a capture is shown: the read is not text
   if (view_.ChartVisible()) view_.SetPrintView(false);
   HandleText(bytes, count);

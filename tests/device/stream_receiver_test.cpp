@@ -243,6 +243,9 @@ TEST(StreamReceiver, FramesGoToTheWaveMonitor) {
        {{0, B("$$") + Bytes{0x00, 0x00, 1, 2, 3, 4, 5, 6, 7, 8} + samples}},
        {"samples:6"}},
       {"not beginning with $$ is no frame data", {{0, B("x") + samples}}, {}},
+      {"while a capture is shown, a read beginning inside a frame is searched for the next",
+       {{0, samples}, {0, Bytes(samples.begin() + 7, samples.end()) + samples}},
+       {"samples:6", "samples:6"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
