@@ -221,7 +221,11 @@ void TFormMain::ShowPage(PageId page) {
 // --- Host -------------------------------------------------------------------------------------
 
 void TFormMain::SetStatusText(const std::string& utf8) {
-  if (curStatusLabel_ != nullptr) curStatusLabel_->setText(QString::fromStdString(utf8));
+  if (curStatusLabel_ == nullptr) return;
+  // Once the tool has gone the status line keeps saying so: the steps of a run that goes on
+  // without it (until its reads time out) are not what the user needs to see.
+  if (curStatusLabel_ == Label_Status && !syncUart_->Active()) return;
+  curStatusLabel_->setText(QString::fromStdString(utf8));
 }
 
 void TFormMain::SetGaugeMax(int max) {
@@ -233,7 +237,13 @@ void TFormMain::SetGaugePos(int pos) {
 }
 
 void TFormMain::ShowMessage(const std::string& utf8) {
+  // During a run a message is its outcome (or the failure of a step): the status line shows it
+  // instead of the step that led to it.
+  if (state_.upgradeMode != 0) SetStatusText(utf8);
   ShowMessageBox(this, QString::fromStdString(utf8));
+  // Outside a run a message ends a device command (or says something of its own); the
+  // command's step is over, so the status line shows the connection again.
+  if (state_.upgradeMode == 0) ShowConnectionStatus();
 }
 
 void TFormMain::ProcessEvents() {

@@ -139,9 +139,10 @@ void InternetUpgradePage::BuildControls() {
           &InternetUpgradePage::Button_InternetUpdateClick);
   // The caption lies on the button's face right of its icon and lets the mouse through, so the
   // whole button shows its hover and pressed looks and takes the click.
-  Label_CheckUpdate = new ClickLabel(this, "Label_CheckUpdate", 428, 424, 138, 49);
+  Label_CheckUpdate = new ClickLabel(this, "Label_CheckUpdate", 428, 425, 136, 47);
   StyleLabel(Label_CheckUpdate, QStringLiteral("微软雅黑"), kCaptionPixelSize, kWindowTextColour,
              Qt::AlignCenter, true);
+  Label_CheckUpdate->SetLineSpacing(0.82);  // two-line captions stay on the button's face
   Label_CheckUpdate->setText(QStringLiteral("Check Update"));
   Label_CheckUpdate->setAttribute(Qt::WA_TransparentForMouseEvents);
 

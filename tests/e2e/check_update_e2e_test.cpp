@@ -158,7 +158,13 @@ class CheckUpdate : public ::testing::Test {
     SetConfig(config);
     ResetProcessState();
     SetPendingEventsHandler([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
-    SetMessageBoxHook([this](const QString& text) { messages.push_back(text.toStdString()); });
+    SetMessageBoxHook([this](const QString& text) {
+      messages.push_back(text.toStdString());
+      if (form != nullptr) {
+        statusAtMessages.push_back(
+            form->findChild<QLabel*>(QStringLiteral("Label_Status"))->text().toStdString());
+      }
+    });
     platform::SetDeviceLister(&lister);
   }
 
@@ -214,6 +220,7 @@ class CheckUpdate : public ::testing::Test {
   // button under it.
   void ClickCheckUpdate() {
     messages.clear();
+    statusAtMessages.clear();
     gaugeMaxima = {gauge->maximum()};
     auto* label = form->findChild<QLabel*>(QStringLiteral("Label_CheckUpdate"));
     ASSERT_NE(label, nullptr);
@@ -230,6 +237,9 @@ class CheckUpdate : public ::testing::Test {
     EXPECT_TRUE(form->findChild<QWidget*>(QStringLiteral("Label_CheckUpdate"))->isEnabled());
     EXPECT_TRUE(form->findChild<QWidget*>(QStringLiteral("Button_InternetUpdate"))->isEnabled());
     EXPECT_TRUE(form->findChild<QWidget*>(QStringLiteral("Button_LocalUpgrade1"))->isEnabled());
+    // After the run the status line shows the tool's port again, not the run's last step.
+    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("Label_Status"))->text().toStdString(),
+              ConnectedStatusText(form->state().langText, form->state().comPort));
   }
 
   // --- server content ---------------------------------------------------------------------
@@ -340,6 +350,7 @@ class CheckUpdate : public ::testing::Test {
   std::unique_ptr<QTimer> gaugeWatch;
   std::vector<int> gaugeMaxima;  // the maximum before the click, then each new one
   std::vector<std::string> messages;
+  std::vector<std::string> statusAtMessages;  // the status line as each message box opened
 
   const std::string rom = Pattern(6000, 1);
   const std::vector<std::string> parts = sim::PartedFlashFiles(kLayout);
@@ -380,6 +391,7 @@ TEST_F(CheckUpdate, LegacyToolGetsBothFilesWithoutTheirTrailers) {
   const size_t blocks = tool->storage().Blocks().size();
   ClickCheckUpdate();
   EXPECT_EQ(messages, std::vector<std::string>{kNothingNewer});
+  EXPECT_EQ(statusAtMessages, std::vector<std::string>{kNothingNewer});
   EXPECT_EQ(LastTold().count, 0);
   EXPECT_EQ(tool->storage().Blocks().size(), blocks);
   ExpectIdle();
@@ -696,6 +708,7 @@ TEST_F(CheckUpdate, EachFailureShowsItsOneMessageAndEndsIdle) {
 
     ClickCheckUpdate();
     EXPECT_EQ(messages, c.messages);
+    EXPECT_EQ(statusAtMessages, c.messages);  // the outcome, not the step that failed
     EXPECT_EQ(Holds(FirmwareKind::kRom), c.romBurnt);
     EXPECT_EQ(Holds(FirmwareKind::kFlash), c.flashBurnt);
     ExpectIdle();
@@ -776,6 +789,8 @@ TEST_F(CheckUpdate, DemoBurnsTheChangedPartThenFindsNothingNewer) {
 
   ClickCheckUpdate();
   EXPECT_EQ(messages, std::vector<std::string>{kFinished});
+  EXPECT_EQ(statusAtMessages, std::vector<std::string>{kFinished});
+  ExpectIdle();
   const std::vector<std::string> demoParts = sim::PartedFlashFiles(sim::DemoFlashLayout());
   std::vector<uint32_t> burnt = BurntPartAddresses();
   const std::vector<PartEntry> table = TableOf(sim::DemoFlashLayout());
@@ -785,6 +800,7 @@ TEST_F(CheckUpdate, DemoBurnsTheChangedPartThenFindsNothingNewer) {
 
   ClickCheckUpdate();
   EXPECT_EQ(messages, std::vector<std::string>{kNothingNewer});
+  EXPECT_EQ(statusAtMessages, std::vector<std::string>{kNothingNewer});
   EXPECT_EQ(LastTold().count, 0);
   ExpectIdle();
 }
@@ -873,6 +889,35 @@ TEST_F(HotPlug, ToolRestartingAfterTheUpgradeIsFollowed) {
 
   ClickCheckUpdate();
   EXPECT_EQ(messages, std::vector<std::string>{kNothingNewer});
+}
+
+// A tool pulled out during its burn: the status line says so at once, while the run still waits
+// for the tool, and keeps saying so after the run's failure message.
+TEST_F(HotPlug, ToolPulledOutDuringTheBurnShowsAtOnce) {
+  OpenAtLink(0);
+  QElapsedTimer sincePulled;
+  bool shownWhileRunning = false;
+  QTimer puller;
+  puller.setInterval(0);
+  QObject::connect(&puller, &QTimer::timeout, [&] {
+    if (!sincePulled.isValid()) {
+      if (tool->storage().Blocks().size() >= 2) {
+        tool->Unplug();
+        sincePulled.start();
+      }
+    } else if (Status() == kNoTool) {
+      shownWhileRunning = form->state().upgradeMode == 10;
+      puller.stop();
+    }
+  });
+  puller.start();
+
+  ClickCheckUpdate();
+  ASSERT_TRUE(sincePulled.isValid());
+  EXPECT_TRUE(shownWhileRunning);
+  EXPECT_EQ(messages.size(), 1u);
+  EXPECT_EQ(Status(), kNoTool);
+  EXPECT_EQ(form->state().comPort, 0);
 }
 
 }  // namespace
