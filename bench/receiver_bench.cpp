@@ -63,6 +63,7 @@ void BM_Stream(benchmark::State& state) {
     const auto read = [&uart](uint8_t* buffer, int capacity) {
       return uart.RecvData(buffer, capacity);
     };
+    const auto wait = [&uart](int timeoutMs) { return uart.WaitReadable(timeoutMs); };
     uint64_t taken = 0;
     const double cpuStart = ThreadCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
@@ -72,7 +73,7 @@ void BM_Stream(benchmark::State& state) {
     while (quiet < 10) {  // a second without bytes after the push: done
       next += std::chrono::milliseconds(100);
       std::this_thread::sleep_until(next);
-      const int n = receiver.UartReadTimerTimer(read);
+      const int n = receiver.UartReadTimerTimer(read, wait);
       taken += static_cast<uint64_t>(n);
       quiet = n > 0 ? 0 : quiet + 1;
     }

@@ -161,21 +161,40 @@ StreamReceiver::StreamReceiver(MainState& state, ReceiverView& view, FrameCollec
                                        [this] { view_.EndWaveCapture(); }},
               std::move(clock)) {}
 
-int StreamReceiver::UartReadTimerTimer(const ReadFn& read) {
+int StreamReceiver::UartReadTimerTimer(const ReadFn& read, const WaitFn& wait) {
   uint8_t buffer[kReceiverReadSize + 1];
   int total = 0;
-  for (int piece = 0; piece < kReceiverMaxPiecesPerTick; ++piece) {
+  int sinceWait = 0;  // bytes read since the tick began or last waited
+  for (int piece = 0; piece < kReceiverMaxPiecesPerTick;) {
     const int n = read(buffer, kReceiverReadSize);
-    if (n < 1) break;
-    HandleRead(buffer, std::min(n, kReceiverReadSize));
-    total += n;
+    if (n < 1) {
+      // Only a driver that had at least a full piece to hand over may hold more behind it;
+      // after less, the port is drained.
+      if (sinceWait < kReceiverReadSize || !wait || !wait(kReceiverRefillWaitMs)) break;
+      sinceWait = 0;
+      continue;
+    }
+    const int taken = std::min(n, kReceiverReadSize);
+    HandleRead(buffer, taken);
+    total += taken;
+    sinceWait += taken;
+    ++piece;
   }
   return total;
 }
 
 void StreamReceiver::HandleRead(const uint8_t* bytes, int count) {
   if (bytes == nullptr || count < 1) return;
-  frames_.CollectFrames(bytes, count);
+  int start = 0;
+  if (view_.CaptureTimerEnabled() && frames_.pending() == 0) {
+    // A capture is being shown, so this read is not text. If bytes were lost it can begin
+    // inside a frame: the frames after it are taken from the next "$$" on, not dropped with it.
+    while (start < count &&
+           !(bytes[start] == kDollar && (start + 1 == count || bytes[start + 1] == kDollar))) {
+      ++start;
+    }
+  }
+  if (start < count) frames_.CollectFrames(bytes + start, count - start);
   if (view_.CaptureTimerEnabled()) return;  // a capture is shown: the read is not text
   if (view_.ChartVisible()) view_.SetPrintView(false);
   HandleText(bytes, count);

@@ -18,6 +18,10 @@ namespace vortik {
 inline constexpr int kReceiverReadSize = 2048;
 // A tick reads piece after piece while the port holds bytes, but at most this many.
 inline constexpr int kReceiverMaxPiecesPerTick = 64;
+// After a full piece the driver may still hold a backlog that it hands over in steps (the line
+// discipline passes on a few kilobytes at a time): a tick waits this long for the next step
+// before it ends, so a tool pushing at the full line rate never fills the driver.
+inline constexpr int kReceiverRefillWaitMs = 2;
 // The declared length of a frame that is waited for: the largest the length field allows.
 inline constexpr int kLargestPushedFrame = 0xFFFF;
 // A partial frame is dropped once this many whole seconds have passed since it began.
@@ -75,12 +79,15 @@ class StreamReceiver {
  public:
   // Reads up to `capacity` bytes that the port holds, without waiting; below 1 when none.
   using ReadFn = std::function<int(uint8_t* buffer, int capacity)>;
+  // Waits at most timeoutMs for the port to hold bytes; true when it does.
+  using WaitFn = std::function<bool(int timeoutMs)>;
 
   StreamReceiver(MainState& state, ReceiverView& view, FrameCollector::Clock clock = nullptr);
 
   // One timer tick: reads what the port holds, piece by piece, and handles each piece as one
-  // read. Returns the bytes read.
-  int UartReadTimerTimer(const ReadFn& read);
+  // read. When an empty read follows at least a full piece's worth of bytes, `wait` (if given)
+  // gives the driver a moment to pass on the rest of its backlog. Returns the bytes read.
+  int UartReadTimerTimer(const ReadFn& read, const WaitFn& wait = nullptr);
   // One read: through the frame collection, then, unless a capture is shown, as report text.
   void HandleRead(const uint8_t* bytes, int count);
 

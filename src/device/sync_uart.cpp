@@ -85,6 +85,10 @@ int TSyncUart::RecvData(uint8_t* buffer, int capacity) {
   return n > 0 ? n : 0;
 }
 
+bool TSyncUart::WaitReadable(int timeoutMs) const {
+  return port_ && port_->WaitReadable(timeoutMs) == platform::WaitResult::kReady;
+}
+
 uint32_t TSyncUart::SyncRequest(const uint8_t* tx, uint32_t txLength, uint8_t* rx,
                                 uint32_t rxLength, uint32_t timeoutMs, uint32_t intervalMs) {
   return SyncRequestUntil(tx, txLength, rx, rxLength, timeoutMs, intervalMs, nullptr);

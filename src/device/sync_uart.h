@@ -27,6 +27,8 @@ class TSyncUart : public CommPortBase {
   bool ApplyCommSettings() override;
   int SendData(const uint8_t* data, int length);
   int RecvData(uint8_t* buffer, int capacity);
+  // Waits at most timeoutMs for bytes to read; false on timeout, error or no open port.
+  bool WaitReadable(int timeoutMs) const;
   // Sends `tx` (after emptying the receive queue) and collects up to rxLength bytes until they
   // are all in or timeoutMs has passed; between reads it waits in poll() on the port for at
   // most intervalMs, running pending window events after each wait. Returns bytes received.

@@ -148,7 +148,8 @@ void PrintPanel::FitLabels() {
 
 void PrintPanel::UartReadTimerTimer(TSyncUart& uart) {
   receiver_.UartReadTimerTimer(
-      [&uart](uint8_t* buffer, int capacity) { return uart.RecvData(buffer, capacity); });
+      [&uart](uint8_t* buffer, int capacity) { return uart.RecvData(buffer, capacity); },
+      [&uart](int timeoutMs) { return uart.WaitReadable(timeoutMs); });
 }
 
 void PrintPanel::TimerMonitorWaveRecvTimer() {

@@ -175,6 +175,48 @@ TEST(StreamReceiver, TickReadsEverythingThePortHolds) {
   EXPECT_EQ(shown, pushed);
 }
 
+// The terminal driver hands its backlog over in steps: the line discipline holds at most 4,095
+// bytes and is refilled from the rest only while the reader waits. A tick must keep waiting as
+// long as it drained a full piece's worth, and must not wait after a short trickle.
+TEST(StreamReceiver, TickWaitsForTheDriverToHandOverItsBacklog) {
+  struct Case {
+    size_t pushed;
+    int waitsExpected;
+  };
+  for (const Case& c : {Case{10000, 2}, Case{100, 0}, Case{4095, 1}}) {
+    Fixture f;
+    std::string backlog;
+    for (int i = 0; backlog.size() < c.pushed; ++i) backlog += "line " + std::to_string(i) + "\r\n";
+    backlog.resize(c.pushed);
+    std::string ldisc;
+    size_t offset = 0;
+    const auto refill = [&] {
+      const size_t n = std::min(backlog.size() - offset, 4095 - ldisc.size());
+      ldisc += backlog.substr(offset, n);
+      offset += n;
+    };
+    refill();
+    int waits = 0;
+    const int total = f.receiver.UartReadTimerTimer(
+        [&](uint8_t* buffer, int capacity) {
+          const size_t n = std::min(ldisc.size(), static_cast<size_t>(capacity));
+          std::copy_n(ldisc.data(), n, buffer);
+          ldisc.erase(0, n);
+          return static_cast<int>(n);
+        },
+        [&](int) {
+          ++waits;
+          refill();
+          return !ldisc.empty();
+        });
+    EXPECT_EQ(total, static_cast<int>(c.pushed)) << c.pushed;
+    EXPECT_EQ(waits, c.waitsExpected) << c.pushed;
+    std::string shown;
+    for (const std::string& e : f.view.events) shown += e.substr(6);  // "green:"
+    EXPECT_EQ(shown, backlog);
+  }
+}
+
 TEST(StreamReceiver, FramesGoToTheWaveMonitor) {
   const Bytes samples = WaveFrame({0x78, 0x00, 0x7D, 0x00, 0x76, 0x00});
   const Bytes end = WaveFrame({}, kCodeWaveEnd);
@@ -201,6 +243,9 @@ TEST(StreamReceiver, FramesGoToTheWaveMonitor) {
        {{0, B("$$") + Bytes{0x00, 0x00, 1, 2, 3, 4, 5, 6, 7, 8} + samples}},
        {"samples:6"}},
       {"not beginning with $$ is no frame data", {{0, B("x") + samples}}, {}},
+      {"while a capture is shown, a read beginning inside a frame is searched for the next",
+       {{0, samples}, {0, Bytes(samples.begin() + 7, samples.end()) + samples}},
+       {"samples:6", "samples:6"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -316,6 +361,40 @@ TEST(StreamReceiver, TakesWhatTheToolPushesOverThePty) {
   EXPECT_NE(report.find("red:Charging system: ripple high € check alternator"), std::string::npos);
   EXPECT_NE(report.find("4.62 mΩ"), std::string::npos);
   EXPECT_EQ(f.state.reportCodePage, 28605u);
+}
+
+// A tool pushing without pause at the full line rate, dropping what the terminal cannot take
+// (as an adapter without flow control does): the ticks must drain the driver's backlog, which
+// it hands over a few kilobytes at a time.
+TEST(StreamReceiver, KeepsUpWithAToolPushingWithoutPause) {
+  sim::Options options;
+  options.wireModel = true;
+  options.push.dropWhenFull = true;
+  sim::ScanToolSim tool(options);
+  ASSERT_TRUE(tool.Start());
+  TSyncUart uart;
+  uart.fSetBaudRate(1000000);
+  uart.fSetPort(Ports().Register(tool.path()));
+  ASSERT_TRUE(uart.Open());
+
+  Fixture f;
+  // About two seconds of the wire: 100 frames of 1,000 samples.
+  const std::vector<uint16_t> samples = sim::CaptureSamples(sim::CaptureShape::kRamp, 100000);
+  tool.Push(sim::CaptureFrames(samples, 2000, true));
+  const auto read = [&uart](uint8_t* buffer, int capacity) {
+    return uart.RecvData(buffer, capacity);
+  };
+  const auto wait = [&uart](int timeoutMs) { return uart.WaitReadable(timeoutMs); };
+  for (int tick = 0; tick < 50; ++tick) {
+    usleep(100000);
+    f.receiver.UartReadTimerTimer(read, wait);
+    if (!f.view.events.empty() && f.view.events.back() == "end") break;
+  }
+  ASSERT_TRUE(tool.WaitPushed(1000));
+  EXPECT_EQ(tool.DroppedBytes(), 0u);
+  ASSERT_FALSE(f.view.events.empty());
+  EXPECT_EQ(f.view.events.back(), "end");
+  EXPECT_EQ(f.view.samples.size(), samples.size() * 2);
 }
 
 }  // namespace
