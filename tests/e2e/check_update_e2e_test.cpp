@@ -179,11 +179,7 @@ class CheckUpdate : public ::testing::Test {
   }
 
   // What one run leaves behind for the next in this process.
-  static void ResetProcessState() {
-    Catalogue() = CatalogueState{};
-    UpgradeTables().Clear();
-    SetProductPickers({});
-  }
+  static void ResetProcessState() { SetProductPickers({}); }
 
   // Starts the tool as `identity`, then the window, which finds and opens it.
   void Open(const sim::Identity& identity) {
