@@ -4,10 +4,12 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -70,27 +72,44 @@ class FirstPaintQuit : public QObject {
   bool seen_ = false;
 };
 
+// A dialog made the first time it is asked for, as a child of `owner`, then kept: nothing needs
+// the dialogs before a click, so they cost nothing before the window first shows. Gives nullptr
+// once the owner has gone.
+template <class Form>
+std::function<Form*()> OnFirstUse(QWidget* owner, std::function<void(Form*)> setUp = {}) {
+  auto made = std::make_shared<QPointer<Form>>();
+  return [made, owner = QPointer<QWidget>(owner), setUp = std::move(setUp)]() -> Form* {
+    if (made->isNull() && !owner.isNull()) {
+      *made = new Form(owner.data());
+      if (setUp) setUp(made->data());
+    }
+    return made->data();
+  };
+}
+
 }  // namespace
+
+std::unique_ptr<TFormMain> BuildApplicationWindow() {
+  QApplication::setApplicationName(QStringLiteral("VORTIK"));
+  QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
+  InstallFontSubstitutions();
+  SetPendingEventsHandler([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+  auto formMain = std::make_unique<TFormMain>();
+  formMain->SetLanguageDialog(OnFirstUse<TForm1>(formMain.get(), [](TForm1* form1) {
+    QObject::connect(form1, &TForm1::restartRequested, [] { RestartRequested() = true; });
+  }));
+  BindProductPickers(OnFirstUse<TForm2>(formMain.get()), OnFirstUse<TForm4>(formMain.get()));
+  SetLanguageNameReader(
+      [](const std::string& code) { return LanguageDisplayName(LanguageFilePath(), code); });
+  return formMain;
+}
 
 int RunApplication(int argc, char** argv) {
   if (std::optional<int> done = HandleCommandLine(argc, argv, stdout, stderr)) return *done;
   QApplication app(argc, argv);
   std::unique_ptr<TFormMain> formMain;
   try {
-    QApplication::setApplicationName(QStringLiteral("VORTIK"));
-    QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
-    InstallFontSubstitutions();
-    SetPendingEventsHandler([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
-    formMain = std::make_unique<TFormMain>();
-    // The three dialogs are created after the main window, hidden, and live until exit.
-    auto* form1 = new TForm1(formMain.get());
-    QObject::connect(form1, &TForm1::restartRequested, [] { RestartRequested() = true; });
-    auto* form2 = new TForm2(formMain.get());
-    auto* form4 = new TForm4(formMain.get());
-    formMain->AttachDialogs(form1, form2, form4);
-    BindProductPickers(form2, form4);
-    SetLanguageNameReader(
-        [](const std::string& code) { return LanguageDisplayName(LanguageFilePath(), code); });
+    formMain = BuildApplicationWindow();
     if (qEnvironmentVariableIsSet("VORTIK_QUIT_AFTER_FIRST_PAINT")) {
       new FirstPaintQuit(formMain.get());
     }

@@ -175,20 +175,15 @@ void TFormMain::StyleWindow() {
     Label_Status->setText(QStringLiteral("Please connect the device to the computer"));
   }
   for (int i = 0; i < kTabCount; ++i) DrawTabPicture(i, i == state_.curTab);
-  bkBitmap_ = bitmapFactory_->LoadBitmapA("png:main", false);
-  bkPixmap_ = QPixmap::fromImage(ToQImage(bkBitmap_.get()), Qt::NoFormatConversion);
+  // Only the pixmap is kept: the decoded bitmap goes once it has been converted.
+  bkPixmap_ = QPixmap::fromImage(ToQImage(bitmapFactory_->LoadBitmapA("png:main", false).get()),
+                                 Qt::NoFormatConversion);
 }
 
 void TFormMain::LoadLanguageTexts() {
   ApplyLanguageTexts(this, state_, LoadLanguageTable(LanguageFilePath(), LanguageChoicePath()));
   SetCaption(Label_Status, state_.langText[TextId::LabelStatus]);
   internetUpgradePage_->ApplyLanguage();
-}
-
-void TFormMain::AttachDialogs(QDialog* form1, QDialog* form2, QDialog* form4) {
-  form1_ = form1;
-  form2_ = form2;
-  form4_ = form4;
 }
 
 // --- pages ------------------------------------------------------------------------------------
@@ -294,7 +289,8 @@ void TFormMain::SpeedButton4Click() {
 }
 
 void TFormMain::SpeedButtonSettingClick() {
-  if (form1_ != nullptr) form1_->exec();
+  QDialog* form1 = form1_ ? form1_() : nullptr;
+  if (form1 != nullptr) form1->exec();
 }
 
 bool TFormMain::FormCloseQuery() {

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -55,8 +56,8 @@ class TFormMain : public QWidget, public Host {
   void SetUpgradeMode(int mode) override;
   void ScanDevicePort() override;
 
-  // The dialogs created by the entry after the main window (language, product language, car type).
-  void AttachDialogs(QDialog* form1, QDialog* form2, QDialog* form4);
+  // Where the settings button gets the language dialog from (the entry makes it on first use).
+  void SetLanguageDialog(std::function<QDialog*()> form1) { form1_ = std::move(form1); }
 
   TSyncUart& SyncUart() { return *syncUart_; }
 
@@ -130,7 +131,6 @@ class TFormMain : public QWidget, public Host {
   MainState state_;
   std::unique_ptr<TSyncUart> syncUart_;  // the one serial port to the tool
   std::unique_ptr<TBitmapFactory> bitmapFactory_;
-  BitmapRef bkBitmap_;
   QPixmap bkPixmap_;
 
   QPushButton* SpeedButtonSetting = nullptr;
@@ -156,9 +156,7 @@ class TFormMain : public QWidget, public Host {
   QProgressBar* curGauge_ = nullptr;
   QLabel* curStatusLabel_ = nullptr;
 
-  QDialog* form1_ = nullptr;
-  QDialog* form2_ = nullptr;
-  QDialog* form4_ = nullptr;
+  std::function<QDialog*()> form1_;
 };
 
 }  // namespace vortik

@@ -9,13 +9,12 @@ namespace vortik {
 
 int FindComPortByUsbId(uint16_t vendorId, uint16_t productId) {
   std::vector<platform::TtyDevice> devices;
-  if (!platform::CurrentDeviceLister().ListTtyDevices(devices)) return 0;
-  for (const platform::TtyDevice& device : devices) {
-    if (device.vendorId != vendorId || device.productId != productId) continue;
-    // The first match decides, even when it has no usable device node.
-    return Ports().Register(device.devnode);
+  if (!platform::CurrentDeviceLister().FindTtyDevices(vendorId, productId, devices) ||
+      devices.empty()) {
+    return 0;
   }
-  return 0;
+  // The first match decides, even when it has no usable device node.
+  return Ports().Register(devices.front().devnode);
 }
 
 std::string ConnectedStatusText(const TextTable& texts, int port) {

@@ -1,11 +1,9 @@
 #include "i18n/form1.h"
 
-#include <QImage>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWindow>
@@ -13,8 +11,11 @@
 #include "i18n/fonts.h"
 #include "i18n/lang_table.h"
 #include "i18n/lang_ui.h"
+#include "skin/bitmap_factory.h"
 #include "skin/click_label.h"
 #include "skin/message_box.h"
+#include "skin/picture_control.h"
+#include "skin/qt_resource_store.h"
 
 namespace vortik {
 
@@ -81,82 +82,6 @@ class ButtonFrame : public ClickLabel {
  private:
   bool primary_;
 };
-
-QColor Mix(const QColor& a, const QColor& b, double t) {
-  return QColor::fromRgbF(static_cast<float>(a.redF() + (b.redF() - a.redF()) * t),
-                          static_cast<float>(a.greenF() + (b.greenF() - a.greenF()) * t),
-                          static_cast<float>(a.blueF() + (b.blueF() - a.blueF()) * t));
-}
-
-// The colour of one column of the panel at height y, through the colours behind its buttons.
-QColor ColumnColour(int first, double y) {
-  auto centre = [](int i) { return kRadioPlaces[i].y + kRadioHeight / 2.0; };
-  if (y <= centre(first)) return kRadioPlaces[first].background;
-  for (int i = first; i < first + 5; ++i) {
-    if (y <= centre(i + 1)) {
-      double t = (y - centre(i)) / (centre(i + 1) - centre(i));
-      return Mix(kRadioPlaces[i].background, kRadioPlaces[i + 1].background, t);
-    }
-  }
-  return kRadioPlaces[first + 5].background;
-}
-
-// The dialog's background: a deep-blue ground, a header band, and a lighter panel whose
-// colours pass exactly through the colours the language buttons are filled with.
-QPixmap MakeBackground() {
-  QImage image(kWidth, kHeight, QImage::Format_RGB32);
-  QPainter p(&image);
-  QLinearGradient ground(0, 0, 0, kHeight);
-  ground.setColorAt(0, QColor(3, 38, 92));
-  ground.setColorAt(1, QColor(1, 26, 66));
-  p.fillRect(image.rect(), ground);
-
-  QLinearGradient header(0, 0, 0, 110);
-  header.setColorAt(0, QColor(2, 24, 60));
-  header.setColorAt(1, QColor(3, 34, 84));
-  p.fillRect(QRect(0, 0, kWidth, 110), header);
-  QLinearGradient rule(0, 0, kWidth, 0);
-  rule.setColorAt(0, QColor(40, 110, 190, 0));
-  rule.setColorAt(0.5, QColor(90, 170, 240));
-  rule.setColorAt(1, QColor(40, 110, 190, 0));
-  p.fillRect(QRect(0, 109, kWidth, 2), rule);
-
-  // The panel, drawn pixel by pixel: left column colours up to x 306, right column colours
-  // from x 656, a smooth blend between.
-  const QRect panel(120, 134, 720, 300);
-  QImage field(panel.size(), QImage::Format_RGB32);
-  constexpr double kLeftEdge = 306;
-  constexpr double kRightEdge = 656;
-  for (int y = 0; y < panel.height(); ++y) {
-    const double wy = panel.top() + y + 0.5;
-    const QColor left = ColumnColour(0, wy);
-    const QColor right = ColumnColour(6, wy);
-    auto* line = reinterpret_cast<QRgb*>(field.scanLine(y));
-    for (int x = 0; x < panel.width(); ++x) {
-      const double wx = panel.left() + x + 0.5;
-      double t = (wx - kLeftEdge) / (kRightEdge - kLeftEdge);
-      t = t < 0 ? 0 : (t > 1 ? 1 : t);
-      t = t * t * (3 - 2 * t);
-      line[x] = Mix(left, right, t).rgb();
-    }
-  }
-  QPainterPath shape;
-  shape.addRoundedRect(QRectF(panel), 16, 16);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setClipPath(shape);
-  p.drawImage(panel.topLeft(), field);
-  p.setClipping(false);
-  p.setPen(QPen(QColor(70, 130, 200), 1));
-  p.setBrush(Qt::NoBrush);
-  p.drawPath(shape);
-
-  // The close button's cross.
-  p.setPen(QPen(QColor(200, 220, 245), 2));
-  p.drawLine(QPointF(926, 25), QPointF(938, 37));
-  p.drawLine(QPointF(938, 25), QPointF(926, 37));
-  p.end();
-  return QPixmap::fromImage(image);
-}
 
 QFont PixelFont(const char* family, int pixels, bool bold = false) {
   QFont font;
@@ -269,7 +194,6 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent) {
     Label_LanguageSettings->setFont(font);
   }
 
-  background_ = MakeBackground();
   setFixedSize(kWidth, kHeight);
 }
 
@@ -286,6 +210,12 @@ void TForm1::CheckStoredLanguage() {
 }
 
 void TForm1::paintEvent(QPaintEvent* /*event*/) {
+  if (background_.isNull()) {
+    // Decoded when the dialog is first drawn, not when it is made.
+    TBitmapFactory factory(QtResourceStore::Instance());
+    background_ = QPixmap::fromImage(ToQImage(factory.LoadBitmapA("png:form1", false).get()),
+                                     Qt::NoFormatConversion);
+  }
   QPainter painter(this);
   painter.drawPixmap(rect(), background_);
 }

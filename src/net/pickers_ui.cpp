@@ -32,20 +32,27 @@ void SetPickerDialogHook(std::function<void(QDialog&)> hook) {
   DialogHook() = std::move(hook);
 }
 
-void BindProductPickers(TForm2* form2, TForm4* form4) {
+void BindProductPickers(std::function<TForm2*()> form2, std::function<TForm4*()> form4) {
   ProductPickers pickers;
-  pickers.language = [form = QPointer<TForm2>(form2)](const std::string& model,
-                                                      const std::vector<std::string>& languages,
-                                                      int preselected) -> std::optional<int> {
-    if (form.isNull()) return std::nullopt;
+  pickers.language = [form2 = std::move(form2)](const std::string& model,
+                                                const std::vector<std::string>& languages,
+                                                int preselected) -> std::optional<int> {
+    TForm2* form = form2 ? form2() : nullptr;
+    if (form == nullptr) return std::nullopt;
     return form->ShowLanguagePicker(model, languages, preselected);
   };
-  pickers.carType = [form = QPointer<TForm4>(form4)](const std::vector<std::string>& products,
-                                                     int preselected) -> std::optional<int> {
-    if (form.isNull()) return std::nullopt;
+  pickers.carType = [form4 = std::move(form4)](const std::vector<std::string>& products,
+                                               int preselected) -> std::optional<int> {
+    TForm4* form = form4 ? form4() : nullptr;
+    if (form == nullptr) return std::nullopt;
     return form->ShowCarTypePicker(products, preselected);
   };
   SetProductPickers(std::move(pickers));
+}
+
+void BindProductPickers(TForm2* form2, TForm4* form4) {
+  BindProductPickers([form = QPointer<TForm2>(form2)] { return form.data(); },
+                     [form = QPointer<TForm4>(form4)] { return form.data(); });
 }
 
 }  // namespace vortik

@@ -15,8 +15,11 @@ class TForm4;
 void RunPickerDialog(QDialog& dialog);
 void SetPickerDialogHook(std::function<void(QDialog&)> hook);
 
-// Makes the product choice show `form2` and `form4` (created once, reused). A form that has
+// Makes the product choice show the forms that `form2` and `form4` give, asked each time a
+// picker opens (so a form can be made on first use). A form that is not there (nullptr) or has
 // gone away counts as closed without OK.
+void BindProductPickers(std::function<TForm2*()> form2, std::function<TForm4*()> form4);
+// The same for two forms made already.
 void BindProductPickers(TForm2* form2, TForm4* form4);
 
 }  // namespace vortik

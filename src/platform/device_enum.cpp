@@ -70,6 +70,69 @@ bool UdevDeviceLister::ListTtyDevices(std::vector<TtyDevice>& out) {
   return true;
 }
 
+bool DeviceLister::FindTtyDevices(uint16_t vendorId, uint16_t productId,
+                                  std::vector<TtyDevice>& out) {
+  if (!ListTtyDevices(out)) return false;
+  std::erase_if(out, [&](const TtyDevice& tty) {
+    return tty.vendorId != vendorId || tty.productId != productId;
+  });
+  return true;
+}
+
+bool UdevDeviceLister::FindTtyDevices(uint16_t vendorId, uint16_t productId,
+                                      std::vector<TtyDevice>& out) {
+  out.clear();
+  UdevPtr<udev> context(udev_new());
+  if (!context) {
+    std::printf("device list: udev unavailable\n");
+    return false;
+  }
+  // sysfs writes the IDs as four lower-case hexadecimal digits.
+  char vendor[8];
+  char product[8];
+  std::snprintf(vendor, sizeof vendor, "%04x", vendorId);
+  std::snprintf(product, sizeof product, "%04x", productId);
+  UdevPtr<udev_enumerate> usb(udev_enumerate_new(context.get()));
+  if (!usb || udev_enumerate_add_match_subsystem(usb.get(), "usb") < 0 ||
+      udev_enumerate_add_match_sysattr(usb.get(), "idVendor", vendor) < 0 ||
+      udev_enumerate_add_match_sysattr(usb.get(), "idProduct", product) < 0 ||
+      udev_enumerate_scan_devices(usb.get()) < 0) {
+    std::printf("device list: USB enumeration failed\n");
+    return false;
+  }
+  udev_list_entry* entry = nullptr;
+  udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(usb.get())) {
+    UdevPtr<udev_device> device(
+        udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
+    if (!device) continue;
+    const char* devtype = udev_device_get_devtype(device.get());
+    if (devtype == nullptr || std::strcmp(devtype, "usb_device") != 0) continue;
+    UdevPtr<udev_enumerate> ttys(udev_enumerate_new(context.get()));
+    if (!ttys || udev_enumerate_add_match_parent(ttys.get(), device.get()) < 0 ||
+        udev_enumerate_add_match_subsystem(ttys.get(), "tty") < 0 ||
+        udev_enumerate_scan_devices(ttys.get()) < 0) {
+      continue;
+    }
+    const char* usbPath = udev_device_get_syspath(device.get());
+    udev_list_entry* ttyEntry = nullptr;
+    udev_list_entry_foreach(ttyEntry, udev_enumerate_get_list_entry(ttys.get())) {
+      UdevPtr<udev_device> tty(
+          udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(ttyEntry)));
+      if (!tty) continue;
+      const char* devnode = udev_device_get_devnode(tty.get());
+      // Only ttys whose nearest USB device is this one (not one behind it).
+      udev_device* owner =
+          udev_device_get_parent_with_subsystem_devtype(tty.get(), "usb", "usb_device");
+      if (devnode == nullptr || owner == nullptr ||
+          std::strcmp(udev_device_get_syspath(owner), usbPath) != 0) {
+        continue;
+      }
+      out.push_back(TtyDevice{devnode, vendorId, productId});
+    }
+  }
+  return true;
+}
+
 DeviceLister& CurrentDeviceLister() {
   static UdevDeviceLister system;
   return g_lister != nullptr ? *g_lister : system;

@@ -21,12 +21,18 @@ class DeviceLister {
   virtual ~DeviceLister() = default;
   // Present tty devices in enumeration order. False when the list cannot be had.
   virtual bool ListTtyDevices(std::vector<TtyDevice>& out) = 0;
+  // The present tty devices whose USB device has these IDs, in enumeration order. False when
+  // the list cannot be had. By default ListTtyDevices filtered.
+  virtual bool FindTtyDevices(uint16_t vendorId, uint16_t productId, std::vector<TtyDevice>& out);
 };
 
 // libudev: reads sysfs, so it works without a running udev daemon too.
 class UdevDeviceLister : public DeviceLister {
  public:
   bool ListTtyDevices(std::vector<TtyDevice>& out) override;
+  // Starts from the USB devices with the IDs and lists the ttys below them: a handful of sysfs
+  // reads instead of a walk over every virtual terminal.
+  bool FindTtyDevices(uint16_t vendorId, uint16_t productId, std::vector<TtyDevice>& out) override;
 };
 
 // The lister in use (libudev unless a test set another); nullptr restores libudev.

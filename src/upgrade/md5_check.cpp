@@ -24,9 +24,13 @@ bool DigestMatches(const Md5Digest& actual, std::string_view hex) {
   return expected && std::equal(actual.begin(), actual.end(), expected->begin());
 }
 
+// Large reads keep the system-call cost well below the hashing cost; 64 KiB stays within the
+// processor's second-level cache, and larger pieces measured no faster.
+constexpr size_t kDigestReadSize = 64 * 1024;
+
 bool DigestOf(platform::File& file, Md5Digest& digest) {
   platform::Md5 md5;
-  std::array<uint8_t, 1024> buf;
+  std::vector<uint8_t> buf(kDigestReadSize);
   for (;;) {
     int64_t n = file.Read(buf.data(), buf.size());
     if (n < 0) return false;

@@ -22,8 +22,8 @@ std::optional<std::vector<uint8_t>> HexToBytes(std::string_view text, size_t cou
 // Lower-case hexadecimal text of a digest.
 std::string Md5Hex(const Md5Digest& digest);
 
-// Digest of the whole file, read in one pass through a fixed 1024-byte buffer. False when the
-// file cannot be opened or read.
+// Digest of the whole file, read in one pass in 64 KiB pieces. False when the file cannot be
+// opened or read.
 bool FileMd5(const std::string& path, Md5Digest& digest);
 
 // 0 when the file's digest equals the 32-digit `hexDigest`, -1 otherwise (also when the file

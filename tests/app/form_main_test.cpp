@@ -1,10 +1,22 @@
 #include "app/form_main.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/app_main.h"
+#include "base/pending_events.h"
+#include "i18n/form1.h"
+#include "net/form2.h"
+#include "net/form4.h"
+#include "net/pickers.h"
 
 namespace vortik {
 namespace {
@@ -64,6 +76,43 @@ TEST(FormMain, CloseRequestSetsClosingWithoutAsking) {
   form.findChild<QPushButton*>(QStringLiteral("SpeedButton4"))->click();
   EXPECT_TRUE(form.state().appClosing);
   EXPECT_FALSE(form.isVisible());
+}
+
+// Nothing needs the dialogs before a click: none is made with the window. The settings button
+// makes the language dialog once and shows the same one again next time.
+TEST(FormMain, DialogsAreMadeOnFirstUseAndKept) {
+  std::unique_ptr<TFormMain> form = BuildApplicationWindow();
+  EXPECT_EQ(form->findChild<TForm1*>(), nullptr);
+  EXPECT_EQ(form->findChild<TForm2*>(), nullptr);
+  EXPECT_EQ(form->findChild<TForm4*>(), nullptr);
+
+  std::vector<QWidget*> shown;
+  QPushButton* settings = form->findChild<QPushButton*>(QStringLiteral("SpeedButtonSetting"));
+  auto openAndClose = [&] {
+    QTimer::singleShot(0, form.get(), [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      shown.push_back(modal);
+      if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+    });
+    settings->click();
+  };
+  // Inside the application's loop, as a user's click would be (a loop ended earlier by a close
+  // request would otherwise end the dialog's own loop at once).
+  QTimer::singleShot(0, form.get(), [&] {
+    openAndClose();
+    openAndClose();
+    QCoreApplication::quit();
+  });
+  QCoreApplication::exec();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_NE(qobject_cast<TForm1*>(shown[0]), nullptr);
+  EXPECT_EQ(shown[1], shown[0]);
+  EXPECT_EQ(form->findChildren<TForm1*>().size(), 1);
+  EXPECT_EQ(form->findChild<TForm2*>(), nullptr);
+
+  SetProductPickers({});
+  SetLanguageNameReader({});
+  SetPendingEventsHandler(nullptr);
 }
 
 }  // namespace

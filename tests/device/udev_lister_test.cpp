@@ -37,5 +37,32 @@ TEST(UdevLister, ReadsTheUsbIdentityAboveEachTty) {
   EXPECT_EQ(Ports().PathOf(port), "/dev/ttyACM0");
 }
 
+// The look-up that starts from the USB device finds exactly the ttys below the device with the
+// IDs asked for.
+TEST(UdevLister, FindsTheTtysBelowTheUsbDeviceWithTheIds) {
+  if (std::getenv("UMOCKDEV_DIR") == nullptr) GTEST_SKIP() << "needs umockdev-run";
+  platform::UdevDeviceLister lister;
+  const struct {
+    uint16_t vendorId, productId;
+    std::vector<std::string> devnodes;
+  } cases[] = {
+      {0x1A86, 0xFE0C, {"/dev/ttyACM0"}},
+      {0x1A86, 0x7523, {"/dev/ttyUSB0"}},
+      {0x1A86, 0x0001, {}},
+      {0x0000, 0x0000, {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<platform::TtyDevice> devices;
+    ASSERT_TRUE(lister.FindTtyDevices(c.vendorId, c.productId, devices));
+    std::vector<std::string> devnodes;
+    for (const auto& d : devices) {
+      devnodes.push_back(d.devnode);
+      EXPECT_EQ(d.vendorId, c.vendorId);
+      EXPECT_EQ(d.productId, c.productId);
+    }
+    EXPECT_EQ(devnodes, c.devnodes) << std::hex << c.vendorId << ":" << c.productId;
+  }
+}
+
 }  // namespace
 }  // namespace vortik

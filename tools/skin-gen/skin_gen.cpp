@@ -727,109 +727,95 @@ QImage DrawSearchFrame(const QImage& backdrop, bool editing) {
 
 // --- language dialog ----------------------------------------------------------------------------
 
+// The colour behind each language button of the dialog, left column then right column: the
+// dialog fills the buttons with these, so the panel must pass exactly through them.
+struct RadioBackground {
+  int y;  // top of the 25-pixel-high button
+  QColor colour;
+};
+const RadioBackground kRadioBackgrounds[12] = {
+    {168, QColor(22, 76, 140)}, {213, QColor(21, 76, 138)}, {258, QColor(22, 73, 136)},
+    {303, QColor(18, 72, 134)}, {348, QColor(15, 66, 131)}, {393, QColor(11, 59, 125)},
+    {168, QColor(29, 89, 151)}, {213, QColor(28, 86, 149)}, {256, QColor(25, 84, 144)},
+    {303, QColor(23, 79, 140)}, {348, QColor(24, 78, 140)}, {393, QColor(21, 72, 135)},
+};
+
+QColor Mix(const QColor& a, const QColor& b, double t) {
+  return QColor::fromRgbF(static_cast<float>(a.redF() + (b.redF() - a.redF()) * t),
+                          static_cast<float>(a.greenF() + (b.greenF() - a.greenF()) * t),
+                          static_cast<float>(a.blueF() + (b.blueF() - a.blueF()) * t));
+}
+
+// The colour of one column of the panel at height y, through the colours behind its buttons.
+QColor ColumnColour(int first, double y) {
+  auto centre = [](int i) { return kRadioBackgrounds[i].y + 25 / 2.0; };
+  if (y <= centre(first)) return kRadioBackgrounds[first].colour;
+  for (int i = first; i < first + 5; ++i) {
+    if (y <= centre(i + 1)) {
+      double t = (y - centre(i)) / (centre(i + 1) - centre(i));
+      return Mix(kRadioBackgrounds[i].colour, kRadioBackgrounds[i + 1].colour, t);
+    }
+  }
+  return kRadioBackgrounds[first + 5].colour;
+}
+
 QImage DrawForm1() {
-  // 960 x 584. Behind the radio buttons the colours the dialog paints them with: a plane
-  // through those twelve samples keeps the button backgrounds invisible.
-  struct Sample {
-    double x, y;
-    int r, g, b;
-  };
-  const Sample samples[12] = {
-      {176, 168, 22, 76, 140}, {176, 213, 21, 76, 138}, {176, 258, 22, 73, 136},
-      {176, 303, 18, 72, 134}, {176, 348, 15, 66, 131}, {176, 393, 11, 59, 125},
-      {656, 168, 29, 89, 151}, {656, 213, 28, 86, 149}, {656, 256, 25, 84, 144},
-      {656, 303, 23, 79, 140}, {656, 348, 24, 78, 140}, {656, 393, 21, 72, 135}};
-  // Least squares for c = a + b x + d y, per channel.
-  double coef[3][3] = {};
-  for (int ch = 0; ch < 3; ++ch) {
-    double s1 = 0, sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0, sc = 0, sxc = 0, syc = 0;
-    for (const Sample& s : samples) {
-      const double c = ch == 0 ? s.r : ch == 1 ? s.g : s.b;
-      const double x = s.x + 65, y = s.y + 12.5;  // centre of the 130 x 25 button
-      s1 += 1;
-      sx += x;
-      sy += y;
-      sxx += x * x;
-      syy += y * y;
-      sxy += x * y;
-      sc += c;
-      sxc += x * c;
-      syc += y * c;
-    }
-    // Solve the 3 x 3 normal equations by Cramer's rule.
-    const double m[3][3] = {{s1, sx, sy}, {sx, sxx, sxy}, {sy, sxy, syy}};
-    const double v[3] = {sc, sxc, syc};
-    auto det = [](const double a[3][3]) {
-      return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
-             a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
-             a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
-    };
-    const double d = det(m);
-    for (int k = 0; k < 3; ++k) {
-      double mk[3][3];
-      for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) mk[i][j] = j == k ? v[i] : m[i][j];
-      coef[ch][k] = det(mk) / d;
-    }
-  }
-  QImage image(960, 584, QImage::Format_ARGB32_Premultiplied);
-  for (int y = 0; y < 584; ++y) {
-    for (int x = 0; x < 960; ++x) {
-      int c[3];
-      for (int ch = 0; ch < 3; ++ch) {
-        const double value = coef[ch][0] + coef[ch][1] * x + coef[ch][2] * y;
-        c[ch] = std::clamp(static_cast<int>(std::lround(value)), 0, 255);
-      }
-      image.setPixel(x, y, qRgb(c[0], c[1], c[2]));
-    }
-  }
-  // The plane is within a few steps of each sample; behind each button the exact colour is
-  // blended in over a soft edge, so no box shows around a button.
-  constexpr int kFeather = 10;
-  for (const Sample& s : samples) {
-    const QRect button(static_cast<int>(s.x), static_cast<int>(s.y), 130, 25);
-    for (int y = button.top() - kFeather; y <= button.bottom() + kFeather; ++y) {
-      for (int x = button.left() - kFeather; x <= button.right() + kFeather; ++x) {
-        const int dx = std::max({button.left() - x, x - button.right(), 0});
-        const int dy = std::max({button.top() - y, y - button.bottom(), 0});
-        const double w = 1.0 - std::min(1.0, std::hypot(dx, dy) / kFeather);
-        if (w <= 0) continue;
-        const QRgb base = image.pixel(x, y);
-        auto mix = [w](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * w)); };
-        image.setPixel(x, y,
-                       qRgb(mix(qRed(base), s.r), mix(qGreen(base), s.g), mix(qBlue(base), s.b)));
-      }
-    }
-  }
+  // 960 x 584: a deep-blue ground, a header band, and a lighter panel whose colours pass
+  // exactly through the colours the language buttons are filled with. The Confirm and Cancel
+  // frames are drawn by the dialog itself.
+  constexpr int kWidth = 960;
+  constexpr int kHeight = 584;
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
   QPainter p(&image);
-  Smooth(p);
-  // Title band with the close glyph (CloseButton at 920, 19, 24 x 24).
-  QPainterPath band;
-  band.addRect(QRectF(0, 0, 960, 112));
-  p.fillPath(band, Vertical(0, 112, QColor(1, 17, 48, 235), QColor(1, 17, 48, 0)));
-  DrawLogo(p, QPointF(44, 37), 19);
-  p.setPen(Stroke(kGlyph, 2.4));
-  p.drawLine(QPointF(926.5, 25), QPointF(937.5, 37));
-  p.drawLine(QPointF(937.5, 25), QPointF(926.5, 37));
-  QLinearGradient rule(240, 0, 720, 0);
-  rule.setColorAt(0, QColor(0, 239, 96, 0));
-  rule.setColorAt(0.5, QColor(0, 239, 96, 220));
-  rule.setColorAt(1, QColor(47, 140, 255, 0));
-  p.fillRect(QRectF(240, 100, 480, 1.5), rule);
-  // A hairline between the two language columns.
-  p.fillRect(QRectF(479.5, 160, 1, 262), QColor(255, 255, 255, 36));
-  // Frames of Confirm (325, 456, 150 x 39) and Cancel (493, 455, 150 x 40): light, for the
-  // labels' dark text.
-  QPainterPath confirm;
-  confirm.addRoundedRect(QRectF(325.5, 456.5, 149, 38), 19, 19);
-  p.fillPath(confirm, Vertical(456, 495, QColor(0xE6, 0xFF, 0xF0), QColor(0xB4, 0xF5, 0xCF)));
-  p.setPen(QPen(kAccent, 1.5));
-  p.drawPath(confirm);
-  QPainterPath cancel;
-  cancel.addRoundedRect(QRectF(493.5, 455.5, 149, 39), 19, 19);
-  p.fillPath(cancel, Vertical(455, 495, QColor(0xF4, 0xF7, 0xFC), QColor(0xD2, 0xDE, 0xEE)));
-  p.setPen(QPen(QColor(0x9D, 0xB8, 0xDC), 1.5));
-  p.drawPath(cancel);
+  QLinearGradient ground(0, 0, 0, kHeight);
+  ground.setColorAt(0, QColor(3, 38, 92));
+  ground.setColorAt(1, QColor(1, 26, 66));
+  p.fillRect(image.rect(), ground);
+
+  QLinearGradient header(0, 0, 0, 110);
+  header.setColorAt(0, QColor(2, 24, 60));
+  header.setColorAt(1, QColor(3, 34, 84));
+  p.fillRect(QRect(0, 0, kWidth, 110), header);
+  QLinearGradient rule(0, 0, kWidth, 0);
+  rule.setColorAt(0, QColor(40, 110, 190, 0));
+  rule.setColorAt(0.5, QColor(90, 170, 240));
+  rule.setColorAt(1, QColor(40, 110, 190, 0));
+  p.fillRect(QRect(0, 109, kWidth, 2), rule);
+
+  // The panel, pixel by pixel: left column colours up to x 306, right column colours from
+  // x 656, a smooth blend between.
+  const QRect panel(120, 134, 720, 300);
+  QImage field(panel.size(), QImage::Format_RGB32);
+  constexpr double kLeftEdge = 306;
+  constexpr double kRightEdge = 656;
+  for (int y = 0; y < panel.height(); ++y) {
+    const double wy = panel.top() + y + 0.5;
+    const QColor left = ColumnColour(0, wy);
+    const QColor right = ColumnColour(6, wy);
+    auto* line = reinterpret_cast<QRgb*>(field.scanLine(y));
+    for (int x = 0; x < panel.width(); ++x) {
+      const double wx = panel.left() + x + 0.5;
+      double t = (wx - kLeftEdge) / (kRightEdge - kLeftEdge);
+      t = t < 0 ? 0 : (t > 1 ? 1 : t);
+      t = t * t * (3 - 2 * t);
+      line[x] = Mix(left, right, t).rgb();
+    }
+  }
+  QPainterPath shape;
+  shape.addRoundedRect(QRectF(panel), 16, 16);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setClipPath(shape);
+  p.drawImage(panel.topLeft(), field);
+  p.setClipping(false);
+  p.setPen(QPen(QColor(70, 130, 200), 1));
+  p.setBrush(Qt::NoBrush);
+  p.drawPath(shape);
+
+  // The close button's cross (CloseButton at 920, 19, 24 x 24).
+  p.setPen(QPen(QColor(200, 220, 245), 2));
+  p.drawLine(QPointF(926, 25), QPointF(938, 37));
+  p.drawLine(QPointF(938, 25), QPointF(926, 37));
+  p.end();
   return image;
 }
 
