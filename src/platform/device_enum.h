@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/unique_fd.h"
+
 namespace vortik::platform {
 
 struct TtyDevice {
@@ -90,13 +92,13 @@ class LinkWatcher : public DeviceChangeSource {
   LinkWatcher& operator=(const LinkWatcher&) = delete;
 
   bool Open();
-  int fd() const override { return fd_; }
+  int fd() const override { return fd_.get(); }
   bool TakeChanges() override;
 
  private:
   std::string folder_;
   std::string name_;
-  int fd_ = -1;
+  UniqueFd fd_;
 };
 
 }  // namespace vortik::platform
