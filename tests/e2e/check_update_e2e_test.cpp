@@ -21,7 +21,6 @@
 
 #include "app/form_main.h"
 #include "base/app_config.h"
-#include "base/pending_events.h"
 #include "device/frame.h"
 #include "device/port_discovery.h"
 #include "helpers/click.h"
@@ -156,7 +155,6 @@ class CheckUpdate : public ::testing::Test {
     config.loopbackCountsAsConnected = true;
     SetConfig(config);
     ResetProcessState();
-    SetPendingEventsHandler([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
     SetMessageBoxHook([this](const QString& text) { messages.push_back(text.toStdString()); });
     platform::SetDeviceLister(&lister);
   }
@@ -167,7 +165,6 @@ class CheckUpdate : public ::testing::Test {
     tool.reset();
     platform::SetDeviceLister(nullptr);
     SetMessageBoxHook(nullptr);
-    SetPendingEventsHandler(nullptr);
     SetProductPickers({});
     SetConfig(savedConfig);
     server.reset();
