@@ -198,7 +198,7 @@ bool DeviceMonitor::TakeChanges() {
   return changed;
 }
 
-LinkWatcher::LinkWatcher(std::string path) {
+LinkWatcher::LinkWatcher(const std::string& path) {
   const size_t slash = path.rfind('/');
   folder_ = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
   name_ = slash == std::string::npos ? path : path.substr(slash + 1);

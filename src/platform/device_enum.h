@@ -86,7 +86,7 @@ class DeviceMonitor : public DeviceChangeSource {
 // folder must exist when Open is called.
 class LinkWatcher : public DeviceChangeSource {
  public:
-  explicit LinkWatcher(std::string path);
+  explicit LinkWatcher(const std::string& path);
   ~LinkWatcher() override;
   LinkWatcher(const LinkWatcher&) = delete;
   LinkWatcher& operator=(const LinkWatcher&) = delete;

@@ -13,7 +13,7 @@ namespace vortik::platform {
 namespace {
 
 // Larger files are not profiles of this application; refusing them bounds memory use.
-constexpr size_t kMaxProfileBytes = 16u * 1024u * 1024u;
+constexpr size_t kMaxProfileBytes = size_t{16} * 1024 * 1024;
 constexpr char16_t kReplacement = 0xFFFD;
 
 bool WriteAll(int fd, const std::string& bytes) {
