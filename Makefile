@@ -5,7 +5,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build test test-asan demo package format bench clean
+.PHONY: deps build test test-asan demo package format format-check tidy bench clean
 
 deps:
 	@bash scripts/install-deps
@@ -33,6 +33,14 @@ package: build
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails, naming the files, when any tracked source differs from what clang-format makes of it.
+format-check: deps
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+# The checks of .clang-tidy over src/, on the compile commands of the normal build.
+tidy: build
+	@run-clang-tidy -quiet -j $(JOBS) -p $(BUILD) "$(CURDIR)/src/.*\.cpp$$"
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -17,7 +17,6 @@
 #include "app/entry.h"
 #include "app/form_main.h"
 #include "app/manual.h"
-#include "base/pending_events.h"
 #include "dtc/dtc_file.h"
 #include "i18n/fonts.h"
 #include "i18n/form1.h"
@@ -93,7 +92,6 @@ std::unique_ptr<TFormMain> BuildApplicationWindow() {
   QApplication::setApplicationName(QStringLiteral("VORTIK"));
   QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
   InstallFontSubstitutions();
-  SetPendingEventsHandler([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
   auto formMain = std::make_unique<TFormMain>();
   formMain->SetLanguageDialog(OnFirstUse<TForm1>(formMain.get(), [](TForm1* form1) {
     QObject::connect(form1, &TForm1::restartRequested, [] { RestartRequested() = true; });
@@ -120,7 +118,6 @@ int RunApplication(int argc, char** argv) {
   } catch (...) {
     ShowExceptionBox(QString());
   }
-  SetPendingEventsHandler(nullptr);
   formMain.reset();
   return FinishEntry([] { return platform::StartDetached(platform::SelfExecutable()); });
 }

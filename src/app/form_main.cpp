@@ -70,6 +70,7 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   setMouseTracking(true);
 
   syncUart_ = std::make_unique<TSyncUart>();
+  syncUart_->SetEventHost(this);
   syncUart_->fSetBaudRate(1000000);
   syncUart_->fSetParity(ptNONE);
   syncUart_->fSetDataBits(db8BITS);

@@ -38,7 +38,7 @@ constexpr char kMenuStyle[] =
 
 }  // namespace
 
-MainMenuButton::MainMenuButton(QWidget* window, int x, int y, Actions actions,
+MainMenuButton::MainMenuButton(QWidget* window, int x, int y, const Actions& actions,
                                const TextTable& texts)
     : QPushButton(window), texts_(&texts) {
   setObjectName(QStringLiteral("SpeedButtonMenu"));

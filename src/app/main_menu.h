@@ -24,7 +24,7 @@ class MainMenuButton : public QPushButton {
   };
   // A child of `window` at (x, y), 30 x 30; F1 anywhere in the window asks for the manual.
   // `texts` (the window's loaded texts) must outlive the button.
-  MainMenuButton(QWidget* window, int x, int y, Actions actions, const TextTable& texts);
+  MainMenuButton(QWidget* window, int x, int y, const Actions& actions, const TextTable& texts);
 
   QMenu* popup() const { return menu_; }
   QAction* manualAction() const { return manual_; }

@@ -19,7 +19,8 @@ enum class TextId : uint16_t {
 };
 
 inline constexpr size_t kTextCount = 0
-#define VORTIK_TEXT(key, english) +1
+// Adds one per key of the list.
+#define VORTIK_TEXT(key, english) +1  // NOLINT(bugprone-macro-parentheses)
 #include "base/text_ids.inc"
 #undef VORTIK_TEXT
     ;

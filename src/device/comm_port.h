@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/host.h"
+
 namespace vortik {
 
 namespace platform {
@@ -92,6 +94,10 @@ class CommPortBase {
   void SaveSettings(const std::string& subkey);
   void LoadSettings(const std::string& subkey, bool keepPort);
 
+  // The host whose pending events run while this port waits for the tool, so the window stays
+  // alive and a close request is seen; none (the default) waits without.
+  void SetEventHost(Host* host) { eventHost_ = host; }
+
  protected:
   // Key roots of the store: of "COMPort" and of the per-port values when saving, and of both
   // when loading (names compare without regard to case, so the spellings denote one key).
@@ -113,8 +119,14 @@ class CommPortBase {
 
   CommSettings settings_;
 
+  void RunPendingEvents() {
+    if (eventHost_ != nullptr) eventHost_->ProcessEvents();
+  }
+
  private:
   void ApplyIfOpen();
+
+  Host* eventHost_ = nullptr;
 
   KeyRoots roots_;
   TCommPortNumber portNo_ = 1;

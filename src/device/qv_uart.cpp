@@ -5,7 +5,6 @@
 #include <climits>
 #include <vector>
 
-#include "base/pending_events.h"
 #include "platform/clock.h"
 
 namespace vortik {

@@ -38,7 +38,7 @@ constexpr BuiltIn kBuiltInTexts[] = {
 // Room for a pending frame of the largest declared length and one more read after it.
 constexpr size_t kCollectionLimit = kLargestPushedFrame + kReceiverReadSize;
 
-std::string ReplaceDelete(std::string text) {
+std::string ReplaceDelete(const std::string& text) {
   // U+007F shows as Ω (U+03A9); in UTF-8 the byte 0x7F is only ever that character.
   std::string out;
   out.reserve(text.size());

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 
-#include "base/pending_events.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"
 

@@ -16,40 +16,6 @@ constexpr LanguageInfo kLanguages[kLanguageCount] = {
     {10, "pt", "Português"},   {11, "es", "Español"}, {12, "it", "Italiano"},
 };
 
-// The texts that become a control's caption as they are loaded.
-constexpr LangCaption kCaptions[] = {
-    {TextId::Product, "Label_Product"},
-    {TextId::ContactInformation, "Label_ContactInformation"},
-    {TextId::Email, "Label_Email"},
-    {TextId::ManufactureBrand, "Label_ManufactureBrand"},
-    {TextId::Model, "Label_Model"},
-    {TextId::ProducedYearMonth, "Label_ProducedYearMonth"},
-    {TextId::Origin, "Label_Origin"},
-    {TextId::VinCode, "Label_VINCode"},
-    {TextId::Problems, "Label_Problems"},
-    {TextId::ButtonSummit, "Button_summit"},
-    {TextId::LabelInternetUpgrade, "Label_InternetUpgrade"},
-    {TextId::LabelPrint, "Label_Print"},
-    {TextId::LabelDtcLoopup, "Label_DtcLookup"},
-    {TextId::LabelFeedback, "Label_Feedback"},
-    {TextId::LabelCheckUpdate, "Label_CheckUpdate"},
-    {TextId::LabelUpgrade, "Label_Upgrade"},
-    {TextId::LabelStep1Part1, "Label_Step1Part1"},
-    {TextId::LabelStep1Part2, "Label_Step1Part2"},
-    {TextId::LabelStep2, "Label_Step2"},
-    {TextId::LabelStep2Part2, "Label_Step2Part2"},
-    {TextId::LabelStep3, "Label_Step3"},
-    {TextId::LabelStep3Part2, "Label_Step3Part2"},
-    {TextId::LabelPrintPrint, "Label_PrintPrint"},
-    {TextId::LabelClear, "Label_Clear"},
-    {TextId::LabelCopy, "Label_Copy"},
-    {TextId::LabelEdit, "Label_Edit"},
-    {TextId::LabelSearch, "Label_Search"},
-    {TextId::LabelItems, "Label_Items"},
-    {TextId::LabelContents, "Label_Contents"},
-    {TextId::LabelBrands, "Label_Brands"},
-};
-
 std::string& LanguagePathOverride() {
   static std::string path;
   return path;
@@ -70,10 +36,6 @@ std::span<const LanguageInfo> Languages() {
 const char* LanguageSection(int language) {
   if (language >= 1 && language <= kLanguageCount) return kLanguages[language - 1].section;
   return "en";
-}
-
-std::span<const LangCaption> LangCaptions() {
-  return kCaptions;
 }
 
 std::string LanguageFilePath() {

@@ -1,5 +1,5 @@
-// The language table: the twelve languages, the captions the texts go to, and loading the
-// texts of the stored language from lang.ini.
+// The language table: the twelve languages and loading the texts of the stored language from
+// lang.ini.
 #pragma once
 
 #include <cstdint>
@@ -24,13 +24,6 @@ struct LanguageInfo {
 std::span<const LanguageInfo> Languages();
 // The section of a language number; any number outside 1..12 reads the English section.
 const char* LanguageSection(int language);
-
-// A text that becomes a control's caption as it is loaded.
-struct LangCaption {
-  TextId id;
-  const char* control;  // object name of the control
-};
-std::span<const LangCaption> LangCaptions();
 
 // The texts of one language as loaded from the file.
 struct LanguageTable {

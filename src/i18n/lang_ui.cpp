@@ -12,6 +12,45 @@ namespace vortik {
 
 namespace {
 
+// A text that becomes a control's caption as it is loaded, and the control's object name.
+struct LangCaption {
+  TextId id;
+  const char* control;
+};
+
+constexpr LangCaption kCaptions[] = {
+    {TextId::Product, "Label_Product"},
+    {TextId::ContactInformation, "Label_ContactInformation"},
+    {TextId::Email, "Label_Email"},
+    {TextId::ManufactureBrand, "Label_ManufactureBrand"},
+    {TextId::Model, "Label_Model"},
+    {TextId::ProducedYearMonth, "Label_ProducedYearMonth"},
+    {TextId::Origin, "Label_Origin"},
+    {TextId::VinCode, "Label_VINCode"},
+    {TextId::Problems, "Label_Problems"},
+    {TextId::ButtonSummit, "Button_summit"},
+    {TextId::LabelInternetUpgrade, "Label_InternetUpgrade"},
+    {TextId::LabelPrint, "Label_Print"},
+    {TextId::LabelDtcLoopup, "Label_DtcLookup"},
+    {TextId::LabelFeedback, "Label_Feedback"},
+    {TextId::LabelCheckUpdate, "Label_CheckUpdate"},
+    {TextId::LabelUpgrade, "Label_Upgrade"},
+    {TextId::LabelStep1Part1, "Label_Step1Part1"},
+    {TextId::LabelStep1Part2, "Label_Step1Part2"},
+    {TextId::LabelStep2, "Label_Step2"},
+    {TextId::LabelStep2Part2, "Label_Step2Part2"},
+    {TextId::LabelStep3, "Label_Step3"},
+    {TextId::LabelStep3Part2, "Label_Step3Part2"},
+    {TextId::LabelPrintPrint, "Label_PrintPrint"},
+    {TextId::LabelClear, "Label_Clear"},
+    {TextId::LabelCopy, "Label_Copy"},
+    {TextId::LabelEdit, "Label_Edit"},
+    {TextId::LabelSearch, "Label_Search"},
+    {TextId::LabelItems, "Label_Items"},
+    {TextId::LabelContents, "Label_Contents"},
+    {TextId::LabelBrands, "Label_Brands"},
+};
+
 // The labels that language 1 sets in its own face.
 constexpr const char* kChineseFontLabels[] = {
     "Label_Upgrade",
@@ -170,7 +209,7 @@ void ApplyLanguageTexts(QWidget* root, MainState& state, const LanguageTable& ta
   ApplyLanguageFonts(root, language);
 
   state.langText = table.texts;
-  for (const LangCaption& c : LangCaptions()) SetCaption(Find(root, c.control), table.texts[c.id]);
+  for (const LangCaption& c : kCaptions) SetCaption(Find(root, c.control), table.texts[c.id]);
 
   for (const char* name : kPrintActionLabels) {
     if (QWidget* w = Find(root, name)) SetTextColour(w, kPrintActionColour);

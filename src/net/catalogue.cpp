@@ -62,11 +62,6 @@ int Confirmed(std::optional<int> answer, int preselected, size_t lines) {
 
 }  // namespace
 
-CatalogueState& Catalogue() {
-  static CatalogueState state;
-  return state;
-}
-
 void ParseProductCode(std::string_view productCode, MainState& state, CatalogueState& catalogue) {
   size_t bar = productCode.find('_');
   catalogue.model = std::string(productCode.substr(0, bar));

@@ -38,9 +38,6 @@ struct CatalogueState {
   bool choiceChanged = false;          // the user chose another product or language
 };
 
-// The one catalogue state of the application.
-CatalogueState& Catalogue();
-
 // Modal pickers: given what to show and the line to preselect, they give the line confirmed
 // with OK, or nothing when the picker was closed without OK.
 using LanguagePicker = std::function<std::optional<int>(
@@ -51,8 +48,7 @@ using CarTypePicker =
 // Sets the model and possibly the current language from `productCode` ("TQ460_DE"); when the
 // tool's part table ends with a language record (eight 0xFF bytes and a known code), that code
 // becomes the current language and the record is removed from the table.
-void ParseProductCode(std::string_view productCode, MainState& state,
-                      CatalogueState& catalogue = Catalogue());
+void ParseProductCode(std::string_view productCode, MainState& state, CatalogueState& catalogue);
 
 // A language-list reply: true when "code" is "100" and data holds a non-empty "language"
 // array (string elements kept, in order, up to 20; over-long codes left out) and a string
@@ -81,12 +77,12 @@ std::string CarTypeLine(std::string_view product);
 // shown.
 bool QueryLanguageList(const std::string& product, const std::string& subtype,
                        std::string_view currentLanguage, const LanguagePicker& picker,
-                       CatalogueState& catalogue = Catalogue());
+                       CatalogueState& catalogue);
 
 // Asks the update server for the products of the "500" family; when it offers at least one,
 // stores the list, shows the picker with `model` preselected and stores the line confirmed
 // (the preselection when closed without OK). True when the picker was shown.
 bool QueryProductList(const std::string& model, const std::string& subtype,
-                      const CarTypePicker& picker, CatalogueState& catalogue = Catalogue());
+                      const CarTypePicker& picker, CatalogueState& catalogue);
 
 }  // namespace vortik

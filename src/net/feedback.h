@@ -19,7 +19,7 @@ inline constexpr char kFeedbackPath[] = "/HandheldDeviceUpdate/feedback.php";
 inline constexpr int kFeedbackReplyCapacity = 100;
 inline constexpr int kFeedbackTimeoutMs = 5000;
 // Longest body sent, in bytes after encoding. A longer report is refused whole, never cut.
-inline constexpr size_t kFeedbackBodyLimit = 64 * 1024;
+inline constexpr size_t kFeedbackBodyLimit = size_t{64} * 1024;
 
 // Field positions, in the order of the request body.
 enum FeedbackFieldIndex : int {

@@ -35,7 +35,7 @@ std::string PickerLanguageName(std::string_view code);
 // code becomes model + '_' + the chosen language, and the flag is set when the user moved away
 // from the preselection. Any failure leaves the code as it was.
 void ChooseProductLanguage(std::string& productCode, const std::string& subtype, MainState& state,
-                           CatalogueState& catalogue = Catalogue());
+                           CatalogueState& catalogue);
 
 // For the "500" family: the product picker, then the language picker of the chosen product.
 // Sets the choice-changed flag when the product or the language differs from the tool's (the
@@ -43,6 +43,6 @@ void ChooseProductLanguage(std::string& productCode, const std::string& subtype,
 // code to product + '_' + language. False, with the code unchanged, when either list could not
 // be obtained.
 bool ChooseProductAndLanguage(std::string& productCode, const std::string& subtype,
-                              CatalogueState& catalogue = Catalogue());
+                              CatalogueState& catalogue);
 
 }  // namespace vortik

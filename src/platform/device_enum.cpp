@@ -198,37 +198,36 @@ bool DeviceMonitor::TakeChanges() {
   return changed;
 }
 
-LinkWatcher::LinkWatcher(std::string path) {
+LinkWatcher::LinkWatcher(const std::string& path) {
   const size_t slash = path.rfind('/');
   folder_ = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
   name_ = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 LinkWatcher::~LinkWatcher() {
-  if (fd_ >= 0) close(fd_);
+  fd_.Reset();
 }
 
 bool LinkWatcher::Open() {
-  if (fd_ >= 0) return true;
-  fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  if (fd_ < 0) return false;
+  if (fd_.valid()) return true;
+  fd_.Reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+  if (!fd_.valid()) return false;
   // A link is made by symlink() (create) or renamed into place (moved to); it goes by unlink()
   // (delete) or by being renamed away or replaced.
   const uint32_t mask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
-  if (inotify_add_watch(fd_, folder_.c_str(), mask) < 0) {
-    close(fd_);
-    fd_ = -1;
+  if (inotify_add_watch(fd_.get(), folder_.c_str(), mask) < 0) {
+    fd_.Reset();
     return false;
   }
   return true;
 }
 
 bool LinkWatcher::TakeChanges() {
-  if (fd_ < 0) return false;
+  if (!fd_.valid()) return false;
   bool changed = false;
   alignas(inotify_event) char buffer[4096];
   for (;;) {
-    const ssize_t n = read(fd_, buffer, sizeof(buffer));
+    const ssize_t n = read(fd_.get(), buffer, sizeof(buffer));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     // Events are whole in one read; each header says how many name bytes follow it.

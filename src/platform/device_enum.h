@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/unique_fd.h"
+
 namespace vortik::platform {
 
 struct TtyDevice {
@@ -84,19 +86,19 @@ class DeviceMonitor : public DeviceChangeSource {
 // folder must exist when Open is called.
 class LinkWatcher : public DeviceChangeSource {
  public:
-  explicit LinkWatcher(std::string path);
+  explicit LinkWatcher(const std::string& path);
   ~LinkWatcher() override;
   LinkWatcher(const LinkWatcher&) = delete;
   LinkWatcher& operator=(const LinkWatcher&) = delete;
 
   bool Open();
-  int fd() const override { return fd_; }
+  int fd() const override { return fd_.get(); }
   bool TakeChanges() override;
 
  private:
   std::string folder_;
   std::string name_;
-  int fd_ = -1;
+  UniqueFd fd_;
 };
 
 }  // namespace vortik::platform

@@ -19,6 +19,7 @@
 
 #include "platform/tcp.h"
 #include "platform/tls.h"
+#include "platform/unique_fd.h"
 
 namespace vortik::platform {
 
@@ -36,8 +37,8 @@ class TempFile {
     std::vector<char> name(finalPath.begin(), finalPath.end());
     static const char kSuffix[] = ".part.XXXXXX";
     name.insert(name.end(), kSuffix, kSuffix + sizeof kSuffix);  // with the NUL
-    fd_ = mkostemp(name.data(), O_CLOEXEC);
-    if (fd_ >= 0) path_ = name.data();
+    fd_.Reset(mkostemp(name.data(), O_CLOEXEC));
+    if (fd_.valid()) path_ = name.data();
   }
   ~TempFile() {
     CloseFd();
@@ -46,11 +47,11 @@ class TempFile {
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_.valid(); }
 
   bool Write(const char* data, size_t length) {
     while (length > 0) {
-      ssize_t n = ::write(fd_, data, length);
+      ssize_t n = ::write(fd_.get(), data, length);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) return false;
       data += n;
@@ -68,14 +69,9 @@ class TempFile {
   }
 
  private:
-  bool CloseFd() {
-    if (fd_ < 0) return true;
-    int r = ::close(fd_);
-    fd_ = -1;
-    return r == 0;
-  }
+  bool CloseFd() { return fd_.Reset(); }
 
-  int fd_ = -1;
+  UniqueFd fd_;
   std::string path_;
 };
 

@@ -11,27 +11,27 @@
 namespace vortik::platform {
 
 EventFd::~EventFd() {
-  if (fd_ >= 0) ::close(fd_);
+  fd_.Reset();
 }
 
 bool EventFd::Open() {
-  if (fd_ >= 0) return true;
-  fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-  return fd_ >= 0;
+  if (fd_.valid()) return true;
+  fd_.Reset(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+  return fd_.valid();
 }
 
 void EventFd::Signal() {
-  if (fd_ < 0) return;
+  if (!fd_.valid()) return;
   const uint64_t one = 1;
   // EAGAIN only when the counter is near its limit: it is readable then anyway.
-  while (::write(fd_, &one, sizeof one) < 0 && errno == EINTR) {
+  while (::write(fd_.get(), &one, sizeof one) < 0 && errno == EINTR) {
   }
 }
 
 void EventFd::Clear() {
-  if (fd_ < 0) return;
+  if (!fd_.valid()) return;
   uint64_t count = 0;
-  while (::read(fd_, &count, sizeof count) < 0 && errno == EINTR) {
+  while (::read(fd_.get(), &count, sizeof count) < 0 && errno == EINTR) {
   }
 }
 

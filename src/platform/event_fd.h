@@ -4,6 +4,8 @@
 
 #include <initializer_list>
 
+#include "platform/unique_fd.h"
+
 namespace vortik::platform {
 
 class EventFd {
@@ -15,16 +17,16 @@ class EventFd {
 
   // False when no eventfd can be made (descriptor limit).
   bool Open();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_.valid(); }
   // Makes the flag readable; it stays so until Clear(), however often it is signalled.
   void Signal();
   void Clear();
   bool IsSignalled() const;
   // For poll() in this layer.
-  int fd() const { return fd_; }
+  int fd() const { return fd_.get(); }
 
  private:
-  int fd_ = -1;
+  UniqueFd fd_;
 };
 
 // Waits until one of `events` is signalled or `timeoutMs` passed (-1: no limit). Returns the

@@ -31,19 +31,9 @@ FileStamp StampOf(const struct stat& st) {
 
 }  // namespace
 
-File::~File() {
-  Close();
-}
-
-File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = std::exchange(other.fd_, -1);
-  }
-  return *this;
-}
+File::~File() = default;
+File::File(File&& other) noexcept = default;
+File& File::operator=(File&& other) noexcept = default;
 
 bool File::Open(const std::string& path, Mode mode) {
   Close();
@@ -55,35 +45,32 @@ bool File::Open(const std::string& path, Mode mode) {
     ::close(fd);
     return false;
   }
-  fd_ = fd;
+  fd_.Reset(fd);
   return true;
 }
 
 void File::Close() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    fd_ = -1;
-  }
+  fd_.Reset();
 }
 
 int64_t File::Size() const {
-  if (fd_ < 0) return -1;
+  if (!fd_.valid()) return -1;
   struct stat st {};
-  if (::fstat(fd_, &st) != 0) return -1;
+  if (::fstat(fd_.get(), &st) != 0) return -1;
   return static_cast<int64_t>(st.st_size);
 }
 
 bool File::Seek(int64_t offset) {
-  if (fd_ < 0 || offset < 0) return false;
-  return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+  if (!fd_.valid() || offset < 0) return false;
+  return ::lseek(fd_.get(), static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
 }
 
 int64_t File::Read(void* buf, size_t size) {
-  if (fd_ < 0) return -1;
+  if (!fd_.valid()) return -1;
   auto* out = static_cast<unsigned char*>(buf);
   size_t done = 0;
   while (done < size) {
-    ssize_t n = ::read(fd_, out + done, size - done);
+    ssize_t n = ::read(fd_.get(), out + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return -1;
@@ -95,13 +82,13 @@ int64_t File::Read(void* buf, size_t size) {
 }
 
 bool File::Truncate(int64_t size) {
-  if (fd_ < 0 || size < 0) return false;
-  return ::ftruncate(fd_, static_cast<off_t>(size)) == 0;
+  if (!fd_.valid() || size < 0) return false;
+  return ::ftruncate(fd_.get(), static_cast<off_t>(size)) == 0;
 }
 
 bool File::Stamp(FileStamp* out) const {
   struct stat st {};
-  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
+  if (!fd_.valid() || ::fstat(fd_.get(), &st) != 0) return false;
   *out = StampOf(st);
   return true;
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace vortik::platform {
 
 // One version of a file on disk: its size, modification time and identity. When a later stamp
@@ -38,7 +40,7 @@ class File {
   File& operator=(const File&) = delete;
 
   bool Open(const std::string& path, Mode mode);
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_.valid(); }
   void Close();
 
   // Length in bytes, or -1 when closed or on error.
@@ -54,7 +56,7 @@ class File {
   bool Stamp(FileStamp* out) const;
 
  private:
-  int fd_ = -1;
+  UniqueFd fd_;
 };
 
 // Length of a regular file, or -1 when it cannot be opened for reading.

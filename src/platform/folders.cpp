@@ -130,7 +130,7 @@ std::string FindDataFile(const std::string& relative) {
   if (relative.empty()) return {};
   for (const std::string& dir : DataDirs()) {
     bool exists = false;
-    const std::string path = dir + relative;
+    std::string path = dir + relative;
     const struct stat st = StatOf(path, &exists);
     if (exists && S_ISREG(st.st_mode)) return path;
   }

@@ -67,15 +67,12 @@ KeepAwake::~KeepAwake() {
 }
 
 bool KeepAwake::Request() {
-  if (fd_ < 0) fd_ = TakeInhibitor(why_);
-  return fd_ >= 0;
+  if (!fd_.valid()) fd_.Reset(TakeInhibitor(why_));
+  return fd_.valid();
 }
 
 void KeepAwake::Release() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    fd_ = -1;
-  }
+  fd_.Reset();
 }
 
 }  // namespace vortik::platform

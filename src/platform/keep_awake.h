@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace vortik::platform {
 
 // Holds a logind inhibitor lock while requested. Where logind (or the system bus) is absent,
@@ -19,11 +21,11 @@ class KeepAwake {
   // lock is held afterwards.
   bool Request();
   void Release();
-  bool held() const { return fd_ >= 0; }
+  bool held() const { return fd_.valid(); }
 
  private:
   std::string why_;
-  int fd_ = -1;  // the inhibitor: logind keeps the lock while this descriptor is open
+  UniqueFd fd_;  // the inhibitor: logind keeps the lock while this descriptor is open
 };
 
 }  // namespace vortik::platform

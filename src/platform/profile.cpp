@@ -1,4 +1,5 @@
 #include "platform/profile.h"
+#include "platform/unique_fd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,29 +13,8 @@ namespace vortik::platform {
 namespace {
 
 // Larger files are not profiles of this application; refusing them bounds memory use.
-constexpr size_t kMaxProfileBytes = 16u * 1024u * 1024u;
+constexpr size_t kMaxProfileBytes = size_t{16} * 1024 * 1024;
 constexpr char16_t kReplacement = 0xFFFD;
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  bool ok() const { return fd_ >= 0; }
-  // Closes now and reports whether the close succeeded (a failed close can lose written data).
-  bool Close() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 bool WriteAll(int fd, const std::string& bytes) {
   size_t done = 0;
@@ -53,8 +33,8 @@ enum class ReadResult { kOk, kMissing, kError };
 
 ReadResult ReadWholeFile(const std::string& path, std::string* out) {
   out->clear();
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.ok()) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kError;
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kError;
   char buf[65536];
   for (;;) {
     ssize_t n = ::read(fd.get(), buf, sizeof(buf));
@@ -419,14 +399,14 @@ std::optional<int32_t> ParseProfileInt(const std::string& text) {
 // --- reading ----------------------------------------------------------------------------------
 
 bool EnsureProfileFile(const std::string& path) {
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-  if (!fd.ok()) {
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+  if (!fd.valid()) {
     if (errno != EEXIST) return false;
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
   }
   static const std::string kEmptyProfile("\xFF\xFE\r\0\n\0", 6);
-  if (!WriteAll(fd.get(), kEmptyProfile) || !fd.Close()) {
+  if (!WriteAll(fd.get(), kEmptyProfile) || !fd.Reset()) {
     ::unlink(path.c_str());
     return false;
   }
@@ -499,17 +479,17 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
     std::string tmpl = path + ".XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
-    Fd fd(::mkostemp(name.data(), O_CLOEXEC));
-    if (fd.ok()) {
+    UniqueFd fd(::mkostemp(name.data(), O_CLOEXEC));
+    if (fd.valid()) {
       bool ok = WriteAll(fd.get(), bytes) &&
                 ::fchmod(fd.get(), exists ? (st.st_mode & 07777) : 0644) == 0 &&
-                ::fsync(fd.get()) == 0 && fd.Close() && ::rename(name.data(), path.c_str()) == 0;
+                ::fsync(fd.get()) == 0 && fd.Reset() && ::rename(name.data(), path.c_str()) == 0;
       if (!ok) ::unlink(name.data());
       return ok;
     }
   }
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  return fd.ok() && WriteAll(fd.get(), bytes) && fd.Close();
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  return fd.valid() && WriteAll(fd.get(), bytes) && fd.Reset();
 }
 
 // The bytes of `d` in its own encoding, as long as a later read sees the same text in them.

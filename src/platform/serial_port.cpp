@@ -70,21 +70,20 @@ bool SerialPort::Open(const std::string& path) {
     ::close(fd);
     return false;
   }
-  fd_ = fd;
+  fd_.Reset(fd);
   return true;
 }
 
 void SerialPort::Close() {
-  if (fd_ < 0) return;
-  ioctl(fd_, TIOCNXCL);
-  ::close(fd_);
-  fd_ = -1;
+  if (!fd_.valid()) return;
+  ioctl(fd_.get(), TIOCNXCL);
+  fd_.Reset();
 }
 
 bool SerialPort::Apply(const SerialLine& line) {
-  if (fd_ < 0) return false;
+  if (!fd_.valid()) return false;
   struct termios2 tio {};
-  if (ioctl(fd_, TCGETS2, &tio) != 0) return false;
+  if (ioctl(fd_.get(), TCGETS2, &tio) != 0) return false;
   // Raw: no input translation, no output processing, no echo, no signals, no flow control.
   tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
                                         IXON | IXOFF | IXANY | INPCK | IGNPAR);
@@ -135,13 +134,13 @@ bool SerialPort::Apply(const SerialLine& line) {
   tio.c_cc[VSTOP] = line.xoffChar;
   tio.c_cc[VMIN] = 0;
   tio.c_cc[VTIME] = 0;
-  return ioctl(fd_, TCSETS2, &tio) == 0;
+  return ioctl(fd_.get(), TCSETS2, &tio) == 0;
 }
 
 bool SerialPort::ReadLine(SerialLine& line) const {
-  if (fd_ < 0) return false;
+  if (!fd_.valid()) return false;
   struct termios2 tio {};
-  if (ioctl(fd_, TCGETS2, &tio) != 0) return false;
+  if (ioctl(fd_.get(), TCGETS2, &tio) != 0) return false;
   line.baud = tio.c_ospeed;
   switch (tio.c_cflag & CSIZE) {
     case CS5:
@@ -174,24 +173,24 @@ bool SerialPort::ReadLine(SerialLine& line) const {
 }
 
 bool SerialPort::SetDtr(bool on) {
-  return ModemLine(fd_, TIOCM_DTR, on);
+  return ModemLine(fd_.get(), TIOCM_DTR, on);
 }
 bool SerialPort::SetRts(bool on) {
-  return ModemLine(fd_, TIOCM_RTS, on);
+  return ModemLine(fd_.get(), TIOCM_RTS, on);
 }
 
 int SerialPort::BytesQueued() const {
-  if (fd_ < 0) return -1;
+  if (!fd_.valid()) return -1;
   int count = 0;
-  if (ioctl(fd_, FIONREAD, &count) != 0) return -1;
+  if (ioctl(fd_.get(), FIONREAD, &count) != 0) return -1;
   return count;
 }
 
 int SerialPort::Read(uint8_t* buffer, size_t capacity) {
-  if (fd_ < 0 || buffer == nullptr) return -1;
+  if (!fd_.valid() || buffer == nullptr) return -1;
   if (capacity == 0) return 0;
   for (;;) {
-    ssize_t n = ::read(fd_, buffer, capacity);
+    ssize_t n = ::read(fd_.get(), buffer, capacity);
     if (n >= 0) return static_cast<int>(n);
     if (errno == EINTR) continue;
     if (errno == EAGAIN) return 0;
@@ -200,17 +199,17 @@ int SerialPort::Read(uint8_t* buffer, size_t capacity) {
 }
 
 size_t SerialPort::Write(const uint8_t* data, size_t length, int stallMs) {
-  if (fd_ < 0 || data == nullptr) return 0;
+  if (!fd_.valid() || data == nullptr) return 0;
   size_t written = 0;
   while (written < length) {
-    ssize_t n = ::write(fd_, data + written, length - written);
+    ssize_t n = ::write(fd_.get(), data + written, length - written);
     if (n > 0) {
       written += static_cast<size_t>(n);
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN) break;
-    pollfd pfd{fd_, POLLOUT, 0};
+    pollfd pfd{fd_.get(), POLLOUT, 0};
     int ready = ::poll(&pfd, 1, stallMs);
     if (ready <= 0 || (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) break;
   }
@@ -218,10 +217,10 @@ size_t SerialPort::Write(const uint8_t* data, size_t length, int stallMs) {
 }
 
 int SerialPort::WriteSome(const uint8_t* data, size_t length) {
-  if (fd_ < 0 || data == nullptr) return -1;
+  if (!fd_.valid() || data == nullptr) return -1;
   if (length == 0) return 0;
   for (;;) {
-    ssize_t n = ::write(fd_, data, length);
+    ssize_t n = ::write(fd_.get(), data, length);
     if (n >= 0) return static_cast<int>(n);
     if (errno == EINTR) continue;
     if (errno == EAGAIN) return 0;
@@ -230,15 +229,15 @@ int SerialPort::WriteSome(const uint8_t* data, size_t length) {
 }
 
 bool SerialPort::PurgeRead() {
-  return fd_ >= 0 && ioctl(fd_, TCFLSH, TCIFLUSH) == 0;
+  return fd_.valid() && ioctl(fd_.get(), TCFLSH, TCIFLUSH) == 0;
 }
 bool SerialPort::PurgeWrite() {
-  return fd_ >= 0 && ioctl(fd_, TCFLSH, TCOFLUSH) == 0;
+  return fd_.valid() && ioctl(fd_.get(), TCFLSH, TCOFLUSH) == 0;
 }
 
 WaitResult SerialPort::WaitReadable(int timeoutMs) const {
-  if (fd_ < 0) return WaitResult::kError;
-  pollfd pfd{fd_, POLLIN, 0};
+  if (!fd_.valid()) return WaitResult::kError;
+  pollfd pfd{fd_.get(), POLLIN, 0};
   int ready;
   do {
     ready = ::poll(&pfd, 1, timeoutMs < 0 ? 0 : timeoutMs);
@@ -251,18 +250,18 @@ WaitResult SerialPort::WaitReadable(int timeoutMs) const {
 
 PortWait SerialPort::WaitReadableOr(std::initializer_list<const EventFd*> events,
                                     int timeoutMs) const {
-  return WaitPort(fd_, POLLIN, events, timeoutMs);
+  return WaitPort(fd_.get(), POLLIN, events, timeoutMs);
 }
 
 PortWait SerialPort::WaitWritableOr(std::initializer_list<const EventFd*> events,
                                     int timeoutMs) const {
-  return WaitPort(fd_, POLLOUT, events, timeoutMs);
+  return WaitPort(fd_.get(), POLLOUT, events, timeoutMs);
 }
 
 bool SerialPort::ReadModemLines(ModemLines& lines) const {
-  if (fd_ < 0) return false;
+  if (!fd_.valid()) return false;
   int bits = 0;
-  if (ioctl(fd_, TIOCMGET, &bits) != 0) return false;
+  if (ioctl(fd_.get(), TIOCMGET, &bits) != 0) return false;
   lines.cts = (bits & TIOCM_CTS) != 0;
   lines.dsr = (bits & TIOCM_DSR) != 0;
   lines.ring = (bits & TIOCM_RNG) != 0;
@@ -271,9 +270,9 @@ bool SerialPort::ReadModemLines(ModemLines& lines) const {
 }
 
 bool SerialPort::ReadModemCounts(ModemCounts& counts) const {
-  if (fd_ < 0) return false;
+  if (!fd_.valid()) return false;
   serial_icounter_struct icount{};
-  if (ioctl(fd_, TIOCGICOUNT, &icount) != 0) return false;
+  if (ioctl(fd_.get(), TIOCGICOUNT, &icount) != 0) return false;
   counts.cts = static_cast<uint32_t>(icount.cts);
   counts.dsr = static_cast<uint32_t>(icount.dsr);
   counts.ring = static_cast<uint32_t>(icount.rng);
@@ -282,9 +281,9 @@ bool SerialPort::ReadModemCounts(ModemCounts& counts) const {
 }
 
 ModemWait SerialPort::WaitModemChange() const {
-  if (fd_ < 0) return ModemWait::kError;
+  if (!fd_.valid()) return ModemWait::kError;
   const unsigned long mask = TIOCM_CTS | TIOCM_DSR | TIOCM_RNG | TIOCM_CAR;
-  if (ioctl(fd_, TIOCMIWAIT, mask) == 0) return ModemWait::kChanged;
+  if (ioctl(fd_.get(), TIOCMIWAIT, mask) == 0) return ModemWait::kChanged;
   switch (errno) {
     case EINTR:
       return ModemWait::kInterrupted;

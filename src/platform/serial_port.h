@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "platform/unique_fd.h"
+
 #include "platform/event_fd.h"
 
 namespace vortik::platform {
@@ -62,7 +64,7 @@ class SerialPort {
   // fail). The line is put in raw mode. False when it cannot be opened or is held elsewhere.
   bool Open(const std::string& path);
   void Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_.valid(); }
 
   // Rate (any value, through BOTHER), parity, data and stop bits, flow control; raw.
   bool Apply(const SerialLine& line);
@@ -102,7 +104,7 @@ class SerialPort {
   ModemWait WaitModemChange() const;
 
  private:
-  int fd_ = -1;
+  UniqueFd fd_;
 };
 
 }  // namespace vortik::platform

@@ -53,28 +53,12 @@ int64_t DeadlineAfter(int timeoutMs) {
 
 }  // namespace
 
-TcpSocket::~TcpSocket() {
-  Close();
-}
-
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept : fd_(other.fd_) {
-  other.fd_ = -1;
-}
-
-TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = other.fd_;
-    other.fd_ = -1;
-  }
-  return *this;
-}
+TcpSocket::~TcpSocket() = default;
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept = default;
+TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept = default;
 
 void TcpSocket::Close() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    fd_ = -1;
-  }
+  fd_.Reset();
 }
 
 namespace {

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace vortik::platform {
 
 // An owned socket descriptor; closed when it goes out of scope.
@@ -19,12 +21,12 @@ class TcpSocket {
   TcpSocket(const TcpSocket&) = delete;
   TcpSocket& operator=(const TcpSocket&) = delete;
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_.valid(); }
   void Close();
 
  private:
   friend class TcpAccess;
-  int fd_ = -1;
+  UniqueFd fd_;
 };
 
 // IPv4 address (network byte order) of `name`: a dotted-quad address as it stands, otherwise

@@ -7,10 +7,10 @@ namespace vortik::platform {
 
 class TcpAccess {
  public:
-  static int Fd(const TcpSocket& s) { return s.fd_; }
+  static int Fd(const TcpSocket& s) { return s.fd_.get(); }
   static void Adopt(TcpSocket* s, int fd) {
     s->Close();
-    s->fd_ = fd;
+    s->fd_.Reset(fd);
   }
 };
 

@@ -28,7 +28,7 @@ std::string Lower(std::string s) {
 }
 
 // Skin pictures are at most a few megabytes; a larger file is not a picture of ours.
-constexpr int64_t kMaxPictureFileBytes = 64 * 1024 * 1024;
+constexpr int64_t kMaxPictureFileBytes = int64_t{64} * 1024 * 1024;
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
   platform::File file;

@@ -66,7 +66,7 @@ void DrawBitmap(const Bitmap& src, Bitmap& dst, int x, int y, int width, int hei
 
 namespace {
 
-constexpr png_alloc_size_t kMaxPngChunkBytes = 8 * 1024 * 1024;
+constexpr png_alloc_size_t kMaxPngChunkBytes = png_alloc_size_t{8} * 1024 * 1024;
 
 struct PngSource {
   const uint8_t* data;

@@ -13,7 +13,7 @@ namespace vortik {
 inline constexpr uint32_t kMaxPictureSide = 16384;
 // Pictures with more pixels than this are refused too (64 MiB as RGBA): far beyond any skin
 // picture, far below what a crafted header could ask for within the side limit.
-inline constexpr uint64_t kMaxPicturePixels = 4096 * 4096;
+inline constexpr uint64_t kMaxPicturePixels = uint64_t{4096} * 4096;
 
 // Decodes a PNG of any colour type and bit depth (expanded to 8-bit RGBA). With `backColor`
 // kColourNone the result is 32-bit RGBA; otherwise 24-bit RGB in which fully transparent pixels

@@ -31,14 +31,6 @@ int ToGauge(int64_t value) {
   return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
 }
 
-void ShowRomFailure(Host& host) {
-  host.ShowMessage(host.Msg(TextId::MsgError18));
-}
-
-void ShowFlashFailure(Host& host) {
-  host.ShowMessage(host.Msg(TextId::MsgError19));
-}
-
 bool FileExists(const std::string& path) {
   return platform::FileSize(path) >= 0;
 }
@@ -138,63 +130,44 @@ std::string DownloadLegacyFile(Host& host, const std::string& path, int64_t maxB
   return localPath;
 }
 
-std::string DownloadRomFile(Host& host, const std::string& url, const std::string& digest,
+FetchedFile DownloadRomFile(Host& host, const std::string& url, const std::string& digest,
                             int32_t length) {
   std::optional<std::string> name = LocalDownloadName(url);
-  if (!name) {
-    ShowRomFailure(host);
-    return {};
-  }
+  if (!name) return {FetchOutcome::kFailed, {}};
   std::string localPath = LocalDownloadPath(*name);
   // A file fetched by an earlier run is used again while it is still the one offered.
   if (CheckFileSize(localPath, length) == 0 && CheckFileMd5(localPath, digest) == 0) {
-    return localPath;
+    return {FetchOutcome::kFetched, localPath};
   }
   // More bytes than offered can only fail the size check, so they are never taken.
   bool tooLarge = false;
   const bool fetched = DownloadToFile(host, DownloadRequestUrl(url), localPath,
                                       std::max<int64_t>(length, 0), &tooLarge);
-  if (!tooLarge && (!fetched || !FileExists(localPath))) {
-    ShowRomFailure(host);
-    return {};
-  }
-  if (tooLarge || CheckFileSize(localPath, length) != 0) {
-    host.ShowMessage(host.Msg(TextId::MsgError27));
-    return {};
-  }
-  if (CheckFileMd5(localPath, digest) != 0) {
-    host.ShowMessage(host.Msg(TextId::MsgError28));
-    return {};
-  }
-  return localPath;
+  if (!tooLarge && (!fetched || !FileExists(localPath))) return {FetchOutcome::kFailed, {}};
+  if (tooLarge || CheckFileSize(localPath, length) != 0) return {FetchOutcome::kWrongSize, {}};
+  if (CheckFileMd5(localPath, digest) != 0) return {FetchOutcome::kWrongDigest, {}};
+  return {FetchOutcome::kFetched, localPath};
 }
 
-bool DownloadFlashPart(Host& host, const std::string& url, const std::string& digest, bool force,
-                       int32_t gaugeSize, std::string* localPath) {
+FetchOutcome DownloadFlashPart(Host& host, const std::string& url, const std::string& digest,
+                               bool force, int32_t gaugeSize, std::string* localPath) {
   std::optional<std::string> name = LocalDownloadName(url);
-  if (!name) {
-    ShowFlashFailure(host);
-    return false;
-  }
+  if (!name) return FetchOutcome::kFailed;
   std::string path = LocalDownloadPath(*name);
   if (!force && CheckFileMd5(path, digest) == 0) {
     *localPath = path;
-    return true;
+    return FetchOutcome::kFetched;
   }
   MainState& state = host.state();
   state.flashProgressSize = gaugeSize;
   host.SetStatusText(host.Msg(TextId::MsgInfo4));
   if (state.progressMode != 0) state.progressMode = 2;
   if (!DownloadToFile(host, DownloadRequestUrl(url), path) || !FileExists(path)) {
-    ShowFlashFailure(host);
-    return false;
+    return FetchOutcome::kFailed;
   }
-  if (CheckFileMd5(path, digest) != 0) {
-    host.ShowMessage(host.Msg(TextId::MsgError30));
-    return false;
-  }
+  if (CheckFileMd5(path, digest) != 0) return FetchOutcome::kWrongDigest;
   *localPath = path;
-  return true;
+  return FetchOutcome::kFetched;
 }
 
 }  // namespace vortik

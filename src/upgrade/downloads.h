@@ -58,17 +58,29 @@ std::string DownloadLegacyFile(Host& host, const std::string& path,
                                int64_t maxBytes = platform::kMaxDownloadBytes,
                                bool* tooLarge = nullptr);
 
+// How the fetch of one firmware file ended; the caller turns it into its message.
+enum class FetchOutcome {
+  kFetched,
+  kFailed,       // no usable local name, or the file did not arrive whole
+  kWrongSize,    // it arrived with another size than offered
+  kWrongDigest,  // it arrived with another digest than offered
+};
+struct FetchedFile {
+  FetchOutcome outcome = FetchOutcome::kFailed;
+  std::string path;  // the local path when fetched
+};
+
 // Gives the local path of a verified ROM file: reused from the temporary folder when its size
 // and digest match, else fetched (never more than `length` bytes) and checked (size, then
-// digest). On failure shows one message (MsgError18, MsgError27 or MsgError28) and gives empty.
-std::string DownloadRomFile(Host& host, const std::string& url, const std::string& digest,
+// digest). Shows no message.
+FetchedFile DownloadRomFile(Host& host, const std::string& url, const std::string& digest,
                             int32_t length);
 
 // Fetches one FLASH part unless `force` is false and a file with the expected digest is already
 // in the temporary folder. `gaugeSize` becomes flashProgressSize; the part's size is not
-// checked. On failure shows one message (MsgError19 or MsgError30) and gives false.
-bool DownloadFlashPart(Host& host, const std::string& url, const std::string& digest, bool force,
-                       int32_t gaugeSize, std::string* localPath);
+// checked (never kWrongSize). `localPath` is set when fetched. Shows no message.
+FetchOutcome DownloadFlashPart(Host& host, const std::string& url, const std::string& digest,
+                               bool force, int32_t gaugeSize, std::string* localPath);
 
 // The transfer behind DownloadToFile; tests replace it to play a transfer that misbehaves.
 using DownloadBackend = std::function<bool(const std::string& url, const std::string& localPath,

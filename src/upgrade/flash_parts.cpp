@@ -40,7 +40,7 @@ PartEntry MakePartEntry(uint32_t address, uint32_t size, uint16_t tag) {
   PartEntry e{};
   for (int i = 0; i < 4; ++i) {
     e[static_cast<size_t>(i)] = static_cast<uint8_t>(address >> (24 - 8 * i));
-    e[static_cast<size_t>(4 + i)] = static_cast<uint8_t>(size >> (24 - 8 * i));
+    e[4 + static_cast<size_t>(i)] = static_cast<uint8_t>(size >> (24 - 8 * i));
   }
   e[8] = static_cast<uint8_t>(tag >> 8);
   e[9] = static_cast<uint8_t>(tag);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "device/device_commands.h"
 #include "net/catalogue.h"
@@ -19,58 +20,71 @@ namespace vortik {
 
 namespace {
 
-constexpr int kVersionComponents = 3;
+using Outcome = InternetUpgradeOutcome;
 
-void ShowFlashFailure(Host& host) {
-  host.ShowMessage(host.Msg(TextId::MsgError19));
-}
+constexpr int kVersionComponents = 3;
 
 // Legacy files may end in a verification trailer that is not part of the image.
 constexpr int32_t kTrailerBytes = static_cast<int32_t>(kMd5TrailerSize);
 
-// What the run fetched and is about to burn.
-struct Fetched {
-  bool doRom = false;
-  bool doFlash = false;
-  int32_t romLength = 0;
-  int32_t flashLength = 0;  // legacy FLASH only; parts carry their own sizes
-  std::string romPath;
-  std::string flashPath;  // legacy FLASH only
+// The one table of the run's messages.
+struct OutcomeText {
+  Outcome outcome;
+  std::optional<TextId> text;
 };
+constexpr OutcomeText kOutcomeTexts[] = {
+    {Outcome::kReady, std::nullopt},
+    {Outcome::kNotConnected, TextId::MsgError16},
+    {Outcome::kNoDeviceInfo, TextId::MsgError13},
+    {Outcome::kNoProductChoice, TextId::MsgError19},
+    {Outcome::kNoOffer, TextId::MsgError15},
+    {Outcome::kVersionNotTaken, TextId::MsgError12},
+    {Outcome::kUpToDate, TextId::MsgError17},
+    {Outcome::kRomFetchFailed, TextId::MsgError18},
+    {Outcome::kRomWrongSize, TextId::MsgError27},
+    {Outcome::kRomWrongDigest, TextId::MsgError28},
+    {Outcome::kFlashFetchFailed, TextId::MsgError19},
+    {Outcome::kFlashWrongSize, TextId::MsgError29},
+    {Outcome::kFlashWrongDigest, TextId::MsgError30},
+    {Outcome::kFlashPartsUnusable, TextId::MsgError19},
+    {Outcome::kFlashOverwritesRom, TextId::MsgError19},
+    {Outcome::kSizeRefused, TextId::MsgError11},
+    {Outcome::kRomBurnFailed, TextId::MsgError8},
+    {Outcome::kFlashBurnFailed, TextId::MsgError9},
+    {Outcome::kBurned, TextId::MsgInfo2},
+    {Outcome::kNothingBurned, std::nullopt},
+};
+
+// The run's outcome of a failed fetch of a file of `kind` (ROM or FLASH).
+Outcome FetchFailure(FirmwareKind kind, FetchOutcome fetch) {
+  const bool rom = kind == FirmwareKind::kRom;
+  switch (fetch) {
+    case FetchOutcome::kWrongSize:
+      return rom ? Outcome::kRomWrongSize : Outcome::kFlashWrongSize;
+    case FetchOutcome::kWrongDigest:
+      return rom ? Outcome::kRomWrongDigest : Outcome::kFlashWrongDigest;
+    default:
+      return rom ? Outcome::kRomFetchFailed : Outcome::kFlashFetchFailed;
+  }
+}
 
 bool IsFile(const std::string& path) {
   return !path.empty() && platform::FileSize(path) >= 0;
 }
 
-// The messages of the three checks of a legacy file.
-struct LegacyFileTexts {
-  TextId download, size, md5;
-};
-constexpr LegacyFileTexts kLegacyRomTexts{TextId::MsgError18, TextId::MsgError27,
-                                          TextId::MsgError28};
-constexpr LegacyFileTexts kLegacyFlashTexts{TextId::MsgError19, TextId::MsgError29,
-                                            TextId::MsgError30};
-
 // Fetches and checks one file of the legacy server: the download, its size as the reply gave
 // it, then its trailer, which is cut off. `length` (and `gaugeSize`) lose the trailer's bytes
-// when one was cut. On failure the check's message has been shown and the path is empty.
-std::string FetchLegacyFile(Host& host, const std::string& location, int32_t& length,
-                            int32_t& gaugeSize, const LegacyFileTexts& texts) {
+// when one was cut.
+FetchedFile FetchLegacyFile(Host& host, const std::string& location, int32_t& length,
+                            int32_t& gaugeSize) {
   // A file longer than the reply's length fails the size check, so no more is fetched.
   bool tooLarge = false;
   std::string path = DownloadLegacyFile(host, location, std::max<int64_t>(length, 0), &tooLarge);
-  if (!tooLarge && !IsFile(path)) {
-    host.ShowMessage(host.Msg(texts.download));
-    return {};
-  }
-  if (tooLarge || CheckFileSize(path, length) != 0) {
-    host.ShowMessage(host.Msg(texts.size));
-    return {};
-  }
+  if (!tooLarge && !IsFile(path)) return {FetchOutcome::kFailed, {}};
+  if (tooLarge || CheckFileSize(path, length) != 0) return {FetchOutcome::kWrongSize, {}};
   switch (CheckMd5Trailer(path)) {
     case -1:
-      host.ShowMessage(host.Msg(texts.md5));
-      return {};
+      return {FetchOutcome::kWrongDigest, {}};
     case 0:
       length -= kTrailerBytes;
       gaugeSize -= kTrailerBytes;
@@ -78,171 +92,204 @@ std::string FetchLegacyFile(Host& host, const std::string& location, int32_t& le
     default:
       break;
   }
-  return path;
+  return {FetchOutcome::kFetched, path};
 }
 
-// Steps from the device info to the last burn. Every failure shows its one message and ends
-// the steps; the caller brings the window back to idle.
-void UpgradeSteps(Host& host, TSyncUart& uart) {
-  MainState& state = host.state();
-  InternetUpgradeTables& tables = UpgradeTables();
-  tables.Clear();
+// One run of the internet upgrade: its steps, what they learnt and the FLASH tables they fill.
+class UpgradeRun {
+ public:
+  UpgradeRun(Host& host, TSyncUart& uart, CatalogueState& catalogue)
+      : host_(host), uart_(uart), state_(host.state()), catalogue_(catalogue) {}
 
-  std::optional<DeviceInfo> info = RequestDeviceInfo(host, uart);
-  if (!info) {
-    host.ShowMessage(host.Msg(TextId::MsgError13));
-    return;
-  }
-  state.device = std::move(*info);
-  const DeviceInfo& device = state.device;
-  std::string productType = FieldText(device.type);
-  const std::string subtype = FieldText(device.subtype);
-  const bool extended = device.extended;
-  // A FLASH of parts is sent in the block size its first part gives.
-  uint16_t flashBlockSize = device.flashBlockSize;
+  // From the device info to the last verified download.
+  Outcome Prepare() {
+    std::optional<DeviceInfo> info = RequestDeviceInfo(host_, uart_);
+    if (!info) return Outcome::kNoDeviceInfo;
+    state_.device = std::move(*info);
+    extended_ = state_.device.extended;
+    flashBlockSize_ = state_.device.flashBlockSize;
+    productType_ = FieldText(state_.device.type);
+    subtype_ = FieldText(state_.device.subtype);
 
-  UpdateOffer offer;
-  bool answered = false;
-  if (!extended) {
-    answered = CheckUpgradeLegacy(productType, subtype, &offer);
-  } else {
-    if (device.family500) {
-      if (!ChooseProductAndLanguage(productType, subtype)) {
-        ShowFlashFailure(host);
-        return;
-      }
-    } else {
-      ChooseProductLanguage(productType, subtype, state);
+    if (const Outcome asked = AskServer(); asked != Outcome::kReady) return asked;
+
+    // A legacy tool makes no choice of its own, so it sees what the last choice left.
+    const bool choiceChanged = catalogue_.choiceChanged;
+    const bool romNewer =
+        CompareVersions(offer_.romVersion, FieldText(state_.device.romVersion)) > 0;
+    const bool flashNewer =
+        CompareVersions(offer_.flashVersion, FieldText(state_.device.flashVersion)) > 0;
+    const uint8_t count = choiceChanged || (romNewer && flashNewer) ? 2
+                          : romNewer || flashNewer                  ? 1
+                                                                    : 0;
+    // The tool hears the latest versions even when nothing will come.
+    if (!NotifyLatestVersion(host_, uart_, productType_, subtype_, offer_.romVersion,
+                             offer_.flashVersion, count)) {
+      return Outcome::kVersionNotTaken;
     }
-    answered = CheckUpgrade(productType, subtype, &offer, &tables.offeredParts);
-  }
-  if (!answered) {
-    host.ShowMessage(host.Msg(TextId::MsgError15));
-    return;
-  }
+    doRom_ = romNewer || choiceChanged;
+    doFlash_ = flashNewer || choiceChanged;
+    romLength_ = offer_.romLength;
+    flashLength_ = offer_.flashLength;
+    if (!doRom_ && !doFlash_) return Outcome::kUpToDate;
 
-  // A legacy tool makes no choice of its own, so it sees what the last choice left.
-  const bool choiceChanged = Catalogue().choiceChanged;
-  const bool romNewer = CompareVersions(offer.romVersion, FieldText(device.romVersion)) > 0;
-  const bool flashNewer = CompareVersions(offer.flashVersion, FieldText(device.flashVersion)) > 0;
-  const uint8_t count = choiceChanged || (romNewer && flashNewer) ? 2
-                        : romNewer || flashNewer                  ? 1
-                                                                  : 0;
-  // The tool hears the latest versions even when nothing will come.
-  if (!NotifyLatestVersion(host, uart, productType, subtype, offer.romVersion, offer.flashVersion,
-                           count)) {
-    host.ShowMessage(host.Msg(TextId::MsgError12));
-    return;
-  }
-
-  Fetched fetched;
-  fetched.doRom = romNewer || choiceChanged;
-  fetched.doFlash = flashNewer || choiceChanged;
-  fetched.romLength = offer.romLength;
-  fetched.flashLength = offer.flashLength;
-  if (!fetched.doRom && !fetched.doFlash) {
-    host.ShowMessage(host.Msg(TextId::MsgError17));
-    return;
-  }
-  int burned = 0;
-
-  // Everything is fetched and verified before anything is burnt, the ROM first.
-  if (fetched.doRom) {
-    host.SetStatusText(host.Msg(TextId::MsgInfo3));
-    if (fetched.doFlash) {
-      // One gauge for both downloads: the ROM's share first, then the FLASH's.
-      state.progressMode = 1;
-      state.romProgressSize = offer.romLength;
-      state.flashProgressSize = extended ? 0 : offer.flashLength;
+    // Everything is fetched and verified before anything is burnt, the ROM first.
+    if (doRom_) {
+      if (const Outcome rom = FetchRom(); rom != Outcome::kReady) return rom;
     }
-    if (extended) {
-      fetched.romPath = DownloadRomFile(host, offer.romLocation, offer.romDigest, offer.romLength);
-      if (fetched.romPath.empty()) return;
-    } else {
-      fetched.romPath = FetchLegacyFile(host, offer.romLocation, fetched.romLength,
-                                        state.romProgressSize, kLegacyRomTexts);
-      if (fetched.romPath.empty()) return;
-    }
-  }
-  if (fetched.doFlash) {
-    if (extended) {
-      if (!DownloadFlashParts(host, tables.offeredParts, choiceChanged, tables.selectedParts,
-                              flashBlockSize)) {
-        return;
-      }
-    } else {
-      host.SetStatusText(host.Msg(TextId::MsgInfo4));
-      if (state.progressMode != 0) state.progressMode = 2;
-      fetched.flashPath = FetchLegacyFile(host, offer.flashLocation, fetched.flashLength,
-                                          state.flashProgressSize, kLegacyFlashTexts);
-      if (fetched.flashPath.empty()) return;
-    }
-    // Files are named after the last part of their address, so a FLASH file of the same name
-    // as the ROM has just overwritten the verified ROM: burning it would put FLASH data into
-    // the ROM.
-    if (fetched.doRom) {
-      bool clash = fetched.flashPath == fetched.romPath;
-      for (const FlashPart& part : tables.selectedParts) clash |= part.localPath == fetched.romPath;
-      if (clash) {
-        ShowFlashFailure(host);
-        return;
+    if (doFlash_) {
+      if (const Outcome flash = FetchFlash(choiceChanged); flash != Outcome::kReady) return flash;
+      // Files are named after the last part of their address, so a FLASH file of the same name
+      // as the ROM has just overwritten the verified ROM: burning it would put FLASH data into
+      // the ROM.
+      if (doRom_) {
+        bool clash = flashPath_ == romPath_;
+        for (const FlashPart& part : tables_.selectedParts) clash |= part.localPath == romPath_;
+        if (clash) return Outcome::kFlashOverwritesRom;
       }
     }
+    return Outcome::kReady;
   }
 
-  if (fetched.doRom) {
-    if (!NotifyFirmwareSize(host, uart, FirmwareKind::kRom,
-                            static_cast<uint32_t>(fetched.romLength))) {
-      // The ROM is skipped; the FLASH still comes.
-      host.ShowMessage(host.Msg(TextId::MsgError11));
-    } else if (BurnFile(host, uart, FirmwareKind::kRom, fetched.romPath, device.romBlockSize)) {
-      ++burned;
-    } else {
-      host.ShowMessage(host.Msg(TextId::MsgError8));
-      return;
+  // kBurned, kSizeRefused (the ROM is skipped), kRomBurnFailed, or kNothingBurned without ROM.
+  Outcome BurnRom() {
+    if (!doRom_) return Outcome::kNothingBurned;
+    if (!NotifyFirmwareSize(host_, uart_, FirmwareKind::kRom, static_cast<uint32_t>(romLength_))) {
+      return Outcome::kSizeRefused;
     }
+    return BurnFile(host_, uart_, FirmwareKind::kRom, romPath_, state_.device.romBlockSize)
+               ? Outcome::kBurned
+               : Outcome::kRomBurnFailed;
   }
-  if (fetched.doFlash) {
-    if (extended) {
-      const NotifyFirmwareSizeFn notify = [&host, &uart](FirmwareKind kind, uint32_t size) {
-        return NotifyFirmwareSize(host, uart, kind, size);
+
+  // kBurned, kSizeRefused (legacy FLASH skipped), kFlashBurnFailed, or kNothingBurned without
+  // FLASH.
+  Outcome BurnFlash() {
+    if (!doFlash_) return Outcome::kNothingBurned;
+    if (extended_) {
+      const NotifyFirmwareSizeFn notify = [this](FirmwareKind kind, uint32_t size) {
+        return NotifyFirmwareSize(host_, uart_, kind, size);
       };
-      if (BurnParts(host, uart, FirmwareKind::kFlash, tables.selectedParts, flashBlockSize,
-                    notify)) {
-        host.ShowMessage(host.Msg(TextId::MsgInfo2));
-      } else {
-        host.ShowMessage(host.Msg(TextId::MsgError9));
-      }
-      return;
+      return BurnParts(host_, uart_, FirmwareKind::kFlash, tables_.selectedParts, flashBlockSize_,
+                       notify)
+                 ? Outcome::kBurned
+                 : Outcome::kFlashBurnFailed;
     }
-    if (!NotifyFirmwareSize(host, uart, FirmwareKind::kFlash,
-                            static_cast<uint32_t>(fetched.flashLength))) {
-      host.ShowMessage(host.Msg(TextId::MsgError11));
-    } else if (BurnFile(host, uart, FirmwareKind::kFlash, fetched.flashPath, flashBlockSize)) {
-      ++burned;
-    } else {
-      host.ShowMessage(host.Msg(TextId::MsgError9));
-      return;
+    if (!NotifyFirmwareSize(host_, uart_, FirmwareKind::kFlash,
+                            static_cast<uint32_t>(flashLength_))) {
+      return Outcome::kSizeRefused;
     }
+    return BurnFile(host_, uart_, FirmwareKind::kFlash, flashPath_, flashBlockSize_)
+               ? Outcome::kBurned
+               : Outcome::kFlashBurnFailed;
   }
-  if (burned >= 1) host.ShowMessage(host.Msg(TextId::MsgInfo2));
+
+ private:
+  // The product choice of an extended tool, then the server's offer.
+  Outcome AskServer() {
+    if (!extended_) {
+      return CheckUpgradeLegacy(productType_, subtype_, &offer_) ? Outcome::kReady
+                                                                 : Outcome::kNoOffer;
+    }
+    if (state_.device.family500) {
+      if (!ChooseProductAndLanguage(productType_, subtype_, catalogue_)) {
+        return Outcome::kNoProductChoice;
+      }
+    } else {
+      ChooseProductLanguage(productType_, subtype_, state_, catalogue_);
+    }
+    return CheckUpgrade(productType_, subtype_, &offer_, &tables_.offeredParts) ? Outcome::kReady
+                                                                                : Outcome::kNoOffer;
+  }
+
+  Outcome FetchRom() {
+    host_.SetStatusText(host_.Msg(TextId::MsgInfo3));
+    if (doFlash_) {
+      // One gauge for both downloads: the ROM's share first, then the FLASH's.
+      state_.progressMode = 1;
+      state_.romProgressSize = offer_.romLength;
+      state_.flashProgressSize = extended_ ? 0 : offer_.flashLength;
+    }
+    const FetchedFile rom =
+        extended_ ? DownloadRomFile(host_, offer_.romLocation, offer_.romDigest, offer_.romLength)
+                  : FetchLegacyFile(host_, offer_.romLocation, romLength_, state_.romProgressSize);
+    if (rom.outcome != FetchOutcome::kFetched) return FetchFailure(FirmwareKind::kRom, rom.outcome);
+    romPath_ = rom.path;
+    return Outcome::kReady;
+  }
+
+  Outcome FetchFlash(bool choiceChanged) {
+    if (extended_) {
+      return DownloadFlashParts(host_, tables_.offeredParts, choiceChanged, tables_.selectedParts,
+                                flashBlockSize_);
+    }
+    host_.SetStatusText(host_.Msg(TextId::MsgInfo4));
+    if (state_.progressMode != 0) state_.progressMode = 2;
+    const FetchedFile flash =
+        FetchLegacyFile(host_, offer_.flashLocation, flashLength_, state_.flashProgressSize);
+    if (flash.outcome != FetchOutcome::kFetched) {
+      return FetchFailure(FirmwareKind::kFlash, flash.outcome);
+    }
+    flashPath_ = flash.path;
+    return Outcome::kReady;
+  }
+
+  Host& host_;
+  TSyncUart& uart_;
+  MainState& state_;
+  CatalogueState& catalogue_;
+  struct {
+    FlashPartTables offeredParts;  // URLs and digests of the "fls" list, and so its count
+    FlashPartList selectedParts;   // the parts to burn, in burn order, with their local paths
+  } tables_;
+  UpdateOffer offer_;
+  std::string productType_, subtype_;
+  bool extended_ = false;
+  uint16_t flashBlockSize_ = 0;  // a FLASH of parts is sent in the block size its first part gives
+  bool doRom_ = false, doFlash_ = false;
+  int32_t romLength_ = 0;
+  int32_t flashLength_ = 0;  // legacy FLASH only; parts carry their own sizes
+  std::string romPath_;
+  std::string flashPath_;  // legacy FLASH only
+};
+
+void Show(Host& host, Outcome outcome) {
+  if (const std::optional<TextId> text = InternetUpgradeText(outcome)) {
+    host.ShowMessage(host.Msg(*text));
+  }
+}
+
+// The run's steps, each showing the message of its outcome.
+void RunSteps(Host& host, UpgradeRun& run) {
+  const Outcome prepared = run.Prepare();
+  if (prepared != Outcome::kReady) return Show(host, prepared);
+  const Outcome rom = run.BurnRom();
+  if (rom == Outcome::kRomBurnFailed) return Show(host, rom);
+  if (rom == Outcome::kSizeRefused) Show(host, rom);  // the ROM is skipped; the FLASH still comes
+  Outcome flash = run.BurnFlash();
+  if (flash == Outcome::kSizeRefused) {
+    Show(host, flash);
+    flash = Outcome::kNothingBurned;
+  }
+  if (flash == Outcome::kFlashBurnFailed || flash == Outcome::kBurned) return Show(host, flash);
+  if (rom == Outcome::kBurned) Show(host, Outcome::kBurned);
 }
 
 }  // namespace
 
-InternetUpgradeTables& UpgradeTables() {
-  static InternetUpgradeTables tables;
-  return tables;
+std::optional<TextId> InternetUpgradeText(InternetUpgradeOutcome outcome) {
+  for (const OutcomeText& entry : kOutcomeTexts) {
+    if (entry.outcome == outcome) return entry.text;
+  }
+  return std::nullopt;
 }
 
-void RunInternetUpgrade(Host& host, TSyncUart& uart) {
+void RunInternetUpgrade(Host& host, TSyncUart& uart, CatalogueState& catalogue) {
   MainState& state = host.state();
-  if (!state.internetConnected) {
-    host.ShowMessage(host.Msg(TextId::MsgError16));
-    return;
-  }
+  if (!state.internetConnected) return Show(host, Outcome::kNotConnected);
   host.SetUpgradeMode(10);
-  UpgradeSteps(host, uart);
+  UpgradeRun run(host, uart, catalogue);
+  RunSteps(host, run);
   state.progressMode = 0;
   host.SetUpgradeMode(0);
   // The tool restarts after a burn and may come back on another port.
@@ -268,48 +315,39 @@ int CompareVersions(std::string_view a, std::string_view b) {
   return 0;
 }
 
-bool DownloadFlashParts(Host& host, const FlashPartTables& offered, bool choiceChanged,
-                        FlashPartList& list, uint16_t& flashBlockSize) {
+InternetUpgradeOutcome DownloadFlashParts(Host& host, const FlashPartTables& offered,
+                                          bool choiceChanged, FlashPartList& list,
+                                          uint16_t& flashBlockSize) {
   MainState& state = host.state();
-  if (offered.Count() < 1) {
-    ShowFlashFailure(host);
-    return false;
-  }
+  if (offered.Count() < 1) return Outcome::kFlashPartsUnusable;
   std::string firstPath;
-  if (!DownloadFlashPart(host, offered.parts[0].url, offered.parts[0].digest, false,
-                         kFirstFlashPartGaugeSize, &firstPath)) {
-    return false;
-  }
+  const FetchOutcome first = DownloadFlashPart(host, offered.parts[0].url, offered.parts[0].digest,
+                                               false, kFirstFlashPartGaugeSize, &firstPath);
+  if (first != FetchOutcome::kFetched) return FetchFailure(FirmwareKind::kFlash, first);
 
   bool selected = choiceChanged
                       ? SelectAllFlashParts(firstPath, flashBlockSize, list)
                       : SelectFlashParts(firstPath, std::span<const PartEntry>(state.device.parts),
                                          static_cast<int32_t>(state.device.parts.size()),
                                          offered.Count(), flashBlockSize, list);
-  if (!selected || list.empty()) {
-    ShowFlashFailure(host);
-    return false;
-  }
+  if (!selected || list.empty()) return Outcome::kFlashPartsUnusable;
 
   for (size_t j = 0; j + 1 < list.size(); ++j) {
     FlashPart& part = list[j];
     // Entry k of the table is item k - 1 of the server's list; the full selection does not
     // check that the list is long enough, so an entry without an item fails here.
     int item = part.entryIndex - 1;
-    if (item < 0 || item >= offered.Count()) {
-      ShowFlashFailure(host);
-      return false;
-    }
+    if (item < 0 || item >= offered.Count()) return Outcome::kFlashPartsUnusable;
     host.SetStatusText(host.Msg(TextId::MsgInfo4));
     if (state.progressMode != 0) state.progressMode = 2;
     const FlashPartOffer& offer = offered.parts[static_cast<size_t>(item)];
     int32_t gaugeSize = static_cast<int32_t>(std::min<uint32_t>(part.size, INT32_MAX));
-    if (!DownloadFlashPart(host, offer.url, offer.digest, false, gaugeSize, &part.localPath)) {
-      return false;
-    }
+    const FetchOutcome fetched =
+        DownloadFlashPart(host, offer.url, offer.digest, false, gaugeSize, &part.localPath);
+    if (fetched != FetchOutcome::kFetched) return FetchFailure(FirmwareKind::kFlash, fetched);
   }
   list.back().localPath = firstPath;
-  return true;
+  return Outcome::kReady;
 }
 
 }  // namespace vortik

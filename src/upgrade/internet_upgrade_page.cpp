@@ -164,7 +164,7 @@ void InternetUpgradePage::BuildControls() {
 }
 
 void InternetUpgradePage::Button_InternetUpdateClick() {
-  RunInternetUpgrade(host_, uart_);
+  RunInternetUpgrade(host_, uart_, catalogue_);
 }
 
 void InternetUpgradePage::SetUpgradeEnabled(bool enabled) {

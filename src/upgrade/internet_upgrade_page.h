@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include "net/catalogue.h"
 #include "upgrade/connectivity.h"
 
 class QProgressBar;
@@ -59,6 +60,9 @@ class InternetUpgradePage : public QWidget {
   QTimer* pollTimer_;
   QTimer* blinkTimer_;
   InternetIndicator indicator_;
+  // The product and language choice of the last run: a legacy tool, which makes none of its
+  // own, is upgraded by what it left.
+  CatalogueState catalogue_;
 
   PictureControl* Image_bak1 = nullptr;
   ClickLabel* Label_Upgrade = nullptr;

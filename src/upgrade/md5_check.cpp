@@ -26,7 +26,7 @@ bool DigestMatches(const Md5Digest& actual, std::string_view hex) {
 
 // Large reads keep the system-call cost well below the hashing cost; 64 KiB stays within the
 // processor's second-level cache, and larger pieces measured no faster.
-constexpr size_t kDigestReadSize = 64 * 1024;
+constexpr size_t kDigestReadSize = size_t{64} * 1024;
 
 bool DigestOf(platform::File& file, Md5Digest& digest) {
   platform::Md5 md5;

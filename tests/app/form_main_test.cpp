@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "app/app_main.h"
-#include "base/pending_events.h"
 #include "i18n/form1.h"
 #include "net/form2.h"
 #include "net/form4.h"
@@ -112,7 +111,6 @@ TEST(FormMain, DialogsAreMadeOnFirstUseAndKept) {
 
   SetProductPickers({});
   SetLanguageNameReader({});
-  SetPendingEventsHandler(nullptr);
 }
 
 }  // namespace

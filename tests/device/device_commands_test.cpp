@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "base/host.h"
-#include "base/pending_events.h"
 #include "device/port_table.h"
 #include "device/sync_uart.h"
 #include "helpers/recording_host.h"
@@ -32,7 +31,6 @@ class DeviceCommands : public ::testing::Test {
     uart.fSetPort(Ports().Register(tool.path()));
     ASSERT_TRUE(uart.Open());
   }
-  void TearDown() override { SetPendingEventsHandler(nullptr); }
 
   bool AskInfo() {
     info = RequestDeviceInfo(host, uart);
@@ -198,7 +196,8 @@ TEST_F(DeviceCommands, ClosingStopsTheAttempts) {
   // Closing while an attempt waits: no further attempt follows.
   host.state().appClosing = false;
   tool.AddFault({sim::Fault::kSilent, kCmdSetId.code, 0, -1});
-  SetPendingEventsHandler([this] { host.state().appClosing = true; });
+  uart.SetEventHost(&host);
+  host.onEvents = [](test::RecordingHost& h) { h.state().appClosing = true; };
   EXPECT_FALSE(SetId(host, uart, "000000000001"));
   EXPECT_EQ(tool.RequestCount(kCmdSetId.code), 1);
 }

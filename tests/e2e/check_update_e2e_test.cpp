@@ -21,7 +21,6 @@
 
 #include "app/form_main.h"
 #include "base/app_config.h"
-#include "base/pending_events.h"
 #include "device/frame.h"
 #include "device/port_discovery.h"
 #include "helpers/click.h"
@@ -156,7 +155,6 @@ class CheckUpdate : public ::testing::Test {
     config.loopbackCountsAsConnected = true;
     SetConfig(config);
     ResetProcessState();
-    SetPendingEventsHandler([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
     SetMessageBoxHook([this](const QString& text) {
       messages.push_back(text.toStdString());
       if (form != nullptr) {
@@ -173,7 +171,6 @@ class CheckUpdate : public ::testing::Test {
     tool.reset();
     platform::SetDeviceLister(nullptr);
     SetMessageBoxHook(nullptr);
-    SetPendingEventsHandler(nullptr);
     SetProductPickers({});
     SetConfig(savedConfig);
     server.reset();
@@ -185,11 +182,7 @@ class CheckUpdate : public ::testing::Test {
   }
 
   // What one run leaves behind for the next in this process.
-  static void ResetProcessState() {
-    Catalogue() = CatalogueState{};
-    UpgradeTables().Clear();
-    SetProductPickers({});
-  }
+  static void ResetProcessState() { SetProductPickers({}); }
 
   // Starts the tool as `identity`, then the window, which finds and opens it.
   void Open(const sim::Identity& identity) {

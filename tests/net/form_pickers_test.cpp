@@ -127,7 +127,8 @@ TEST_F(PickerDialogs, ProductChoiceRunsTheBoundForms) {
   }
   // Forms gone: the choice goes on as if they were closed.
   std::string code = "TQ460_DE";
-  ASSERT_TRUE(ChooseProductAndLanguage(code, "01"));
+  CatalogueState catalogue;
+  ASSERT_TRUE(ChooseProductAndLanguage(code, "01", catalogue));
   EXPECT_EQ(code, "TQ460_DE");
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,12 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::Bytes;
 using test::RecordingHost;
-
-const char kRomFailed[] = "Fail to download rom upgrade files!";
-const char kFlashFailed[] = "Fail to download flash DTC files!";
-const char kRomSize[] = "check rom file size failure, please update again!";
-const char kRomMd5[] = "check rom file MD5 failure, please update again!";
-const char kFlashMd5[] = "check flash file MD5 failure, please update again!";
 
 TEST(ProgressText, ShowsTheTableTextWithTheStatusTextWhereDue) {
   struct Case {
@@ -138,8 +133,8 @@ TEST_F(Downloads, OnlyATransferEndingWithStatusSixSucceeds) {
 
   // The procedures count such a transfer as a failed download.
   SetDownloadBackend(play({4, 5}, true));
-  EXPECT_EQ(DownloadRomFile(host_, "http://h/rom.bin", std::string(32, '0'), 10), "");
-  EXPECT_EQ(host_.messages, std::vector<std::string>{kRomFailed});
+  EXPECT_EQ(DownloadRomFile(host_, "http://h/rom.bin", std::string(32, '0'), 10).outcome,
+            FetchOutcome::kFailed);
 }
 
 TEST_F(Downloads, CombinedGaugeRunsOverRomThenFlash) {
@@ -180,7 +175,8 @@ TEST_F(Downloads, CombinedGaugeRunsOverRomThenFlash) {
   host_.Clear();
   state.progressMode = 1;
   std::string path;
-  ASSERT_TRUE(DownloadFlashPart(host_, Url("parts/p2.fls"), partDigest, false, 5000, &path));
+  ASSERT_EQ(DownloadFlashPart(host_, Url("parts/p2.fls"), partDigest, false, 5000, &path),
+            FetchOutcome::kFetched);
   EXPECT_EQ(state.progressMode, 2);
   EXPECT_EQ(state.flashProgressSize, 5000);
   EXPECT_EQ(host_.GaugeMaxima(), std::vector<int>{romSize + 5000});
@@ -191,39 +187,39 @@ TEST_F(Downloads, RomIsReusedOnlyWhenDigestAndSizeMatch) {
   const std::string rom = Bytes(50000, 7);
   const std::string digest = Serve("fw/rom.bin", rom);
   const std::string url = Url("fw/rom.bin");
-  ASSERT_EQ(DownloadRomFile(host_, url, digest, 50000), Local("rom.bin"));
+  ASSERT_EQ(DownloadRomFile(host_, url, digest, 50000).path, Local("rom.bin"));
   EXPECT_EQ(Fetches("fw/rom.bin"), 1);
-  EXPECT_EQ(DownloadRomFile(host_, url, digest, 50000), Local("rom.bin"));
+  EXPECT_EQ(DownloadRomFile(host_, url, digest, 50000).path, Local("rom.bin"));
   EXPECT_EQ(Fetches("fw/rom.bin"), 1);  // the file in the temporary folder still fits
 
   // Same size, other bytes: fetched again and replaced.
   ASSERT_TRUE(test::WriteFileText(Local("rom.bin"), Bytes(50000, 8)));
-  EXPECT_EQ(DownloadRomFile(host_, url, digest, 50000), Local("rom.bin"));
+  EXPECT_EQ(DownloadRomFile(host_, url, digest, 50000).path, Local("rom.bin"));
   EXPECT_EQ(Fetches("fw/rom.bin"), 2);
   EXPECT_EQ(CheckFileMd5(Local("rom.bin"), digest), 0);
 
   // Same digest, other length offered: not reused, and the fetched file fails the size check.
-  EXPECT_EQ(DownloadRomFile(host_, url, digest, 50001), "");
+  EXPECT_EQ(DownloadRomFile(host_, url, digest, 50001).outcome, FetchOutcome::kWrongSize);
   EXPECT_EQ(Fetches("fw/rom.bin"), 3);
-  EXPECT_EQ(host_.messages, std::vector<std::string>{kRomSize});
 }
 
 TEST_F(Downloads, FlashPartIsReusedWhenItsDigestMatches) {
   const std::string digest = Serve("fls/p3.fls", Bytes(9000, 3));
   const std::string url = Url("fls/p3.fls");
   std::string path;
-  ASSERT_TRUE(DownloadFlashPart(host_, url, digest, false, 9000, &path));
+  ASSERT_EQ(DownloadFlashPart(host_, url, digest, false, 9000, &path), FetchOutcome::kFetched);
   EXPECT_EQ(path, Local("p3.fls"));
   path.clear();
-  ASSERT_TRUE(DownloadFlashPart(host_, url, digest, false, 1, &path));  // size not compared
+  ASSERT_EQ(DownloadFlashPart(host_, url, digest, false, 1, &path),
+            FetchOutcome::kFetched);  // size not compared
   EXPECT_EQ(path, Local("p3.fls"));
   EXPECT_EQ(Fetches("fls/p3.fls"), 1);
-  ASSERT_TRUE(DownloadFlashPart(host_, url, digest, true, 9000, &path));
+  ASSERT_EQ(DownloadFlashPart(host_, url, digest, true, 9000, &path), FetchOutcome::kFetched);
   EXPECT_EQ(Fetches("fls/p3.fls"), 2);
   EXPECT_TRUE(host_.messages.empty());
 }
 
-TEST_F(Downloads, EachFailureShowsItsOneMessage) {
+TEST_F(Downloads, EachFailureHasItsOutcomeAndShowsNothing) {
   const std::string rom = Bytes(40000, 4);
   const std::string digest = Serve("fw/rom.bin", rom);
   sim::SimFault notFound;
@@ -237,17 +233,19 @@ TEST_F(Downloads, EachFailureShowsItsOneMessage) {
     std::string url;
     sim::SimFault fault;
     int32_t length;
-    const char* romMessage;
-    const char* partMessage;
+    FetchOutcome rom;
+    std::optional<FetchOutcome> part;  // nothing: a part's size is not checked
   };
+  constexpr FetchOutcome kFailed = FetchOutcome::kFailed;
+  constexpr FetchOutcome kWrongDigest = FetchOutcome::kWrongDigest;
   const Case cases[] = {
-      {"no slash", "rom.bin", {}, 40000, kRomFailed, kFlashFailed},
-      {"dot-dot name", Url("fw/.."), {}, 40000, kRomFailed, kFlashFailed},
-      {"404", Url("fw/rom.bin"), notFound, 40000, kRomFailed, kFlashFailed},
-      {"missing file", Url("fw/none.bin"), {}, 40000, kRomFailed, kFlashFailed},
-      {"truncated", Url("fw/rom.bin"), truncated, 40000, kRomFailed, kFlashFailed},
-      {"size mismatch", Url("fw/rom.bin"), {}, 39999, kRomSize, nullptr},
-      {"md5 mismatch", Url("fw/rom.bin"), corrupted, 40000, kRomMd5, kFlashMd5},
+      {"no slash", "rom.bin", {}, 40000, kFailed, kFailed},
+      {"dot-dot name", Url("fw/.."), {}, 40000, kFailed, kFailed},
+      {"404", Url("fw/rom.bin"), notFound, 40000, kFailed, kFailed},
+      {"missing file", Url("fw/none.bin"), {}, 40000, kFailed, kFailed},
+      {"truncated", Url("fw/rom.bin"), truncated, 40000, kFailed, kFailed},
+      {"size mismatch", Url("fw/rom.bin"), {}, 39999, FetchOutcome::kWrongSize, std::nullopt},
+      {"md5 mismatch", Url("fw/rom.bin"), corrupted, 40000, kWrongDigest, kWrongDigest},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -255,16 +253,18 @@ TEST_F(Downloads, EachFailureShowsItsOneMessage) {
     sim_->SetFault("/fw/rom.bin", c.fault);
     fs::remove(Local("rom.bin"));
     host_.Clear();
-    EXPECT_EQ(DownloadRomFile(host_, c.url, digest, c.length), "");
-    EXPECT_EQ(host_.messages, std::vector<std::string>{c.romMessage});
+    const FetchedFile rom = DownloadRomFile(host_, c.url, digest, c.length);
+    EXPECT_EQ(rom.outcome, c.rom);
+    EXPECT_EQ(rom.path, "");
+    EXPECT_TRUE(host_.messages.empty());
 
-    if (c.partMessage == nullptr) continue;
+    if (!c.part) continue;
     fs::remove(Local("rom.bin"));
     host_.Clear();
     std::string path = "unchanged";
-    EXPECT_FALSE(DownloadFlashPart(host_, c.url, digest, false, c.length, &path));
+    EXPECT_EQ(DownloadFlashPart(host_, c.url, digest, false, c.length, &path), *c.part);
     EXPECT_EQ(path, "unchanged");
-    EXPECT_EQ(host_.messages, std::vector<std::string>{c.partMessage});
+    EXPECT_TRUE(host_.messages.empty());
   }
   EXPECT_EQ(FilesInTmp(), 1u);  // only the corrupted file; nothing from the failed transfers
 
@@ -284,8 +284,8 @@ TEST_F(Downloads, ClosingTheWindowCancelsAndLeavesNoFile) {
   host_.onEvents = [](RecordingHost& host) {
     if (!host.GaugePositions().empty()) host.state().appClosing = true;
   };
-  EXPECT_EQ(DownloadRomFile(host_, Url("fw/rom.bin"), digest, 256 * 1024), "");
-  EXPECT_EQ(host_.messages, std::vector<std::string>{kRomFailed});
+  EXPECT_EQ(DownloadRomFile(host_, Url("fw/rom.bin"), digest, 256 * 1024).outcome,
+            FetchOutcome::kFailed);
   EXPECT_FALSE(fs::exists(Local("rom.bin")));
   EXPECT_EQ(FilesInTmp(), 0u);
 }
@@ -306,8 +306,8 @@ TEST_F(Downloads, EndlessBodyStopsAtTheOfferedLength) {
     most = std::max(most, bytes);
     if (bytes > 8 * 1024 * 1024) host.state().appClosing = true;  // the old fault: stop it here
   };
-  EXPECT_EQ(DownloadRomFile(host_, server.url("/fw/rom.bin"), std::string(32, '0'), 1000), "");
-  EXPECT_EQ(host_.messages, std::vector<std::string>{kRomSize});
+  EXPECT_EQ(DownloadRomFile(host_, server.url("/fw/rom.bin"), std::string(32, '0'), 1000).outcome,
+            FetchOutcome::kWrongSize);
   EXPECT_LE(most, 1000);
   EXPECT_EQ(FilesInTmp(), 0u);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,13 @@ class FlashPartsDownload : public test::DownloadFixture {
     state.device.parts[3][9] = 0;
   }
 
+  static constexpr InternetUpgradeOutcome kReady = InternetUpgradeOutcome::kReady;
+  // The message the run shows for an outcome; empty when none.
+  std::string Message(InternetUpgradeOutcome outcome) {
+    const std::optional<TextId> text = InternetUpgradeText(outcome);
+    return text ? host_.Msg(*text) : std::string();
+  }
+
   std::vector<int> Entries() const {
     std::vector<int> out;
     for (const FlashPart& part : list_) out.push_back(part.entryIndex);
@@ -88,7 +96,7 @@ TEST_F(FlashPartsDownload, FetchesOnlyChangedPartsAndTheFirstLast) {
   MainState& state = host_.state();
   state.progressMode = 1;  // ROM fetched in the same run
   state.romProgressSize = 1000;
-  ASSERT_TRUE(DownloadFlashParts(host_, offered_, false, list_, blockSize_));
+  ASSERT_EQ(DownloadFlashParts(host_, offered_, false, list_, blockSize_), kReady);
   EXPECT_EQ(Entries(), (std::vector<int>{3, 1}));
   EXPECT_EQ(FetchCounts(), (std::vector<int>{1, 0, 1, 0}));
   EXPECT_EQ(list_[0].localPath, Local("part3.fls"));
@@ -101,13 +109,13 @@ TEST_F(FlashPartsDownload, FetchesOnlyChangedPartsAndTheFirstLast) {
 
   // A second run finds every part in the temporary folder.
   list_.clear();
-  ASSERT_TRUE(DownloadFlashParts(host_, offered_, false, list_, blockSize_));
+  ASSERT_EQ(DownloadFlashParts(host_, offered_, false, list_, blockSize_), kReady);
   EXPECT_EQ(Entries(), (std::vector<int>{3, 1}));
   EXPECT_EQ(FetchCounts(), (std::vector<int>{1, 0, 1, 0}));
 }
 
 TEST_F(FlashPartsDownload, ChangedChoiceFetchesEveryPart) {
-  ASSERT_TRUE(DownloadFlashParts(host_, offered_, true, list_, blockSize_));
+  ASSERT_EQ(DownloadFlashParts(host_, offered_, true, list_, blockSize_), kReady);
   EXPECT_EQ(Entries(), (std::vector<int>{2, 3, 4, 1}));
   EXPECT_EQ(FetchCounts(), (std::vector<int>{1, 1, 1, 1}));
   for (size_t j = 0; j < list_.size(); ++j) {
@@ -115,28 +123,29 @@ TEST_F(FlashPartsDownload, ChangedChoiceFetchesEveryPart) {
   }
   // Only the tool's part table decides otherwise: an identical one needs the first part only.
   host_.state().device.parts[3][9] = 1;
-  ASSERT_TRUE(DownloadFlashParts(host_, offered_, false, list_, blockSize_));
+  ASSERT_EQ(DownloadFlashParts(host_, offered_, false, list_, blockSize_), kReady);
   EXPECT_EQ(Entries(), std::vector<int>{1});
   EXPECT_EQ(list_[0].localPath, Local("part1.fls"));
 }
 
-TEST_F(FlashPartsDownload, FailuresShowOneMessage) {
-  const std::vector<std::string> flashFailed = {"Fail to download flash DTC files!"};
+TEST_F(FlashPartsDownload, FailuresEndWithTheirOneMessage) {
+  const std::string flashFailed = "Fail to download flash DTC files!";
   // The server lists fewer parts than the table holds: the differential selection refuses.
   FlashPartTables shortList = offered_;
   shortList.parts.pop_back();
-  EXPECT_FALSE(DownloadFlashParts(host_, shortList, false, list_, blockSize_));
-  EXPECT_EQ(host_.messages, flashFailed);
+  EXPECT_EQ(Message(DownloadFlashParts(host_, shortList, false, list_, blockSize_)), flashFailed);
+  EXPECT_TRUE(host_.messages.empty());
 
   // The full selection takes the table as it is; a part the list lacks fails, never reads
   // past the list.
   host_.Clear();
-  EXPECT_FALSE(DownloadFlashParts(host_, shortList, true, list_, blockSize_));
-  EXPECT_EQ(host_.messages, flashFailed);
+  EXPECT_EQ(Message(DownloadFlashParts(host_, shortList, true, list_, blockSize_)), flashFailed);
+  EXPECT_TRUE(host_.messages.empty());
 
   host_.Clear();
-  EXPECT_FALSE(DownloadFlashParts(host_, FlashPartTables{}, false, list_, blockSize_));
-  EXPECT_EQ(host_.messages, flashFailed);
+  EXPECT_EQ(Message(DownloadFlashParts(host_, FlashPartTables{}, false, list_, blockSize_)),
+            flashFailed);
+  EXPECT_TRUE(host_.messages.empty());
 
   // A part that fails its digest check: that one message, nothing more.
   host_.Clear();
@@ -144,17 +153,17 @@ TEST_F(FlashPartsDownload, FailuresShowOneMessage) {
   corrupted.wrongDigest = true;
   sim_->SetFault("/flash/part3.fls", corrupted);
   std::filesystem::remove(Local("part3.fls"));  // fetched by the full selection above
-  EXPECT_FALSE(DownloadFlashParts(host_, offered_, false, list_, blockSize_));
-  EXPECT_EQ(host_.messages,
-            std::vector<std::string>{"check flash file MD5 failure, please update again!"});
+  EXPECT_EQ(Message(DownloadFlashParts(host_, offered_, false, list_, blockSize_)),
+            "check flash file MD5 failure, please update again!");
+  EXPECT_TRUE(host_.messages.empty());
 
   // A first part without a usable table.
   host_.Clear();
   const std::string digest = Serve("flash/bare.fls", Bytes(100, 9));
   FlashPartTables bare;
   bare.parts.push_back({Url("flash/bare.fls"), digest});
-  EXPECT_FALSE(DownloadFlashParts(host_, bare, true, list_, blockSize_));
-  EXPECT_EQ(host_.messages, flashFailed);
+  EXPECT_EQ(Message(DownloadFlashParts(host_, bare, true, list_, blockSize_)), flashFailed);
+  EXPECT_TRUE(host_.messages.empty());
 }
 
 }  // namespace
