@@ -1,5 +1,6 @@
 #include "platform/download.h"
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -16,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/tcp.h"
 #include "platform/tls.h"
 
 namespace vortik::platform {
@@ -173,6 +175,24 @@ int OnTransferInfo(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return t->Report(t->begun ? kDownloadData : kDownloadConnecting) ? 1 : 0;
 }
 
+// The host and port of a URL (the scheme's port when none is given); false when it has none.
+bool UrlHostPort(const std::string& url, std::string* host, long* port) {
+  std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), &curl_url_cleanup);
+  if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
+    return false;
+  }
+  char* part = nullptr;
+  if (curl_url_get(parsed.get(), CURLUPART_HOST, &part, 0) != CURLUE_OK) return false;
+  *host = part;
+  curl_free(part);
+  if (curl_url_get(parsed.get(), CURLUPART_PORT, &part, CURLU_DEFAULT_PORT) != CURLUE_OK) {
+    return false;
+  }
+  *port = std::strtol(part, nullptr, 10);
+  curl_free(part);
+  return !host->empty() && *port > 0;
+}
+
 }  // namespace
 
 bool DownloadToFile(const std::string& url, const std::string& localPath,
@@ -227,6 +247,34 @@ bool DownloadToFile(const std::string& url, const std::string& localPath,
   curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &OnTransferInfo);
   curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
+
+  // libcurl waits for the system's look-up to give up by itself (minutes, against a name
+  // server that never answers), whatever its connect time limit. The server's name is looked
+  // up here instead, within that limit, and handed to libcurl; a name without an IPv4 address
+  // is left to libcurl, whose resolver then answers at once as well.
+  std::string host;
+  long port = 0;
+  std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> resolved(nullptr,
+                                                                       &curl_slist_free_all);
+  in_addr numeric{};
+  if (UrlHostPort(url, &host, &port) && host.front() != '[' &&
+      inet_pton(AF_INET, host.c_str(), &numeric) != 1) {
+    uint32_t address = 0;
+    bool gaveUp = false;
+    if (ResolveIpv4(host.c_str(), &address, options.connectTimeoutMs, &gaveUp,
+                    [&transfer] { return !transfer.Report(kDownloadConnecting); })) {
+      char dotted[INET_ADDRSTRLEN] = {};
+      in_addr in{};
+      in.s_addr = address;
+      if (inet_ntop(AF_INET, &in, dotted, sizeof dotted) != nullptr) {
+        const std::string entry = host + ":" + std::to_string(port) + ":" + dotted;
+        resolved.reset(curl_slist_append(nullptr, entry.c_str()));
+        if (resolved) curl_easy_setopt(c, CURLOPT_RESOLVE, resolved.get());
+      }
+    } else if (gaveUp) {
+      return false;  // not found within the time limit, or cancelled while waiting
+    }
+  }
 
   const CURLcode result = curl_easy_perform(c);
   if (transfer.badLength) return false;

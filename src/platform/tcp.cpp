@@ -114,6 +114,13 @@ void SetHostLookup(HostLookup lookup) {
 }
 
 bool ResolveIpv4(const char* name, uint32_t* address, int timeoutMs) {
+  bool gaveUp = false;
+  return ResolveIpv4(name, address, timeoutMs, &gaveUp, nullptr);
+}
+
+bool ResolveIpv4(const char* name, uint32_t* address, int timeoutMs, bool* gaveUp,
+                 const std::function<bool()>& keepWaiting) {
+  *gaveUp = false;
   char local[64];
   if (name == nullptr || name[0] == '\0') {
     if (gethostname(local, sizeof local) != 0) return false;
@@ -139,9 +146,24 @@ bool ResolveIpv4(const char* name, uint32_t* address, int timeoutMs) {
   } catch (const std::system_error&) {
     return false;  // no thread to be had: no look-up
   }
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
   std::unique_lock lock(lookup->mutex);
-  if (!lookup->done.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
-                             [&] { return lookup->finished; })) {
+  while (!lookup->finished) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) break;
+    const auto slice = keepWaiting ? std::min<std::chrono::steady_clock::duration>(
+                                         deadline - now, std::chrono::milliseconds(50))
+                                   : deadline - now;
+    lookup->done.wait_for(lock, slice, [&] { return lookup->finished; });
+    if (lookup->finished || !keepWaiting) continue;
+    lock.unlock();
+    const bool keep = keepWaiting();
+    lock.lock();
+    if (!keep) break;
+  }
+  if (!lookup->finished) {
+    *gaveUp = true;  // the thread finishes by itself and frees the shared state
     return false;
   }
   if (lookup->ok) *address = lookup->address;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vortik::platform {
@@ -32,6 +33,12 @@ class TcpSocket {
 // never answers cannot hold the caller longer); the thread ends by itself when the system's
 // look-up returns. False when no address was found in time.
 bool ResolveIpv4(const char* name, uint32_t* address, int timeoutMs);
+
+// The same, for callers that must stay responsive while they wait: `keepWaiting` is asked
+// about every 50 ms and ends the wait when it says false. `gaveUp` tells a look-up given up
+// (time limit or keepWaiting) from a name the resolver answered without an IPv4 address.
+bool ResolveIpv4(const char* name, uint32_t* address, int timeoutMs, bool* gaveUp,
+                 const std::function<bool()>& keepWaiting);
 
 // The blocking look-up behind ResolveIpv4, run on its thread: tests put one in its place to
 // play a resolver that never answers. nullptr restores the system's (getaddrinfo).

@@ -2,15 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "helpers/update_server_fixture.h"
 #include "net/http_raw_server.h"
+#include "platform/tcp.h"
 #include "update_server_sim.h"
 
 namespace vortik {
@@ -157,6 +161,53 @@ TEST_F(Download, StalledServerTimesOut) {
   platform::DownloadOptions options;
   options.stallTimeoutSec = 1;
   EXPECT_FALSE(DownloadToFile(Url("/fw/rom.bin"), Local().string(), nullptr, options));
+  EXPECT_EQ(FilesInOut(), 0u);
+}
+
+// The server's name is looked up within the connect time limit (libcurl's own look-up waits
+// for the system's resolver to give up, minutes against a name server that never answers), and
+// the window's progress handler keeps running, and may cancel, while it waits.
+bool LoopbackLookup(const std::string& name, uint32_t* address) {
+  if (name != "update.vortik.invalid") return false;
+  *address = htonl(INADDR_LOOPBACK);
+  return true;
+}
+bool SilentLookup(const std::string&, uint32_t*) {
+  std::this_thread::sleep_for(std::chrono::seconds(5));
+  return false;
+}
+
+TEST_F(Download, ServerNameIsLookedUpWithinTheConnectLimit) {
+  struct ResetLookup {
+    ~ResetLookup() { platform::SetHostLookup(nullptr); }
+  } reset;
+  const std::string port = sim_->BaseUrl().substr(sim_->BaseUrl().rfind(':'));
+  const std::string named = "http://update.vortik.invalid" + port + "/fw/rom.bin?handle=1";
+  platform::SetHostLookup(&LoopbackLookup);
+  ASSERT_TRUE(DownloadToFile(named, Local().string(), nullptr));
+  EXPECT_EQ(ReadAll(Local()), image_);
+  fs::remove(Local());
+
+  platform::SetHostLookup(&SilentLookup);
+  platform::DownloadOptions options;
+  options.connectTimeoutMs = 300;
+  int connecting = 0;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(DownloadToFile(
+      named, Local().string(),
+      [&](const DownloadStatus& s) {
+        connecting += s.statusCode == platform::kDownloadConnecting;
+        return false;
+      },
+      options));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3000));
+  EXPECT_GT(connecting, 0);
+
+  options.connectTimeoutMs = 30000;  // a cancel ends the wait long before the limit
+  start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(DownloadToFile(
+      named, Local().string(), [](const DownloadStatus&) { return true; }, options));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3000));
   EXPECT_EQ(FilesInOut(), 0u);
 }
 
