@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "bench_tool.h"
-#include "device/device_globals.h"
 #include "device/frame.h"
 #include "upgrade/burn_engine.h"
 
@@ -53,7 +52,6 @@ void BM_BurnFile(benchmark::State& state) {
     state.SkipWithError("cannot write the image");
     return;
   }
-  vortik::Device().romBlockSize = blockSize;
   vortik::bench::QuietHost host;
   const uint32_t frameBytes = blockSize + vortik::kBurnBlockHeader + vortik::kFrameOverhead;
   const double wireSeconds =
@@ -63,7 +61,8 @@ void BM_BurnFile(benchmark::State& state) {
   tool.ResetTurnaround();
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    if (!vortik::BurnFile(host, uart, vortik::FirmwareKind::kRom, image.path())) ++failures;
+    if (!vortik::BurnFile(host, uart, vortik::FirmwareKind::kRom, image.path(), blockSize))
+      ++failures;
     total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
   const double mean = total / static_cast<double>(state.iterations());

@@ -15,10 +15,9 @@ void BM_QueryVersion(benchmark::State& state) {
   vortik::TSyncUart uart;
   if (!vortik::bench::OpenTool(state, tool, uart)) return;
   vortik::bench::QuietHost host;
-  vortik::DeviceTextField type{}, subtype{}, rom{}, flash{};
   int failures = 0;
   for (auto _ : state) {
-    if (!vortik::RequestDeviceInfo(host, uart, type, subtype, rom, flash)) ++failures;
+    if (!vortik::RequestDeviceInfo(host, uart)) ++failures;
   }
   state.counters["failures"] = failures;
   state.counters["reply_bytes"] =

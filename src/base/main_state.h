@@ -6,12 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "base/device_info.h"
 #include "base/text_id.h"
 
 namespace vortik {
 
-inline constexpr int kDevicePartCapacity = 540;
-inline constexpr int kDevicePartEntrySize = 10;
 inline constexpr uint32_t kWaveInitialCapacity = 8192;
 
 struct MainState {
@@ -40,10 +39,9 @@ struct MainState {
   int32_t romProgressSize = 0;
   int32_t flashProgressSize = 0;
 
-  // The tool's part table from the last device-info reply.
-  bool deviceInfoExtended = false;
-  std::array<std::array<uint8_t, kDevicePartEntrySize>, kDevicePartCapacity> devicePartTable{};
-  int32_t devicePartCount = 0;
+  // The tool as the internet upgrade's device-info reply described it (the product choice
+  // takes the language record off its part table).
+  DeviceInfo device;
 };
 
 }  // namespace vortik

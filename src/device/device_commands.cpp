@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/host.h"
-#include "device/device_globals.h"
+#include "device/device_info.h"
 #include "device/sync_uart.h"
 #include "net/text_helpers.h"
 
@@ -15,7 +15,6 @@ namespace vortik {
 namespace {
 
 constexpr size_t kFieldWidth = 10;
-constexpr uint16_t kDefaultBlockSize = 512;
 
 // strncpy into a 10-byte field: cut after 10 characters, NUL-padded when shorter.
 void PutField(uint8_t* out, const std::string& text) {
@@ -25,21 +24,6 @@ void PutField(uint8_t* out, const std::string& text) {
     if (c == '\0') ended = true;
     out[i] = static_cast<uint8_t>(c);
   }
-}
-
-void GetField(DeviceTextField& field, const uint8_t* in) {
-  std::memcpy(field.data(), in, kFieldWidth);
-}
-
-uint16_t Le16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint16_t Be16(const uint8_t* p) {
-  return static_cast<uint16_t>((p[0] << 8) | p[1]);
-}
-
-bool UsableBlockSize(uint16_t size) {
-  return size != 0 && size <= kMaxBlockSize;
 }
 
 // One transaction: up to cmd.attempts SyncRequests while the window is not closing; `accept`
@@ -70,61 +54,6 @@ bool NoCheck(const uint8_t*) {
   return true;
 }
 
-// What an accepted device-info reply says, before any of it is applied.
-struct DeviceInfoReply {
-  DeviceTextField type{}, subtype{}, romVersion{}, flashVersion{};
-  uint16_t romBlockSize = kDefaultBlockSize;
-  uint16_t flashBlockSize = kDefaultBlockSize;
-  bool extended = false;
-  bool family500 = false;
-  int partCount = 0;  // long form only
-  const uint8_t* parts = nullptr;
-};
-
-bool ParseDeviceInfo(const uint8_t* reply, uint32_t n, DeviceInfoReply& out) {
-  if (n < static_cast<uint32_t>(kFrameOverhead)) return false;
-  if (FrameCommand(reply) != ReplyCode(kCmdRequestDeviceInfo.code)) return false;
-  if (CheckFrame(reply, n) == 0) return false;
-  const uint8_t* p = reply + kFramePayloadOffset;
-  // The payload as the frame's own length field bounds it; bytes beyond are not the tool's.
-  const uint32_t payloadLength = FrameLengthField(reply) - kFrameOverhead;
-  if (n > kDeviceInfoMidLength) {
-    const bool family500 = payloadLength >= 5 && p[2] == '5' && p[3] == '0' && p[4] == '0';
-    const uint32_t s = family500 ? 10 : 0;
-    if (payloadLength < 46 + s) return false;
-    GetField(out.type, p + (family500 ? 6 : 0));
-    GetField(out.subtype, p + 10 + s);
-    GetField(out.romVersion, p + 20 + s);
-    GetField(out.flashVersion, p + 30 + s);
-    out.romBlockSize = Le16(p + 40 + s);
-    out.flashBlockSize = Le16(p + 42 + s);
-    out.extended = true;
-    out.family500 = family500;
-    const uint16_t count = Be16(p + 44 + s);
-    if (count == kNoPartTable) {
-      out.partCount = 0;
-    } else {
-      if (count > kDevicePartCapacity) return false;
-      if (payloadLength < 46 + s + uint32_t{count} * kDevicePartEntrySize) return false;
-      out.partCount = count;
-      out.parts = p + 46 + s;
-    }
-  } else if (n == kDeviceInfoMidLength || n == kDeviceInfoShortLength) {
-    if (payloadLength < 40) return false;
-    GetField(out.type, p);
-    GetField(out.subtype, p + 10);
-    GetField(out.romVersion, p + 20);
-    GetField(out.flashVersion, p + 30);
-    if (n == kDeviceInfoMidLength && payloadLength >= 44) {
-      out.romBlockSize = Le16(p + 40);
-      out.flashBlockSize = Le16(p + 42);
-    }
-  } else {
-    return false;
-  }
-  return UsableBlockSize(out.romBlockSize) && UsableBlockSize(out.flashBlockSize);
-}
-
 }  // namespace
 
 std::string FieldText(const DeviceTextField& field) {
@@ -133,8 +62,7 @@ std::string FieldText(const DeviceTextField& field) {
                      end != nullptr ? static_cast<size_t>(end - field.data()) : field.size());
 }
 
-bool RequestDeviceInfo(Host& host, TSyncUart& uart, DeviceTextField& type, DeviceTextField& subtype,
-                       DeviceTextField& romVersion, DeviceTextField& flashVersion) {
+std::optional<DeviceInfo> RequestDeviceInfo(Host& host, TSyncUart& uart) {
   const CommandInfo& cmd = kCmdRequestDeviceInfo;
   uint8_t request[kFrameBufferSize];
   const int length = BuildFrame(request, cmd.code, nullptr, 0);
@@ -149,33 +77,11 @@ bool RequestDeviceInfo(Host& host, TSyncUart& uart, DeviceTextField& type, Devic
   for (int attempt = 0; attempt < cmd.attempts && !host.state().appClosing; ++attempt) {
     const uint32_t n = uart.SyncRequestUntil(request, static_cast<uint32_t>(length), reply.data(),
                                              cmd.replyLength, cmd.timeoutMs, cmd.pollMs, whole);
-    DeviceInfoReply info;
-    if (!ParseDeviceInfo(reply.data(), n, info)) continue;
-    type = info.type;
-    subtype = info.subtype;
-    romVersion = info.romVersion;
-    flashVersion = info.flashVersion;
-    DeviceGlobals& device = Device();
-    device.romBlockSize = info.romBlockSize;
-    device.flashBlockSize = info.flashBlockSize;
-    MainState& state = host.state();
-    state.deviceInfoExtended = info.extended;
-    if (info.extended) {
-      if (info.family500) device.isTQ500Family = true;
-      if (info.parts == nullptr) {
-        state.devicePartCount = 0;
-        for (auto& entry : state.devicePartTable) entry.fill(0);
-      } else {
-        state.devicePartCount = info.partCount;
-        for (int i = 0; i < info.partCount; ++i) {
-          std::memcpy(state.devicePartTable[static_cast<size_t>(i)].data(),
-                      info.parts + i * kDevicePartEntrySize, kDevicePartEntrySize);
-        }
-      }
-    }
-    return true;
+    std::optional<DeviceInfo> info =
+        ParseDeviceInfo(std::span<const uint8_t>(reply.data(), std::min<size_t>(n, reply.size())));
+    if (info) return info;
   }
-  return false;
+  return std::nullopt;
 }
 
 bool NotifyLatestVersion(Host& host, TSyncUart& uart, const std::string& type,

@@ -2,10 +2,11 @@
 // upgrade announcements and the tool's 12-character ID.
 #pragma once
 
-#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "base/device_info.h"
 #include "device/frame.h"
 
 namespace vortik {
@@ -13,24 +14,17 @@ namespace vortik {
 class Host;
 class TSyncUart;
 
-// A 10-byte device text field: up to 10 characters, NUL-padded; 10 characters have no NUL.
-using DeviceTextField = std::array<char, 10>;
 // The characters of a field (up to its first NUL, at most 10).
 std::string FieldText(const DeviceTextField& field);
-
-// The part count that means "no table" (the table itself holds kDevicePartCapacity entries).
-inline constexpr uint16_t kNoPartTable = 0x01FF;
 
 // Every transaction builds its frame, writes its status text (if any) to the host's status
 // label, then tries up to the command's attempt limit while the window is not closing. True
 // when a reply passed the reply rule; false when every attempt failed or closing began.
 
-// Reads type, subtype and versions; sets the block sizes (Device()), and from the long form
-// deviceInfoExtended, the part table and the 500-family flag. A reply is taken as soon as the
-// bytes in hand hold one whole frame. Refused (a failed attempt): block sizes of 0 or above
-// 5107, a part count above 540 other than 511, a table longer than the reply.
-bool RequestDeviceInfo(Host& host, TSyncUart& uart, DeviceTextField& type, DeviceTextField& subtype,
-                       DeviceTextField& romVersion, DeviceTextField& flashVersion);
+// Asks the tool who it is; a reply is taken as soon as the bytes in hand hold one whole frame,
+// and a reply ParseDeviceInfo refuses counts as a failed attempt. Nothing when every attempt
+// failed or closing began.
+std::optional<DeviceInfo> RequestDeviceInfo(Host& host, TSyncUart& uart);
 // Tells the tool the versions about to be installed and how many images will come.
 bool NotifyLatestVersion(Host& host, TSyncUart& uart, const std::string& type,
                          const std::string& subtype, const std::string& romVersion,

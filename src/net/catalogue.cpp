@@ -73,9 +73,9 @@ void ParseProductCode(std::string_view productCode, MainState& state, CatalogueS
   if (bar != std::string_view::npos && productCode.size() - bar - 1 == 2) {
     catalogue.currentLanguage = std::string(productCode.substr(bar + 1));
   }
-  int count = state.devicePartCount;
-  if (count < 1 || count > static_cast<int>(state.devicePartTable.size())) return;
-  const auto& last = state.devicePartTable[static_cast<size_t>(count - 1)];
+  std::vector<DevicePartEntry>& parts = state.device.parts;
+  if (parts.empty()) return;
+  const DevicePartEntry& last = parts.back();
   if (!std::all_of(last.begin(), last.begin() + kLanguageRecordMarker,
                    [](uint8_t b) { return b == 0xFF; })) {
     return;
@@ -83,7 +83,7 @@ void ParseProductCode(std::string_view productCode, MainState& state, CatalogueS
   std::string code(reinterpret_cast<const char*>(last.data()) + kLanguageRecordMarker, 2);
   if (IsServerLanguage(code)) {
     catalogue.currentLanguage = code;
-    state.devicePartCount = count - 1;
+    parts.pop_back();
   }
 }
 

@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "base/host.h"
-#include "device/device_globals.h"
 #include "device/sync_uart.h"
 #include "platform/clock.h"
 #include "platform/file_ops.h"
@@ -242,7 +241,7 @@ bool WritePartListBlock(const FlashPartList& parts, std::span<uint8_t> block) {
 }
 
 bool BurnFile(Host& host, TSyncUart& uart, FirmwareKind kind, const std::string& path,
-              BurnStats* stats) {
+              uint16_t blockSize, BurnStats* stats) {
   BurnStats local;
   BurnStats& st = stats != nullptr ? *stats : local;
   st = {};
@@ -250,8 +249,6 @@ bool BurnFile(Host& host, TSyncUart& uart, FirmwareKind kind, const std::string&
   platform::File file;
   if (!file.Open(path, platform::File::Mode::kRead)) return false;
   const int64_t size = file.Size();
-  const uint16_t blockSize =
-      kind == FirmwareKind::kRom ? Device().romBlockSize : Device().flashBlockSize;
   if (size < 0 || !UsableBlockSize(blockSize)) return false;
   if (BlocksFor(static_cast<uint64_t>(size), blockSize) > kMaxBurnBlocks) return false;
 
@@ -292,11 +289,10 @@ bool BurnTestFile(Host& host, TSyncUart& uart, const std::string& path, BurnStat
 }
 
 bool BurnParts(Host& host, TSyncUart& uart, FirmwareKind kind, const FlashPartList& parts,
-               const NotifyFirmwareSizeFn& notifySize, BurnStats* stats) {
+               uint16_t blockSize, const NotifyFirmwareSizeFn& notifySize, BurnStats* stats) {
   BurnStats local;
   BurnStats& st = stats != nullptr ? *stats : local;
   st = {};
-  const uint16_t blockSize = Device().flashBlockSize;
   if (!KnownKind(kind) || !UsableBlockSize(blockSize) || !notifySize) return false;
   if (parts.empty() || parts.size() > static_cast<size_t>(kMaxFlashParts) ||
       2 + kPartRecordSize * parts.size() + 2 > blockSize) {

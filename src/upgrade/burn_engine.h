@@ -36,19 +36,20 @@ struct BurnStats {
   bool closing = false;      // stopped because the application is closing
 };
 
-// Sends the whole file as `kind` with the block size of that kind from the last device-info
-// reply. True when every block was acknowledged (an empty file sends nothing and succeeds).
+// Sends the whole file as `kind` in blocks of `blockSize` data bytes (the tool's block size for
+// that kind). True when every block was acknowledged (an empty file sends nothing and succeeds).
 // False when the file cannot be opened, the block size is unusable, the file would need more
 // than kMaxBurnBlocks blocks, a block fails all its attempts, or the application is closing.
 bool BurnFile(Host& host, TSyncUart& uart, FirmwareKind kind, const std::string& path,
-              BurnStats* stats = nullptr);
+              uint16_t blockSize, BurnStats* stats = nullptr);
 
 // Burns a FLASH upgrade made of parts: announces the total with `notifySize`, sends the
 // part-list block (block 0), then every part's data in list order with block numbers running
 // on across parts. Parts are checked before anything is sent: 1 to 256 parts, each size a
-// multiple of the block size, each file present and at least that long.
+// multiple of `blockSize`, each file present and at least that long.
 bool BurnParts(Host& host, TSyncUart& uart, FirmwareKind kind, const FlashPartList& parts,
-               const NotifyFirmwareSizeFn& notifySize, BurnStats* stats = nullptr);
+               uint16_t blockSize, const NotifyFirmwareSizeFn& notifySize,
+               BurnStats* stats = nullptr);
 
 // The diagnostic transfer: the file as FLASH in 512-byte blocks, with a long wait for the first
 // block while the tool erases.

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "device/device_commands.h"
-#include "device/device_globals.h"
 #include "net/catalogue.h"
 #include "net/pickers.h"
 #include "platform/file_ops.h"
@@ -88,21 +88,25 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
   InternetUpgradeTables& tables = UpgradeTables();
   tables.Clear();
 
-  DeviceTextField typeField{}, subtypeField{}, romField{}, flashField{};
-  if (!RequestDeviceInfo(host, uart, typeField, subtypeField, romField, flashField)) {
+  std::optional<DeviceInfo> info = RequestDeviceInfo(host, uart);
+  if (!info) {
     host.ShowMessage(host.Msg(TextId::MsgError13));
     return;
   }
-  std::string productType = FieldText(typeField);
-  const std::string subtype = FieldText(subtypeField);
-  const bool extended = state.deviceInfoExtended;
+  state.device = std::move(*info);
+  const DeviceInfo& device = state.device;
+  std::string productType = FieldText(device.type);
+  const std::string subtype = FieldText(device.subtype);
+  const bool extended = device.extended;
+  // A FLASH of parts is sent in the block size its first part gives.
+  uint16_t flashBlockSize = device.flashBlockSize;
 
   UpdateOffer offer;
   bool answered = false;
   if (!extended) {
     answered = CheckUpgradeLegacy(productType, subtype, &offer);
   } else {
-    if (Device().isTQ500Family) {
+    if (device.family500) {
       if (!ChooseProductAndLanguage(productType, subtype)) {
         ShowFlashFailure(host);
         return;
@@ -119,8 +123,8 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
 
   // A legacy tool makes no choice of its own, so it sees what the last choice left.
   const bool choiceChanged = Catalogue().choiceChanged;
-  const bool romNewer = CompareVersions(offer.romVersion, FieldText(romField)) > 0;
-  const bool flashNewer = CompareVersions(offer.flashVersion, FieldText(flashField)) > 0;
+  const bool romNewer = CompareVersions(offer.romVersion, FieldText(device.romVersion)) > 0;
+  const bool flashNewer = CompareVersions(offer.flashVersion, FieldText(device.flashVersion)) > 0;
   const uint8_t count = choiceChanged || (romNewer && flashNewer) ? 2
                         : romNewer || flashNewer                  ? 1
                                                                   : 0;
@@ -163,7 +167,7 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
   if (fetched.doFlash) {
     if (extended) {
       if (!DownloadFlashParts(host, tables.offeredParts, choiceChanged, tables.selectedParts,
-                              Device().flashBlockSize)) {
+                              flashBlockSize)) {
         return;
       }
     } else {
@@ -191,7 +195,7 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
                             static_cast<uint32_t>(fetched.romLength))) {
       // The ROM is skipped; the FLASH still comes.
       host.ShowMessage(host.Msg(TextId::MsgError11));
-    } else if (BurnFile(host, uart, FirmwareKind::kRom, fetched.romPath)) {
+    } else if (BurnFile(host, uart, FirmwareKind::kRom, fetched.romPath, device.romBlockSize)) {
       ++burned;
     } else {
       host.ShowMessage(host.Msg(TextId::MsgError8));
@@ -203,7 +207,8 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
       const NotifyFirmwareSizeFn notify = [&host, &uart](FirmwareKind kind, uint32_t size) {
         return NotifyFirmwareSize(host, uart, kind, size);
       };
-      if (BurnParts(host, uart, FirmwareKind::kFlash, tables.selectedParts, notify)) {
+      if (BurnParts(host, uart, FirmwareKind::kFlash, tables.selectedParts, flashBlockSize,
+                    notify)) {
         host.ShowMessage(host.Msg(TextId::MsgInfo2));
       } else {
         host.ShowMessage(host.Msg(TextId::MsgError9));
@@ -213,7 +218,7 @@ void UpgradeSteps(Host& host, TSyncUart& uart) {
     if (!NotifyFirmwareSize(host, uart, FirmwareKind::kFlash,
                             static_cast<uint32_t>(fetched.flashLength))) {
       host.ShowMessage(host.Msg(TextId::MsgError11));
-    } else if (BurnFile(host, uart, FirmwareKind::kFlash, fetched.flashPath)) {
+    } else if (BurnFile(host, uart, FirmwareKind::kFlash, fetched.flashPath, flashBlockSize)) {
       ++burned;
     } else {
       host.ShowMessage(host.Msg(TextId::MsgError9));
@@ -276,10 +281,11 @@ bool DownloadFlashParts(Host& host, const FlashPartTables& offered, bool choiceC
     return false;
   }
 
-  bool selected = choiceChanged ? SelectAllFlashParts(firstPath, flashBlockSize, list)
-                                : SelectFlashParts(
-                                      firstPath, std::span<const PartEntry>(state.devicePartTable),
-                                      state.devicePartCount, offered.Count(), flashBlockSize, list);
+  bool selected = choiceChanged
+                      ? SelectAllFlashParts(firstPath, flashBlockSize, list)
+                      : SelectFlashParts(firstPath, std::span<const PartEntry>(state.device.parts),
+                                         static_cast<int32_t>(state.device.parts.size()),
+                                         offered.Count(), flashBlockSize, list);
   if (!selected || list.empty()) {
     ShowFlashFailure(host);
     return false;

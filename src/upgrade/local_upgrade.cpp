@@ -1,6 +1,7 @@
 #include "upgrade/local_upgrade.h"
 
 #include <cstdint>
+#include <optional>
 
 #include "base/host.h"
 #include "device/device_commands.h"
@@ -26,18 +27,18 @@ TextId BurnFailureText(FirmwareKind kind) {
 // The device steps and the burn; returns the one message the user sees.
 TextId UpgradeSteps(Host& host, TSyncUart& uart, FirmwareKind kind, const std::string& path,
                     int64_t size) {
-  DeviceTextField type{}, subtype{}, romVersion{}, flashVersion{};
-  if (!RequestDeviceInfo(host, uart, type, subtype, romVersion, flashVersion)) {
-    return TextId::MsgError13;
-  }
+  const std::optional<DeviceInfo> info = RequestDeviceInfo(host, uart);
+  if (!info) return TextId::MsgError13;
   // One image is coming; its version is unknown, so the tool is told 0.0.0 for both.
-  if (!NotifyLatestVersion(host, uart, FieldText(type), FieldText(subtype), "0.0.0", "0.0.0", 1)) {
+  if (!NotifyLatestVersion(host, uart, FieldText(info->type), FieldText(info->subtype), "0.0.0",
+                           "0.0.0", 1)) {
     return TextId::MsgError12;
   }
   if (!NotifyFirmwareSize(host, uart, kind, static_cast<uint32_t>(size))) {
     return TextId::MsgError11;
   }
-  if (!BurnFile(host, uart, kind, path)) return BurnFailureText(kind);
+  const uint16_t blockSize = kind == FirmwareKind::kRom ? info->romBlockSize : info->flashBlockSize;
+  if (!BurnFile(host, uart, kind, path, blockSize)) return BurnFailureText(kind);
   return TextId::MsgInfo2;
 }
 

@@ -171,11 +171,10 @@ void LocalUpgradePage::Button_SetIDClick() {
 
 void LocalUpgradePage::Button_QueryVersionClick() {
   Button_QueryVersion->setEnabled(false);
-  DeviceTextField type{}, subtype{}, romVersion{}, flashVersion{};
-  if (RequestDeviceInfo(host_, uart_, type, subtype, romVersion, flashVersion)) {
-    const std::string text = FieldText(type) + "-" + FieldText(subtype) +
-                             "  ROM_ver:" + FieldText(romVersion) +
-                             " FLASH_ver:" + FieldText(flashVersion);
+  if (const std::optional<DeviceInfo> info = RequestDeviceInfo(host_, uart_)) {
+    const std::string text = FieldText(info->type) + "-" + FieldText(info->subtype) +
+                             "  ROM_ver:" + FieldText(info->romVersion) +
+                             " FLASH_ver:" + FieldText(info->flashVersion);
     ShowMessageBox(window(), QString::fromStdString(ShownText(text)), QStringLiteral("info"));
   } else {
     host_.ShowMessage(host_.Msg(TextId::MsgError23));

@@ -297,8 +297,12 @@ TEST_F(SkinnedWindow, IndicatorStartsDisconnectedAndFollowsTheState) {
 TEST_F(SkinnedWindow, EveryPictureIsDecodedOnceWhileItStaysCached) {
   TBitmapFactory& factory = form_->Pictures();
   QWidget* checkButton = Find("Button_InternetUpdate");
-  // A clock standing at 0: every picture counts as used this second, so none is evicted.
+  // A clock standing at 0: every picture counts as used this second, so none is evicted. A
+  // picture that the real clock evicted while the window was built (a slow start crosses a
+  // second) may be decoded once more, but never again after that.
   factory.SetClock([] { return 0u; });
+  std::map<std::string, int> before;
+  for (const ResourceEntry& e : factory.resources()) before[e.name] = e.decodeCount;
   for (int round = 0; round < 3; ++round) {
     for (int tab : {1, 2, 3, 0}) form_->SwitchTabImgBtn(tab);
     form_->UpdateInternetState(true);
@@ -310,8 +314,8 @@ TEST_F(SkinnedWindow, EveryPictureIsDecodedOnceWhileItStaysCached) {
   }
   int pictures = 0;
   for (const ResourceEntry& e : factory.resources()) {
-    EXPECT_LE(e.decodeCount, 1) << e.name;
-    pictures += e.decodeCount;
+    EXPECT_LE(e.decodeCount - before[e.name], 1) << e.name;
+    pictures += e.decodeCount > 0 ? 1 : 0;
   }
   EXPECT_GE(pictures, 14);  // 8 tabs, 3 icons, 2 plates, the check button
 }

@@ -8,7 +8,6 @@
 
 #include "base/host.h"
 #include "base/pending_events.h"
-#include "device/device_globals.h"
 #include "device/port_table.h"
 #include "device/sync_uart.h"
 #include "helpers/recording_host.h"
@@ -32,16 +31,18 @@ class DeviceCommands : public ::testing::Test {
     uart.fSetBaudRate(1000000);
     uart.fSetPort(Ports().Register(tool.path()));
     ASSERT_TRUE(uart.Open());
-    Device() = DeviceGlobals{};
   }
   void TearDown() override { SetPendingEventsHandler(nullptr); }
 
-  bool AskInfo() { return RequestDeviceInfo(host, uart, type, subtype, rom, flash); }
+  bool AskInfo() {
+    info = RequestDeviceInfo(host, uart);
+    return info.has_value();
+  }
 
   sim::ScanToolSim tool;
   TSyncUart uart;
   FakeHost host;
-  DeviceTextField type{}, subtype{}, rom{}, flash{};
+  std::optional<DeviceInfo> info;
 };
 
 TEST_F(DeviceCommands, ShortDeviceInfoForms) {
@@ -50,19 +51,17 @@ TEST_F(DeviceCommands, ShortDeviceInfoForms) {
   id.type = "TQ850";
   id.subtype = "1.2";
   id.romVersion = "1.0.3";
-  id.flashVersion = "0123456789";    // ten characters: no terminator
-  host.state().devicePartCount = 3;  // left from an earlier long reply
-  host.state().deviceInfoExtended = true;
+  id.flashVersion = "0123456789";  // ten characters: no terminator
   tool.SetIdentity(id);
   ASSERT_TRUE(AskInfo());
-  EXPECT_EQ(FieldText(type), "TQ850");
-  EXPECT_EQ(FieldText(subtype), "1.2");
-  EXPECT_EQ(FieldText(rom), "1.0.3");
-  EXPECT_EQ(FieldText(flash), "0123456789");
-  EXPECT_EQ(Device().romBlockSize, 512);
-  EXPECT_EQ(Device().flashBlockSize, 512);
-  EXPECT_FALSE(host.state().deviceInfoExtended);
-  EXPECT_EQ(host.state().devicePartCount, 3);
+  EXPECT_EQ(FieldText(info->type), "TQ850");
+  EXPECT_EQ(FieldText(info->subtype), "1.2");
+  EXPECT_EQ(FieldText(info->romVersion), "1.0.3");
+  EXPECT_EQ(FieldText(info->flashVersion), "0123456789");
+  EXPECT_EQ(info->romBlockSize, 512);
+  EXPECT_EQ(info->flashBlockSize, 512);
+  EXPECT_FALSE(info->extended);
+  EXPECT_TRUE(info->parts.empty());
   EXPECT_EQ(host.statusTexts, std::vector<std::string>{"Request device info..."});
 
   id.form = sim::Identity::InfoForm::kShort54;
@@ -70,12 +69,12 @@ TEST_F(DeviceCommands, ShortDeviceInfoForms) {
   id.flashBlockSize = 0x1000;  // 00 02 00 10 on the wire
   tool.SetIdentity(id);
   ASSERT_TRUE(AskInfo());
-  EXPECT_EQ(Device().romBlockSize, 512);
-  EXPECT_EQ(Device().flashBlockSize, 4096);
+  EXPECT_EQ(info->romBlockSize, 512);
+  EXPECT_EQ(info->flashBlockSize, 4096);
   id.romBlockSize = 0x0180;  // low byte 0x80, high byte 0x01
   tool.SetIdentity(id);
   ASSERT_TRUE(AskInfo());
-  EXPECT_EQ(Device().romBlockSize, 384);
+  EXPECT_EQ(info->romBlockSize, 384);
 }
 
 TEST_F(DeviceCommands, LongDeviceInfoWithPartTable) {
@@ -91,29 +90,27 @@ TEST_F(DeviceCommands, LongDeviceInfoWithPartTable) {
   ASSERT_TRUE(AskInfo());
   // Taken as soon as the whole frame is in, not after the 2,500 ms time-out.
   EXPECT_LT(platform::TickCountMs() - start, kCmdRequestDeviceInfo.timeoutMs / 2);
-  EXPECT_EQ(FieldText(type), "TQ860");
-  EXPECT_EQ(FieldText(subtype), "EU");
-  EXPECT_EQ(Device().romBlockSize, 1024);
-  EXPECT_EQ(Device().flashBlockSize, 4096);
-  EXPECT_TRUE(host.state().deviceInfoExtended);
-  EXPECT_FALSE(Device().isTQ500Family);
-  ASSERT_EQ(host.state().devicePartCount, 4);
-  EXPECT_EQ(host.state().devicePartTable[2], Entry(2));
+  EXPECT_EQ(FieldText(info->type), "TQ860");
+  EXPECT_EQ(FieldText(info->subtype), "EU");
+  EXPECT_EQ(info->romBlockSize, 1024);
+  EXPECT_EQ(info->flashBlockSize, 4096);
+  EXPECT_TRUE(info->extended);
+  EXPECT_FALSE(info->family500);
+  ASSERT_EQ(info->parts.size(), 4u);
+  EXPECT_EQ(info->parts[2], Entry(2));
   const std::array<uint8_t, 10> language = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                             0xFF, 0xFF, 0xFF, 'E',  'N'};
-  EXPECT_EQ(host.state().devicePartTable[3], language);
+  EXPECT_EQ(info->parts[3], language);
 
-  // Count 511: no table; every entry is cleared.
+  // Count 511: no table.
   id.noPartTable = true;
   tool.SetIdentity(id);
   ASSERT_TRUE(AskInfo());
-  EXPECT_EQ(host.state().devicePartCount, 0);
-  for (const auto& entry : host.state().devicePartTable) {
-    ASSERT_EQ(entry, (std::array<uint8_t, 10>{}));
-  }
+  EXPECT_TRUE(info->extended);
+  EXPECT_TRUE(info->parts.empty());
 }
 
-TEST_F(DeviceCommands, Family500LayoutShiftsTheFieldsAndStaysKnown) {
+TEST_F(DeviceCommands, Family500LayoutShiftsTheFields) {
   sim::Identity id;
   id.family500 = true;
   id.familyTag = "XY500Z";
@@ -125,19 +122,21 @@ TEST_F(DeviceCommands, Family500LayoutShiftsTheFieldsAndStaysKnown) {
   id.parts = {Entry(0), Entry(7)};
   tool.SetIdentity(id);
   ASSERT_TRUE(AskInfo());
-  EXPECT_EQ(FieldText(type), "TQ520");
-  EXPECT_EQ(FieldText(subtype), "US");
-  EXPECT_EQ(FieldText(rom), "2.0");
-  EXPECT_EQ(FieldText(flash), "2.1");
-  EXPECT_EQ(Device().romBlockSize, 2048);
-  EXPECT_TRUE(Device().isTQ500Family);
-  EXPECT_EQ(host.state().devicePartCount, 2);
-  EXPECT_EQ(host.state().devicePartTable[1], Entry(7));
+  EXPECT_EQ(FieldText(info->type), "TQ520");
+  EXPECT_EQ(FieldText(info->subtype), "US");
+  EXPECT_EQ(FieldText(info->romVersion), "2.0");
+  EXPECT_EQ(FieldText(info->flashVersion), "2.1");
+  EXPECT_EQ(info->romBlockSize, 2048);
+  EXPECT_TRUE(info->family500);
+  ASSERT_EQ(info->parts.size(), 2u);
+  EXPECT_EQ(info->parts[1], Entry(7));
 
-  id.family500 = false;  // a later reply without the layout does not clear the flag
+  // Each reply describes the tool that sent it: another tool's reply is not of the family.
+  id.family500 = false;
   tool.SetIdentity(id);
   ASSERT_TRUE(AskInfo());
-  EXPECT_TRUE(Device().isTQ500Family);
+  EXPECT_FALSE(info->family500);
+  EXPECT_EQ(FieldText(info->type), "TQ520");
 }
 
 TEST_F(DeviceCommands, UnusableDeviceInfoIsRefusedOnEveryAttempt) {
@@ -163,17 +162,14 @@ TEST_F(DeviceCommands, UnusableDeviceInfoIsRefusedOnEveryAttempt) {
   cases.push_back(shortHuge);
   for (const Case& c : cases) {
     tool.SetIdentity(c.id);
-    host.state().devicePartCount = 1;
     const int before = tool.RequestCount(kCmdRequestDeviceInfo.code);
     EXPECT_FALSE(AskInfo()) << c.what;
     EXPECT_EQ(tool.RequestCount(kCmdRequestDeviceInfo.code) - before, 3) << c.what;
-    EXPECT_EQ(host.state().devicePartCount, 1) << c.what;
-    EXPECT_EQ(Device().romBlockSize, 0) << c.what;
   }
   base.parts.assign(540, Entry(1));  // the most that fits
   tool.SetIdentity(base);
-  EXPECT_TRUE(AskInfo());
-  EXPECT_EQ(host.state().devicePartCount, 540);
+  ASSERT_TRUE(AskInfo());
+  EXPECT_EQ(info->parts.size(), 540u);
 }
 
 TEST_F(DeviceCommands, RetriesUntilAcceptedThenGivesUpAfterThreeAttempts) {

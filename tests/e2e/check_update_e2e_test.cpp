@@ -22,7 +22,6 @@
 #include "app/form_main.h"
 #include "base/app_config.h"
 #include "base/pending_events.h"
-#include "device/device_globals.h"
 #include "device/frame.h"
 #include "device/port_discovery.h"
 #include "helpers/click.h"
@@ -181,7 +180,6 @@ class CheckUpdate : public ::testing::Test {
 
   // What one run leaves behind for the next in this process.
   static void ResetProcessState() {
-    Device() = DeviceGlobals{};
     Catalogue() = CatalogueState{};
     UpgradeTables().Clear();
     SetProductPickers({});

@@ -11,8 +11,8 @@ namespace vortik {
 namespace {
 
 void SetLastPartRecord(MainState& state, int count, const char* tail) {
-  state.devicePartCount = count;
-  auto& record = state.devicePartTable[static_cast<size_t>(count - 1)];
+  state.device.parts.resize(static_cast<size_t>(count));
+  auto& record = state.device.parts.back();
   record.fill(0xFF);
   record[8] = static_cast<uint8_t>(tail[0]);
   record[9] = static_cast<uint8_t>(tail[1]);
@@ -36,18 +36,18 @@ TEST(ParseProductCode, ModelLanguageAndLanguageRecord) {
   SetLastPartRecord(state, 3, "fr");
   ParseProductCode("TQ460_DE", state, catalogue);
   EXPECT_EQ(catalogue.currentLanguage, "fr");
-  EXPECT_EQ(state.devicePartCount, 2);
+  EXPECT_EQ(state.device.parts.size(), 2u);
 
   SetLastPartRecord(state, 3, "SV");  // not a server language: the record stays
   ParseProductCode("TQ460_DE", state, catalogue);
   EXPECT_EQ(catalogue.currentLanguage, "DE");
-  EXPECT_EQ(state.devicePartCount, 3);
+  EXPECT_EQ(state.device.parts.size(), 3u);
 
-  state.devicePartTable[2][0] = 0x00;  // not a language record
-  state.devicePartTable[2][8] = 'E';
-  state.devicePartTable[2][9] = 'N';
+  state.device.parts[2][0] = 0x00;  // not a language record
+  state.device.parts[2][8] = 'E';
+  state.device.parts[2][9] = 'N';
   ParseProductCode("TQ460_DE", state, catalogue);
-  EXPECT_EQ(state.devicePartCount, 3);
+  EXPECT_EQ(state.device.parts.size(), 3u);
 }
 
 TEST(ParseLanguageListReply, AcceptsOnlyACompleteList) {

@@ -60,7 +60,7 @@ TEST_F(BurnOnTool, FileEndsUpInTheToolByteForByte) {
     const std::string path = WriteImage("image.bin", c.size, seed++);
     ASSERT_TRUE(Announce(c.kind, static_cast<uint32_t>(c.size)));
     BurnStats stats;
-    ASSERT_TRUE(BurnFile(host, uart, c.kind, path, &stats));
+    ASSERT_TRUE(BurnFile(host, uart, c.kind, path, Block(c.kind), &stats));
 
     EXPECT_EQ(tool.storage().Image(c.kind), std::optional<Bytes>(ReadFileBytes(path)));
     EXPECT_EQ(BlockNumbers(tool.storage().Blocks()), Iota(c.blocks));
@@ -81,20 +81,24 @@ TEST_F(BurnOnTool, NothingIsSentForEmptyMissingOrUnusableInput) {
   SetBlockSizes(512, 4096);
   const std::string empty = WriteImage("empty.rom", 0, 1);
   const std::string small = WriteImage("small.rom", 100, 2);
-  EXPECT_TRUE(BurnFile(host, uart, FirmwareKind::kRom, empty));
-  EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kRom, dir.File("missing.rom")));
-  EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kRom, dir.path()));  // a folder
-  EXPECT_FALSE(BurnFile(host, uart, static_cast<FirmwareKind>(4), small));
+  EXPECT_TRUE(BurnFile(host, uart, FirmwareKind::kRom, empty, Block(FirmwareKind::kRom)));
+  EXPECT_FALSE(
+      BurnFile(host, uart, FirmwareKind::kRom, dir.File("missing.rom"), Block(FirmwareKind::kRom)));
+  EXPECT_FALSE(
+      BurnFile(host, uart, FirmwareKind::kRom, dir.path(), Block(FirmwareKind::kRom)));  // a folder
+  EXPECT_FALSE(BurnFile(host, uart, static_cast<FirmwareKind>(4), small,
+                        Block(static_cast<FirmwareKind>(4))));
   // Block sizes the frame cannot carry.
   for (uint16_t bad : {uint16_t{0}, uint16_t{kMaxBlockSize + 1}}) {
     SetBlockSizes(bad, bad);
-    EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kRom, small)) << bad;
-    EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kLogo, small)) << bad;
+    EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kRom, small, Block(FirmwareKind::kRom))) << bad;
+    EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kLogo, small, Block(FirmwareKind::kLogo)))
+        << bad;
   }
   // One block more than a 16-bit block number can count.
   SetBlockSizes(1, 1);
   const std::string tooMany = WriteImage("big.rom", kMaxBurnBlocks + 1, 3);
-  EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kRom, tooMany));
+  EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kRom, tooMany, Block(FirmwareKind::kRom)));
   EXPECT_EQ(BlocksSent(), 0);
 }
 
@@ -125,7 +129,8 @@ TEST_F(BurnOnTool, FaultsAreRetriedWithinTheAttemptsThenFail) {
     tool.AddFault({c.fault, kCmdBurnBlock.code, 1, c.count});
     const int before = BlocksSent();
     BurnStats stats;
-    EXPECT_EQ(BurnFile(host, uart, FirmwareKind::kRom, path, &stats), c.ok);
+    EXPECT_EQ(BurnFile(host, uart, FirmwareKind::kRom, path, Block(FirmwareKind::kRom), &stats),
+              c.ok);
     EXPECT_EQ(BlocksSent() - before, c.requests);
     EXPECT_EQ(stats.failedBlock, c.ok ? -1 : 1);
     if (c.ok) {
@@ -143,7 +148,7 @@ TEST_F(BurnOnTool, UnplugMidBurnFailsWithinTheAttemptsTimeOuts) {
   tool.AddFault({sim::Fault::kUnplug, kCmdBurnBlock.code, 2, 1});
   const uint32_t start = platform::TickCountMs();
   BurnStats stats;
-  EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kRom, path, &stats));
+  EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kRom, path, Block(FirmwareKind::kRom), &stats));
   const uint32_t elapsed = platform::TickCountMs() - start;
   EXPECT_EQ(stats.failedBlock, 2);
   EXPECT_EQ(stats.blocksAcked, 2u);
@@ -158,7 +163,7 @@ TEST_F(BurnOnTool, ClosingTheWindowStopsTheBurnAsAFailure) {
     if (pos == 3) host.state().appClosing = true;
   };
   BurnStats stats;
-  EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kRom, path, &stats));
+  EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kRom, path, Block(FirmwareKind::kRom), &stats));
   EXPECT_TRUE(stats.closing);
   EXPECT_EQ(stats.failedBlock, -1);
   EXPECT_EQ(BlocksSent(), 2);
@@ -166,7 +171,7 @@ TEST_F(BurnOnTool, ClosingTheWindowStopsTheBurnAsAFailure) {
 
   // Closed before it starts: nothing goes out at all.
   const std::string other = WriteImage("other.rom", 100, 10);
-  EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kRom, other));
+  EXPECT_FALSE(BurnFile(host, uart, FirmwareKind::kRom, other, Block(FirmwareKind::kRom)));
   EXPECT_FALSE(BurnTestFile(host, uart, other));
   EXPECT_EQ(BlocksSent(), 2);
 }
@@ -227,7 +232,8 @@ TEST_F(BurnOnTool, PartsAreAnnouncedListedAndNumberedAcrossParts) {
     return Announce(kind, size);
   };
   BurnStats stats;
-  ASSERT_TRUE(BurnParts(host, uart, FirmwareKind::kFlash, parts.list, notify, &stats));
+  ASSERT_TRUE(BurnParts(host, uart, FirmwareKind::kFlash, parts.list, Block(FirmwareKind::kFlash),
+                        notify, &stats));
   ASSERT_EQ(announced.size(), 1u);
   EXPECT_EQ(announced[0].first, FirmwareKind::kFlash);
   EXPECT_EQ(announced[0].second, 16384u);
@@ -269,9 +275,9 @@ TEST_F(BurnOnTool, FirstPartsTableBecomesTheToolsSoTheNextSelectionIsMinimal) {
   for (FlashPart& part : list)
     part.localPath = files.paths[static_cast<size_t>(part.entryIndex) - 1];
   // Bound to the device command, as the internet upgrade binds it.
-  ASSERT_TRUE(BurnParts(host, uart, FirmwareKind::kFlash, list, [&](FirmwareKind k, uint32_t s) {
-    return NotifyFirmwareSize(host, uart, k, s);
-  }));
+  ASSERT_TRUE(
+      BurnParts(host, uart, FirmwareKind::kFlash, list, Block(FirmwareKind::kFlash),
+                [&](FirmwareKind k, uint32_t s) { return NotifyFirmwareSize(host, uart, k, s); }));
   EXPECT_EQ(tool.storage().Announced(FirmwareKind::kFlash), 28672u + kPartListAnnounceExtra);
 
   // Every part sits at its address with the bytes of its file.
@@ -308,17 +314,23 @@ TEST_F(BurnOnTool, PartBurnRefusesBeforeAnnouncingWhatCannotComplete) {
   missing[1].localPath = dir.File("nowhere.fls");
   FlashPartList shortFile = good.list;
   shortFile[1].size = 12288;  // longer than its file
-  EXPECT_FALSE(BurnParts(host, uart, FirmwareKind::kFlash, odd.list, notify));
-  EXPECT_FALSE(BurnParts(host, uart, FirmwareKind::kFlash, missing, notify));
-  EXPECT_FALSE(BurnParts(host, uart, FirmwareKind::kFlash, shortFile, notify));
-  EXPECT_FALSE(BurnParts(host, uart, FirmwareKind::kFlash, FlashPartList{}, notify));
-  EXPECT_FALSE(BurnParts(host, uart, FirmwareKind::kFlash, good.list, nullptr));
+  EXPECT_FALSE(
+      BurnParts(host, uart, FirmwareKind::kFlash, odd.list, Block(FirmwareKind::kFlash), notify));
+  EXPECT_FALSE(
+      BurnParts(host, uart, FirmwareKind::kFlash, missing, Block(FirmwareKind::kFlash), notify));
+  EXPECT_FALSE(
+      BurnParts(host, uart, FirmwareKind::kFlash, shortFile, Block(FirmwareKind::kFlash), notify));
+  EXPECT_FALSE(BurnParts(host, uart, FirmwareKind::kFlash, FlashPartList{},
+                         Block(FirmwareKind::kFlash), notify));
+  EXPECT_FALSE(
+      BurnParts(host, uart, FirmwareKind::kFlash, good.list, Block(FirmwareKind::kFlash), nullptr));
   SetBlockSizes(512, 0);
-  EXPECT_FALSE(BurnParts(host, uart, FirmwareKind::kFlash, good.list, notify));
+  EXPECT_FALSE(
+      BurnParts(host, uart, FirmwareKind::kFlash, good.list, Block(FirmwareKind::kFlash), notify));
   EXPECT_EQ(notified, 0);
   // A refused announcement ends it too, still before any block.
   SetBlockSizes(512, 4096);
-  EXPECT_FALSE(BurnParts(host, uart, FirmwareKind::kFlash, good.list,
+  EXPECT_FALSE(BurnParts(host, uart, FirmwareKind::kFlash, good.list, Block(FirmwareKind::kFlash),
                          [&](FirmwareKind, uint32_t) { return false; }));
   EXPECT_EQ(BlocksSent(), 0);
 }
@@ -330,7 +342,8 @@ TEST_F(BurnOnTool, PartDataGetsTenAttemptsTheListBlockThree) {
 
   // Block 2 (data) refused five times: more than three attempts carry it through.
   tool.AddFault({sim::Fault::kBadStatus, kCmdBurnBlock.code, 2, 5});
-  ASSERT_TRUE(BurnParts(host, uart, FirmwareKind::kFlash, parts.list, notify));
+  ASSERT_TRUE(
+      BurnParts(host, uart, FirmwareKind::kFlash, parts.list, Block(FirmwareKind::kFlash), notify));
   EXPECT_EQ(BlocksSent(), 3 + 5);
   EXPECT_EQ(tool.storage().Parts().size(), 2u);
 
@@ -338,14 +351,16 @@ TEST_F(BurnOnTool, PartDataGetsTenAttemptsTheListBlockThree) {
   tool.storage().Clear();
   tool.AddFault({sim::Fault::kBadStatus, kCmdBurnBlock.code, 1, 10});
   BurnStats stats;
-  EXPECT_FALSE(BurnParts(host, uart, FirmwareKind::kFlash, parts.list, notify, &stats));
+  EXPECT_FALSE(BurnParts(host, uart, FirmwareKind::kFlash, parts.list, Block(FirmwareKind::kFlash),
+                         notify, &stats));
   EXPECT_EQ(stats.failedBlock, 1);
   EXPECT_EQ(BlocksSent(), 8 + 1 + 10);
 
   // The list block has three.
   tool.ClearFaults();
   tool.AddFault({sim::Fault::kBadStatus, kCmdBurnBlock.code, 0, 3});
-  EXPECT_FALSE(BurnParts(host, uart, FirmwareKind::kFlash, parts.list, notify, &stats));
+  EXPECT_FALSE(BurnParts(host, uart, FirmwareKind::kFlash, parts.list, Block(FirmwareKind::kFlash),
+                         notify, &stats));
   EXPECT_EQ(stats.failedBlock, 0);
   EXPECT_EQ(BlocksSent(), 19 + 3);
 }
@@ -358,7 +373,7 @@ TEST_F(BurnOnTool, ClosingDuringAPartBurnFails) {
   };
   BurnStats stats;
   EXPECT_FALSE(BurnParts(
-      host, uart, FirmwareKind::kFlash, parts.list,
+      host, uart, FirmwareKind::kFlash, parts.list, Block(FirmwareKind::kFlash),
       [&](FirmwareKind k, uint32_t s) { return Announce(k, s); }, &stats));
   EXPECT_TRUE(stats.closing);
   EXPECT_EQ(BlocksSent(), 2);  // the list and the first data block

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "base/host.h"
-#include "device/device_globals.h"
 #include "device/frame.h"
 #include "device/port_table.h"
 #include "device/sync_uart.h"
@@ -26,18 +25,19 @@ using FakeHost = RecordingHost;
 class BurnOnTool : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = Device();
     ASSERT_TRUE(tool.Start());
     uart.fSetBaudRate(1000000);
     uart.fSetPort(Ports().Register(tool.path()));
     ASSERT_TRUE(uart.Open());
     ASSERT_FALSE(dir.path().empty());
   }
-  void TearDown() override { Device() = saved_; }
-
+  // The block sizes a device-info reply would have given.
   void SetBlockSizes(uint16_t rom, uint16_t flash) {
-    Device().romBlockSize = rom;
-    Device().flashBlockSize = flash;
+    romBlockSize_ = rom;
+    flashBlockSize_ = flash;
+  }
+  uint16_t Block(FirmwareKind kind) const {
+    return kind == FirmwareKind::kRom ? romBlockSize_ : flashBlockSize_;
   }
 
   // Tells the tool the size of the coming image, as the flows do before a burn.
@@ -68,7 +68,8 @@ class BurnOnTool : public ::testing::Test {
   FakeHost host;
 
  private:
-  DeviceGlobals saved_;
+  uint16_t romBlockSize_ = 0;
+  uint16_t flashBlockSize_ = 0;
 };
 
 }  // namespace vortik::test::burn

@@ -63,9 +63,8 @@ class FlashPartsDownload : public test::DownloadFixture {
     }
     // The tool has the same table, apart from part 3.
     MainState& state = host_.state();
-    for (size_t k = 0; k < table_.size(); ++k) state.devicePartTable[k] = table_[k];
-    state.devicePartTable[3][9] = 0;
-    state.devicePartCount = static_cast<int32_t>(table_.size());
+    state.device.parts.assign(table_.begin(), table_.end());
+    state.device.parts[3][9] = 0;
   }
 
   std::vector<int> Entries() const {
@@ -115,7 +114,7 @@ TEST_F(FlashPartsDownload, ChangedChoiceFetchesEveryPart) {
     EXPECT_EQ(list_[j].localPath, Local("part" + std::to_string(list_[j].entryIndex) + ".fls"));
   }
   // Only the tool's part table decides otherwise: an identical one needs the first part only.
-  host_.state().devicePartTable[3][9] = 1;
+  host_.state().device.parts[3][9] = 1;
   ASSERT_TRUE(DownloadFlashParts(host_, offered_, false, list_, blockSize_));
   EXPECT_EQ(Entries(), std::vector<int>{1});
   EXPECT_EQ(list_[0].localPath, Local("part1.fls"));

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "device/device_info.h"
 #include "device/frame.h"
 
 namespace vortik::sim {
@@ -49,11 +50,6 @@ void PutLe16(std::vector<uint8_t>& out, uint16_t v) {
   out.push_back(static_cast<uint8_t>(v >> 8));
 }
 
-void PutBe16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v >> 8));
-  out.push_back(static_cast<uint8_t>(v & 0xFF));
-}
-
 constexpr uint64_t kStallNs = 200'000'000;  // an unfinished frame this old is dropped
 
 }  // namespace
@@ -85,36 +81,38 @@ Identity DemoIdentity() {
 }
 
 std::vector<uint8_t> DeviceInfoPayload(const Identity& identity) {
-  std::vector<uint8_t> p;
-  if (identity.form != Identity::InfoForm::kLong) {
-    PutText(p, identity.type, 10);
-    PutText(p, identity.subtype, 10);
-    PutText(p, identity.romVersion, 10);
-    PutText(p, identity.flashVersion, 10);
-    if (identity.form == Identity::InfoForm::kShort54) {
-      PutLe16(p, identity.romBlockSize);
-      PutLe16(p, identity.flashBlockSize);
-    }
-    return p;
+  const bool longForm = identity.form == Identity::InfoForm::kLong;
+  const bool family500 = longForm && identity.family500;
+  const DeviceInfoLayout& layout = family500 ? kDeviceInfo500Layout : kDeviceInfoLayout;
+  const uint32_t fixed = !longForm ? identity.form == Identity::InfoForm::kShort54
+                                         ? layout.blockSizesEnd()
+                                         : layout.textEnd()
+                                   : layout.parts();
+  std::vector<uint8_t> p(fixed, 0);
+  const auto text = [&p](uint32_t at, const std::string& value, size_t width) {
+    std::copy_n(value.begin(), std::min(value.size(), width), p.begin() + at);
+  };
+  const auto le16 = [&p](uint32_t at, uint16_t v) {
+    p[at] = static_cast<uint8_t>(v & 0xFF);
+    p[at + 1] = static_cast<uint8_t>(v >> 8);
+  };
+  constexpr size_t kText = DeviceInfoLayout::kDeviceTextWidth;
+  if (family500) text(0, identity.familyTag, kDeviceInfoFamilyHeader);
+  text(layout.type, identity.type, kText);
+  text(layout.subtype, identity.subtype, kText);
+  text(layout.romVersion, identity.romVersion, kText);
+  text(layout.flashVersion, identity.flashVersion, kText);
+  if (fixed >= layout.blockSizesEnd()) {
+    le16(layout.blockSizes, identity.romBlockSize);
+    le16(layout.blockSizes + 2, identity.flashBlockSize);
   }
-  if (identity.family500) {
-    PutText(p, identity.familyTag, 6);
-    PutText(p, identity.type, 10);
-    PutText(p, std::string(), 4);  // not read by the PC
-  } else {
-    PutText(p, identity.type, 10);
-  }
-  PutText(p, identity.subtype, 10);
-  PutText(p, identity.romVersion, 10);
-  PutText(p, identity.flashVersion, 10);
-  PutLe16(p, identity.romBlockSize);
-  PutLe16(p, identity.flashBlockSize);
-  if (identity.noPartTable) {
-    PutBe16(p, 0x01FF);
-    return p;
-  }
-  const size_t count = identity.parts.size() + (identity.languageRecord ? 1 : 0);
-  PutBe16(p, static_cast<uint16_t>(count));
+  if (!longForm) return p;
+  const size_t count = identity.noPartTable
+                           ? kNoPartTable
+                           : identity.parts.size() + (identity.languageRecord ? 1 : 0);
+  p[layout.partCount] = static_cast<uint8_t>(count >> 8);
+  p[layout.partCount + 1] = static_cast<uint8_t>(count & 0xFF);
+  if (identity.noPartTable) return p;
   for (const auto& entry : identity.parts) p.insert(p.end(), entry.begin(), entry.end());
   if (identity.languageRecord) {
     for (int i = 0; i < 8; ++i) p.push_back(0xFF);
