@@ -116,12 +116,13 @@ uint32_t TSyncUart::CollectReply(uint32_t startMs, uint8_t* rx, uint32_t rxLengt
   uint32_t received = 0;
   for (;;) {
     // Wait for the next bytes, but no longer than one poll interval. Without a readable port
-    // (closed, or the device hung up) the interval is slept instead.
-    if (!port_ || port_->WaitReadable(waitMs) == platform::WaitResult::kError) {
-      platform::SleepMs(intervalMs);
-    }
+    // (closed, or the device hung up) the interval is slept instead. A wait that ended without
+    // bytes leaves nothing to read.
+    const platform::WaitResult wait =
+        port_ ? port_->WaitReadable(waitMs) : platform::WaitResult::kError;
+    if (wait == platform::WaitResult::kError) platform::SleepMs(intervalMs);
     PumpEvents();
-    if (rx != nullptr && received < rxLength) {
+    if (wait == platform::WaitResult::kReady && rx != nullptr && received < rxLength) {
       const uint32_t space = std::min<uint32_t>(rxLength - received, INT_MAX);
       received += static_cast<uint32_t>(RecvData(rx + received, static_cast<int>(space)));
     }
