@@ -185,9 +185,11 @@ class CheckUpdate : public ::testing::Test {
   static void ResetProcessState() { SetProductPickers({}); }
 
   // Starts the tool as `identity`, then the window, which finds and opens it.
-  void Open(const sim::Identity& identity) {
+  // `wireModel`: the tool answers at the pace of the 1,000,000-baud line, as a real one does.
+  void Open(const sim::Identity& identity, bool wireModel = false) {
     sim::Options options;
     options.identity = identity;
+    options.wireModel = wireModel;
     tool = std::make_unique<sim::ScanToolSim>(options);
     ASSERT_TRUE(tool->Start());
     lister.devices = {{tool->path(), 0x1A86, 0xFE0C}};
@@ -736,7 +738,9 @@ TEST_F(CheckUpdate, ClosingDuringADownloadEndsTheRun) {
 
 TEST_F(CheckUpdate, ClosingDuringABurnEndsTheRun) {
   ServeExtended(ExtendedContent());
-  Open(ExtendedTool());
+  // At the line's pace: window events run at most every few milliseconds during a burn, so an
+  // instant tool could finish the short ROM before the close is seen.
+  Open(ExtendedTool(), true);
   QTimer closer;
   closer.setInterval(0);
   QObject::connect(&closer, &QTimer::timeout, [&] {
