@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "base/pending_events.h"
 #include "device/frame.h"
 #include "device/port_table.h"
 #include "device/qv_uart.h"
+#include "helpers/recording_host.h"
 #include "platform/clock.h"
 #include "platform/pty.h"
 #include "scantool_sim.h"
@@ -94,11 +94,13 @@ TEST_F(SyncUartOnTool, ShortReplyWaitsTheWholeTimeoutAndReturnsWhatCame) {
 // small blocks would otherwise pump the window once per block.
 TEST_F(SyncUartOnTool, WaitRunsWindowEventsAtMostEveryFewMilliseconds) {
   std::vector<uint32_t> pumps;
-  SetPendingEventsHandler([&pumps] { pumps.push_back(platform::TickCountMs()); });
+  test::RecordingHost host;
+  host.onEvents = [&pumps](test::RecordingHost&) { pumps.push_back(platform::TickCountMs()); };
+  uart.SetEventHost(&host);
   tool.AddFault({sim::Fault::kSilent, kCmdQueryId.code, 0, 1});
   Bytes rx;
   EXPECT_EQ(Exchange(Request(kCmdQueryId), rx, 22, 60, 1), 0u);  // 1 ms waits, no reply
-  SetPendingEventsHandler(nullptr);
+  uart.SetEventHost(nullptr);
   ASSERT_FALSE(pumps.empty());
   for (size_t i = 1; i < pumps.size(); ++i) {
     EXPECT_GE(pumps[i] - pumps[i - 1], kEventPumpIntervalMs);
