@@ -363,13 +363,13 @@ TEST(StreamReceiver, TakesWhatTheToolPushesOverThePty) {
   EXPECT_EQ(f.state.reportCodePage, 28605u);
 }
 
-// A tool pushing without pause at the full line rate, dropping what the terminal cannot take
-// (as an adapter without flow control does): the ticks must drain the driver's backlog, which
-// it hands over a few kilobytes at a time.
-TEST(StreamReceiver, KeepsUpWithAToolPushingWithoutPause) {
+// A tool pushing a long capture without pause at the full line rate, over a real terminal: the
+// ticks take it whole, frames cut anywhere between reads. (The tool waits while the terminal
+// is full, so the test does not depend on how quickly a loaded machine runs the ticks; how
+// much a tool that cannot wait would lose is measured by the receiver benchmark.)
+TEST(StreamReceiver, TakesAContinuousCaptureWhole) {
   sim::Options options;
   options.wireModel = true;
-  options.push.dropWhenFull = true;
   sim::ScanToolSim tool(options);
   ASSERT_TRUE(tool.Start());
   TSyncUart uart;
@@ -385,13 +385,12 @@ TEST(StreamReceiver, KeepsUpWithAToolPushingWithoutPause) {
     return uart.RecvData(buffer, capacity);
   };
   const auto wait = [&uart](int timeoutMs) { return uart.WaitReadable(timeoutMs); };
-  for (int tick = 0; tick < 50; ++tick) {
+  for (int tick = 0; tick < 300; ++tick) {
     usleep(100000);
     f.receiver.UartReadTimerTimer(read, wait);
     if (!f.view.events.empty() && f.view.events.back() == "end") break;
   }
   ASSERT_TRUE(tool.WaitPushed(1000));
-  EXPECT_EQ(tool.DroppedBytes(), 0u);
   ASSERT_FALSE(f.view.events.empty());
   EXPECT_EQ(f.view.events.back(), "end");
   EXPECT_EQ(f.view.samples.size(), samples.size() * 2);
