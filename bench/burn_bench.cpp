@@ -1,5 +1,6 @@
 // Burn throughput against the emulated tool with the 1,000,000 baud wire model on, as a share
-// of what the wire allows (every request and every 13-byte acknowledgement at 10 bits a byte).
+// of what the wire allows (every request and every 13-byte acknowledgement at 10 bits a byte),
+// and the PC's turnaround per block as the tool sees it.
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
@@ -57,6 +58,7 @@ void BM_BurnFile(benchmark::State& state) {
       static_cast<double>(blocks) * (frameBytes + vortik::kCmdBurnBlock.replyLength) * 10.0 / 1e6;
   double total = 0;
   int failures = 0;
+  tool.ResetTurnaround();
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     if (!vortik::BurnFile(host, uart, vortik::FirmwareKind::kRom, image.path(), blockSize))
@@ -69,6 +71,14 @@ void BM_BurnFile(benchmark::State& state) {
   state.counters["image_KiB_per_s"] = static_cast<double>(blocks * blockSize) / 1024.0 / mean;
   state.counters["share_of_wire"] = wireSeconds / mean;  // goal: at least 0.95
   state.counters["failures"] = failures;
+  // The tool's wait between an acknowledgement written and the next request's first byte: the
+  // PC's turnaround per block, with the terminal's two hand-overs (goal: below 0.3 ms).
+  const vortik::sim::ScanToolSim::Turnaround turnaround = tool.RequestTurnaround();
+  if (turnaround.count > 0) {
+    state.counters["turnaround_ms"] =
+        static_cast<double>(turnaround.totalNs) / static_cast<double>(turnaround.count) / 1e6;
+    state.counters["turnaround_max_ms"] = static_cast<double>(turnaround.maxNs) / 1e6;
+  }
 }
 
 // Arguments: block size, blocks per burn (about a second of wire time each).

@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM",
           qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);
-  vortik::InstallFontSubstitutions();
+  vortik::InstallFontSubstitutions(vortik::kDefaultLanguage);
   // Window tests start in English from a language file of their own, never the build tree's.
   char dir[] = "/tmp/vortik-ui-test-XXXXXX";
   if (mkdtemp(dir) != nullptr) vortik::SetLanguageFilePath(std::string(dir) + "/lang.ini");

@@ -78,7 +78,11 @@ void TFormMain::StartDeviceMonitor() {
 // --- upgrade mode -----------------------------------------------------------------------------
 
 void TFormMain::SetUpgradeMode(int mode) {
+  const bool runEnded = mode == 0 && state_.upgradeMode != 0;
   if (mode != -1) state_.upgradeMode = mode;
+  // The last step of a run that has ended is no longer running: the status line says again
+  // where the tool is (the run's outcome was its message).
+  if (runEnded) ShowConnectionStatus();
   const bool enabled = syncUart_->Active() && state_.upgradeMode == 0;
   internetUpgradePage_->SetUpgradeEnabled(enabled);
   localUpgradePage_->ShowUpgradeMode(state_.upgradeMode, enabled);
@@ -102,8 +106,7 @@ void TFormMain::ScanDevicePort() {
   if (port > 0) {
     initUartPort(port);
   } else {
-    Label_Status->setText(QString::fromStdString(state_.langText[TextId::LabelStatus]));
-    Label_Status->setToolTip(QString());
+    SetConnectionStatus(QString::fromStdString(state_.langText[TextId::LabelStatus]), QString());
     syncUart_->fSetActive(false);
     state_.comPort = 0;
   }
@@ -115,13 +118,26 @@ void TFormMain::initUartPort(int port) {
   syncUart_->fSetActive(false);
   syncUart_->fSetPort(port);
   syncUart_->Open();
+  const QString path = QString::fromStdString(syncUart_->DevicePath());
   if (syncUart_->Active()) {
-    Label_Status->setText(QString::fromStdString(ConnectedStatusText(state_.langText, port)));
+    SetConnectionStatus(QString::fromStdString(ConnectedStatusText(state_.langText, port)), path);
     state_.comPort = port;
   } else {
-    Label_Status->setText(QString::fromStdString(ConnectingStatusText(state_.langText, port)));
+    SetConnectionStatus(QString::fromStdString(ConnectingStatusText(state_.langText, port)), path);
   }
-  Label_Status->setToolTip(QString::fromStdString(syncUart_->DevicePath()));
+}
+
+void TFormMain::SetConnectionStatus(const QString& text, const QString& toolTip) {
+  connectionStatus_ = text;
+  connectionToolTip_ = toolTip;
+  ShowConnectionStatus();
+}
+
+void TFormMain::ShowConnectionStatus() {
+  // Before the first search the line keeps the language's prompt.
+  if (connectionStatus_.isEmpty()) return;
+  Label_Status->setText(connectionStatus_);
+  Label_Status->setToolTip(connectionToolTip_);
 }
 
 void TFormMain::UpdateUartReadTimer() {
@@ -137,7 +153,7 @@ void TFormMain::UpdateUartReadTimer() {
 // Takes port `port` as the tool's without looking for it: status line, port, receive timer.
 void TFormMain::OpenDiagnosticPort(int port) {
   state_.comPort = port;
-  Label_Status->setText(QStringLiteral("Device connected to COM%1").arg(port));
+  SetConnectionStatus(QStringLiteral("Device connected to COM%1").arg(port), QString());
   syncUart_->fSetPort(port);
   syncUart_->Open();
   if (state_.curTab == kPrintTab) {

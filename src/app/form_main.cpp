@@ -61,7 +61,8 @@ QTimer* MakeTimer(QObject* parent, const char* name, int intervalMs, bool enable
 
 TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   // The designed face names resolve to installed fonts before any control picks its font;
-  // done here so the window is right whichever program builds it (once per process).
+  // done here so the window is right whichever program builds it. Loading the language texts
+  // below installs the mapping of that language's script when it differs.
   InstallFontSubstitutions();
   setObjectName(QStringLiteral("FormMain"));
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -182,7 +183,9 @@ void TFormMain::StyleWindow() {
 }
 
 void TFormMain::LoadLanguageTexts() {
-  ApplyLanguageTexts(this, state_, LoadLanguageTable(LanguageFilePath(), LanguageChoicePath()));
+  const LanguageTable table = LoadLanguageTable(LanguageFilePath(), LanguageChoicePath());
+  InstallFontSubstitutions(table.langIndex);
+  ApplyLanguageTexts(this, state_, table);
   SetCaption(Label_Status, state_.langText[TextId::LabelStatus]);
   internetUpgradePage_->ApplyLanguage();
 }
@@ -214,7 +217,11 @@ void TFormMain::ShowPage(PageId page) {
 // --- Host -------------------------------------------------------------------------------------
 
 void TFormMain::SetStatusText(const std::string& utf8) {
-  if (curStatusLabel_ != nullptr) curStatusLabel_->setText(QString::fromStdString(utf8));
+  if (curStatusLabel_ == nullptr) return;
+  // Once the tool has gone the status line keeps saying so: the steps of a run that goes on
+  // without it (until its reads time out) are not what the user needs to see.
+  if (curStatusLabel_ == Label_Status && !syncUart_->Active()) return;
+  curStatusLabel_->setText(QString::fromStdString(utf8));
 }
 
 void TFormMain::SetGaugeMax(int max) {
@@ -226,7 +233,13 @@ void TFormMain::SetGaugePos(int pos) {
 }
 
 void TFormMain::ShowMessage(const std::string& utf8) {
+  // During a run a message is its outcome (or the failure of a step): the status line shows it
+  // instead of the step that led to it.
+  if (state_.upgradeMode != 0) SetStatusText(utf8);
   ShowMessageBox(this, QString::fromStdString(utf8));
+  // Outside a run a message ends a device command (or says something of its own); the
+  // command's step is over, so the status line shows the connection again.
+  if (state_.upgradeMode == 0) ShowConnectionStatus();
 }
 
 void TFormMain::ProcessEvents() {

@@ -124,6 +124,10 @@ class TFormMain : public QWidget, public Host {
   void initUartPort(int port);
   void UpdateUartReadTimer();
   void OpenDiagnosticPort(int port);
+  // The status line's text between runs: the tool's port, or that there is none. It is kept
+  // so that a run or a device command that ends puts it back.
+  void SetConnectionStatus(const QString& text, const QString& toolTip);
+  void ShowConnectionStatus();
   void Button_Test1Click();
   void Button_Test2Click();
   void Button3Click();
@@ -155,6 +159,8 @@ class TFormMain : public QWidget, public Host {
 
   QProgressBar* curGauge_ = nullptr;
   QLabel* curStatusLabel_ = nullptr;
+  QString connectionStatus_;
+  QString connectionToolTip_;
 
   std::function<QDialog*()> form1_;
 };

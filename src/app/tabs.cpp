@@ -10,6 +10,7 @@
 #include "app/form_main.h"
 #include "skin/click_label.h"
 #include "skin/picture_control.h"
+#include "skin/text_fit.h"
 #include "views/print_page.h"
 
 namespace vortik {
@@ -86,10 +87,11 @@ void TFormMain::BuildTabRow() {
 
 // The captions were laid out for short English words; since the tab row is shown, each caption
 // takes the tab's free width right of its icon, centred, and its font shrinks until the text of
-// the current language fits on one line (two lines at the smallest size).
+// the current language fits on one line (on two lines when even the smallest size is too wide).
 void TFormMain::FitTabCaptions() {
   constexpr int kIconRight = 62;  // the icon's right edge, from the tab's left
   constexpr int kRightMargin = 10;
+  constexpr int kDesignedPixelSize = 19;
   constexpr int kSmallestPixelSize = 13;
   for (int i = 0; i < kTabCount; ++i) {
     QLabel* caption = tabCaptions_[static_cast<size_t>(i)];
@@ -98,22 +100,8 @@ void TFormMain::FitTabCaptions() {
                        tab.width() - kIconRight - kRightMargin, tab.height() - 12);
     caption->setGeometry(bounds);
     caption->setAlignment(Qt::AlignCenter);
-    QFont font = caption->font();
-    const int designed = font.pixelSize() > 0 ? font.pixelSize() : 19;
-    // Text width grows with the pixel size, so one measurement at the designed size gives the
-    // size that fits; a second confirms it (hinting may round a pixel either way).
-    int size = designed;
-    const int width = QFontMetrics(font).horizontalAdvance(caption->text());
-    if (width > bounds.width()) {
-      size = std::max(kSmallestPixelSize, designed * bounds.width() / width);
-      font.setPixelSize(size);
-      if (size > kSmallestPixelSize &&
-          QFontMetrics(font).horizontalAdvance(caption->text()) > bounds.width()) {
-        font.setPixelSize(--size);
-      }
-    }
-    caption->setFont(font);
-    caption->setWordWrap(QFontMetrics(font).horizontalAdvance(caption->text()) > bounds.width());
+    caption->setWordWrap(false);
+    FitLabelText(caption, kDesignedPixelSize, kSmallestPixelSize, FitWrap::kWhenTooLong);
   }
 }
 

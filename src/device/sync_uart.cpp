@@ -78,9 +78,9 @@ int TSyncUart::SendData(const uint8_t* data, int length) {
 
 int TSyncUart::RecvData(uint8_t* buffer, int capacity) {
   if (!port_ || buffer == nullptr || capacity <= 0) return 0;
-  const int queued = port_->BytesQueued();
-  if (queued <= 0) return 0;
-  const int n = port_->Read(buffer, static_cast<size_t>(std::min(queued, capacity)));
+  // The port is non-blocking: a read takes what is queued, up to the capacity, and nothing
+  // when the queue is empty, so no count of queued bytes is needed first.
+  const int n = port_->Read(buffer, static_cast<size_t>(capacity));
   return n > 0 ? n : 0;
 }
 
@@ -97,28 +97,47 @@ uint32_t TSyncUart::SyncRequestUntil(const uint8_t* tx, uint32_t txLength, uint8
                                      uint32_t rxLength, uint32_t timeoutMs, uint32_t intervalMs,
                                      const ReplyComplete& complete) {
   const uint32_t start = platform::TickCountMs();
-  if (tx != nullptr && txLength > 0) {
-    PurgeRead(false);  // stale bytes of earlier traffic are dropped
-    SendData(tx, static_cast<int>(std::min<uint32_t>(txLength, INT_MAX)));
-  }
+  // Stale bytes of earlier traffic are dropped.
+  SendRequest(tx, txLength, true);
+  return CollectReply(start, rx, rxLength, timeoutMs, intervalMs, complete);
+}
+
+int TSyncUart::SendRequest(const uint8_t* tx, uint32_t txLength, bool purge) {
+  if (tx == nullptr || txLength == 0) return 0;
+  if (purge) PurgeRead(false);
+  return SendData(tx, static_cast<int>(std::min<uint32_t>(txLength, INT_MAX)));
+}
+
+uint32_t TSyncUart::CollectReply(uint32_t startMs, uint8_t* rx, uint32_t rxLength,
+                                 uint32_t timeoutMs, uint32_t intervalMs,
+                                 const ReplyComplete& complete) {
   const int waitMs = static_cast<int>(std::min<uint32_t>(intervalMs, INT_MAX));
   uint32_t received = 0;
   for (;;) {
     // Wait for the next bytes, but no longer than one poll interval. Without a readable port
-    // (closed, or the device hung up) the interval is slept instead.
-    if (!port_ || port_->WaitReadable(waitMs) == platform::WaitResult::kError) {
-      platform::SleepMs(intervalMs);
-    }
-    RunPendingEvents();
-    if (rx != nullptr && received < rxLength) {
+    // (closed, or the device hung up) the interval is slept instead. A wait that ended without
+    // bytes leaves nothing to read.
+    const platform::WaitResult wait =
+        port_ ? port_->WaitReadable(waitMs) : platform::WaitResult::kError;
+    if (wait == platform::WaitResult::kError) platform::SleepMs(intervalMs);
+    PumpEvents();
+    if (wait == platform::WaitResult::kReady && rx != nullptr && received < rxLength) {
       const uint32_t space = std::min<uint32_t>(rxLength - received, INT_MAX);
       received += static_cast<uint32_t>(RecvData(rx + received, static_cast<int>(space)));
     }
-    const int32_t left = static_cast<int32_t>(start + timeoutMs - platform::TickCountMs());
+    const int32_t left = static_cast<int32_t>(startMs + timeoutMs - platform::TickCountMs());
     if (left <= 0 || received >= rxLength) break;
     if (complete && received > 0 && complete(rx, received)) break;
   }
   return received;
+}
+
+void TSyncUart::PumpEvents() {
+  const uint32_t now = platform::TickCountMs();
+  if (pumped_ && now - lastPumpMs_ < kEventPumpIntervalMs) return;
+  pumped_ = true;
+  lastPumpMs_ = now;
+  RunPendingEvents();
 }
 
 void TSyncUart::PurgeRead(bool /*abort*/) {

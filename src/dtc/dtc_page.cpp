@@ -10,6 +10,8 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
+#include <utility>
+
 #include "base/host.h"
 #include "skin/picture_control.h"
 
@@ -109,14 +111,22 @@ DtcLookupPage::DtcLookupPage(QWidget* window, Host& host, TBitmapFactory& pictur
   InitDtcList();
 }
 
+void DtcLookupPage::showEvent(QShowEvent* event) {
+  if (framePictures_ != nullptr) {
+    TBitmapFactory& pictures = *std::exchange(framePictures_, nullptr);
+    if (BitmapRef frame = pictures.LoadBitmapA("png:frame_dtclookup", false)) {
+      imgframe_dtclookup->DrawBitmap(frame, 0, 0, imgframe_dtclookup->width(),
+                                     imgframe_dtclookup->height());
+      pictures.FreeBitmap(frame);
+    }
+  }
+  QWidget::showEvent(event);
+}
+
 void DtcLookupPage::BuildControls(TBitmapFactory& pictures) {
   // The frame picture; its fully transparent pixels show the window behind.
   imgframe_dtclookup = new PictureControl(this, "imgframe_dtclookup", 0, 0, 960, 496);
-  if (BitmapRef frame = pictures.LoadBitmapA("png:frame_dtclookup", false)) {
-    imgframe_dtclookup->DrawBitmap(frame, 0, 0, imgframe_dtclookup->width(),
-                                   imgframe_dtclookup->height());
-    pictures.FreeBitmap(frame);
-  }
+  framePictures_ = &pictures;
 
   Label_Search =
       MakeLabel(this, "Label_Search", QRect(16, 10, 97, 30), QStringLiteral("Microsoft YaHei UI"),

@@ -47,6 +47,7 @@ class DtcLookupPage : public QWidget, private DtcListView {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildControls(TBitmapFactory& pictures);
@@ -59,6 +60,8 @@ class DtcLookupPage : public QWidget, private DtcListView {
   void SetNextEnabled(bool enabled) override;
 
   Host& host_;
+  // The frame picture is drawn when the page first shows: nothing needs it before.
+  TBitmapFactory* framePictures_ = nullptr;
   DtcTable table_;
   DtcPaging paging_;
 

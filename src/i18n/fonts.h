@@ -3,9 +3,15 @@
 
 namespace vortik {
 
-// Maps "微软雅黑", "宋体", "Calibri", "Courier New", ... to installed families (Noto CJK, DejaVu)
-// through the toolkit's font substitutions, so the code keeps the designed names. Call it once
-// at start, before any window exists; later calls do nothing.
+// Maps "微软雅黑", "宋体", "Calibri", "Courier New", ... to installed families through the
+// toolkit's font substitutions, so the code keeps the designed names. The mapping follows the
+// script of `language` (a number 1..12): Chinese, Japanese and Korean are drawn in their Noto
+// Sans CJK face; every other language in Noto Sans, with DejaVu Sans for anything it lacks and
+// the CJK face for the language names written in CJK. Call it before the windows of that
+// language are built; a call with a language of the same script changes nothing.
+void InstallFontSubstitutions(int language);
+
+// The same for the stored language, unless a mapping is installed already.
 void InstallFontSubstitutions();
 
 }  // namespace vortik

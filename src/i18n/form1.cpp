@@ -16,6 +16,7 @@
 #include "skin/message_box.h"
 #include "skin/picture_control.h"
 #include "skin/qt_resource_store.h"
+#include "skin/text_fit.h"
 
 namespace vortik {
 
@@ -83,6 +84,13 @@ class ButtonFrame : public ClickLabel {
   bool primary_;
 };
 
+// The designed sizes of the title and the button captions, and the smallest a long
+// translation shrinks them to.
+constexpr int kTitlePixelSize = 26;
+constexpr int kSmallestTitlePixelSize = 16;
+constexpr int kCaptionPixelSize = 17;
+constexpr int kSmallestCaptionPixelSize = 11;
+
 QFont PixelFont(const char* family, int pixels, bool bold = false) {
   QFont font;
   font.setFamilies({QString::fromUtf8(family)});
@@ -102,8 +110,6 @@ void SetWhiteText(QWidget* w) {
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QDialog(parent) {
-  // Normally done by the entry already; the dialog must not depend on it to look right.
-  InstallFontSubstitutions();
   setObjectName(QStringLiteral("Form1"));
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
   setMouseTracking(true);
@@ -113,12 +119,15 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent) {
   path_ = LanguageChoicePath();
   const LanguageTable table = LoadLanguageTable(LanguageFilePath(), path_);
   storedLanguage_ = table.langIndex;
+  // Normally done by the entry already; the dialog must not depend on it to look right.
+  InstallFontSubstitutions(storedLanguage_);
 
   Label_LanguageSettings = new QLabel(this);
   Label_LanguageSettings->setObjectName(QStringLiteral("Label_LanguageSettings"));
-  Label_LanguageSettings->setGeometry(360, 48, 248, 40);
+  // The title is centred over the dialog with room for the longer translations.
+  Label_LanguageSettings->setGeometry(104, 48, 760, 40);
   Label_LanguageSettings->setAlignment(Qt::AlignCenter);
-  Label_LanguageSettings->setFont(PixelFont("Calibri", 26, true));
+  Label_LanguageSettings->setFont(PixelFont("Calibri", kTitlePixelSize, true));
   SetWhiteText(Label_LanguageSettings);
 
   const auto languages = Languages();
@@ -157,7 +166,7 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent) {
   for (QLabel* caption : {Label_Confirm, Label_Cancel}) {
     // The caption is centred on its frame's face; the frame sits a few pixels higher.
     caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    caption->setFont(PixelFont("微软雅黑", 17));
+    caption->setFont(PixelFont("微软雅黑", kCaptionPixelSize));
     caption->setCursor(Qt::PointingHandCursor);
     caption->setTextFormat(Qt::PlainText);
     SetWhiteText(caption);
@@ -192,6 +201,10 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent) {
     QFont font = Label_LanguageSettings->font();
     font.setFamilies({QString::fromUtf8(kChineseFontName)});
     Label_LanguageSettings->setFont(font);
+  }
+  FitLabelText(Label_LanguageSettings, kTitlePixelSize, kSmallestTitlePixelSize);
+  for (QLabel* caption : {Label_Confirm, Label_Cancel}) {
+    FitLabelText(caption, kCaptionPixelSize, kSmallestCaptionPixelSize);
   }
 
   setFixedSize(kWidth, kHeight);

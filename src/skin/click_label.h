@@ -15,6 +15,7 @@ class ClickLabel : public QLabel {
   // Distance of wrapped lines as a fraction of the font's line spacing. Fonts with tall line
   // boxes would push a second line off a small plate; 1.0 leaves the label's own drawing.
   void SetLineSpacing(qreal factor);
+  qreal lineSpacing() const { return lineSpacing_; }
 
  Q_SIGNALS:
   void clicked();

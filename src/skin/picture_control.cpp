@@ -33,7 +33,9 @@ PictureControl::PictureControl(QWidget* parent, const char* name, int x, int y, 
 
 void PictureControl::Clear() {
   surface_ = *Bitmap::Create(std::max(width(), 0), std::max(height(), 0), 32);
-  SurfaceChanged();
+  // A clear surface draws nothing: no pixmap is made for it until something is drawn.
+  pixmap_ = QPixmap();
+  update();
 }
 
 void PictureControl::DrawBitmap(const Bitmap* bitmap, int x, int y, int width, int height) {

@@ -79,18 +79,56 @@ enum class Sent { kAcked, kNotAcked, kClosing };
 
 // Sends the sealed frame until the tool acknowledges it or the attempts are spent. The close
 // request is looked at before every attempt, since each attempt lets window events run.
-Sent SendBlock(Host& host, TSyncUart& uart, const BlockFrame& frame, const AttemptPolicy& policy) {
+// `clean` says the previous exchange ended with exactly its reply, so nothing stale can be
+// waiting and the receive queue need not be emptied first; it is updated with this exchange's
+// outcome. `whileWaiting` runs once, right after the first send, while the frame and its reply
+// cross the line: the caller prepares the next block there.
+Sent SendBlock(Host& host, TSyncUart& uart, const BlockFrame& frame, const AttemptPolicy& policy,
+               bool& clean, const std::function<void()>& whileWaiting = nullptr) {
   std::array<uint8_t, kAckLength> reply{};
+  bool waited = false;
   for (int attempt = 0; attempt < policy.attempts; ++attempt) {
     if (Closing(host)) return Sent::kClosing;
     reply.fill(0);
-    const uint32_t received = uart.SyncRequest(frame.bytes(), frame.length(), reply.data(),
-                                               kAckLength, policy.timeoutMs, policy.pollMs);
-    if (ReplyAccepted(frame.bytes(), reply.data(), received, kAckLength, true)) {
-      return Sent::kAcked;
-    }
+    const uint32_t start = platform::TickCountMs();
+    uart.SendRequest(frame.bytes(), frame.length(), !clean);
+    if (!waited && whileWaiting) whileWaiting();
+    waited = true;
+    const uint32_t received =
+        uart.CollectReply(start, reply.data(), kAckLength, policy.timeoutMs, policy.pollMs);
+    clean = ReplyAccepted(frame.bytes(), reply.data(), received, kAckLength, true);
+    if (clean) return Sent::kAcked;
   }
   return Closing(host) ? Sent::kClosing : Sent::kNotAcked;
+}
+
+// What filling the next block found.
+enum class Fill { kData, kEnd, kFailed };
+
+// Two request frames: the one on the line and the next one, filled and sealed while the tool
+// answers the first, so the next request leaves as soon as the acknowledgement is in.
+class FramePair {
+ public:
+  FramePair(FirmwareKind kind, uint16_t blockSize)
+      : frames_{BlockFrame(kind, blockSize), BlockFrame(kind, blockSize)} {}
+  BlockFrame& current() { return frames_[index_]; }
+  BlockFrame& next() { return frames_[1 - index_]; }
+  void Advance() { index_ = 1 - index_; }
+
+ private:
+  std::array<BlockFrame, 2> frames_;
+  int index_ = 0;
+};
+
+// Reads block `block` of the file into `frame` and seals it. kEnd when the file has no more
+// bytes; kFailed on a read error or a block past what the 16-bit block number can address.
+Fill ReadFileBlock(platform::File& file, BlockFrame& frame, uint32_t block, uint32_t blockSize) {
+  std::span<uint8_t> data = frame.Begin(block);
+  const int64_t read = file.Read(data.data(), blockSize);
+  if (read == 0) return Fill::kEnd;
+  if (read < 0 || block >= kMaxBurnBlocks) return Fill::kFailed;
+  frame.Seal();
+  return Fill::kData;
 }
 
 // Records the outcome of one block; false when the burn has to stop.
@@ -115,12 +153,14 @@ int GaugeMaxFor(uint64_t bytes, uint32_t blockSize) {
 }
 
 // The block loop shared by the whole-file burns: reads the file block by block until a read
-// finds its end; the last block goes out at full length, padded with zeros. The time-out of
-// `policy` applies to block 0, later blocks wait `laterTimeoutMs`; `afterFirstBlock` runs once
-// block 0 is acknowledged.
-bool SendFileBlocks(Host& host, TSyncUart& uart, platform::File& file, BlockFrame& frame,
+// finds its end; the last block goes out at full length, padded with zeros. Each block is read
+// while the tool acknowledges the one before. The time-out of `policy` applies to block 0,
+// later blocks wait `laterTimeoutMs`; `afterFirstBlock` runs once block 0 is acknowledged.
+bool SendFileBlocks(Host& host, TSyncUart& uart, platform::File& file, FramePair& frames,
                     uint32_t blockSize, int gaugeMax, AttemptPolicy policy, uint32_t laterTimeoutMs,
                     const std::function<void()>& afterFirstBlock, BurnStats& stats) {
+  Fill fill = ReadFileBlock(file, frames.current(), 0, blockSize);
+  bool clean = false;  // stale bytes of earlier traffic go before the first request
   for (uint32_t block = 0;; ++block) {
     if (Closing(host)) {
       stats.closing = true;
@@ -128,22 +168,56 @@ bool SendFileBlocks(Host& host, TSyncUart& uart, platform::File& file, BlockFram
     }
     // The read that finds the end moves the gauge once more after the last block: keep it full.
     host.SetGaugePos(std::min(static_cast<int>(block) + 1, gaugeMax));
-    std::span<uint8_t> data = frame.Begin(block);
-    const int64_t read = file.Read(data.data(), blockSize);
-    if (read == 0) return true;  // the end of the file: every block is in
-    // A read error, or a file that grew past what the 16-bit block number can address.
-    if (read < 0 || block >= kMaxBurnBlocks) {
+    if (fill == Fill::kEnd) return true;  // every block is in
+    if (fill == Fill::kFailed) {
       stats.failedBlock = static_cast<int32_t>(block);
       return false;
     }
-    frame.Seal();
-    if (!Account(SendBlock(host, uart, frame, policy), block, stats)) return false;
+    Fill nextFill = Fill::kFailed;
+    const Sent sent = SendBlock(host, uart, frames.current(), policy, clean, [&] {
+      nextFill = ReadFileBlock(file, frames.next(), block + 1, blockSize);
+    });
+    if (!Account(sent, block, stats)) return false;
     if (block == 0) {
       policy.timeoutMs = laterTimeoutMs;
       if (afterFirstBlock) afterFirstBlock();
     }
+    frames.Advance();
+    fill = nextFill;
   }
 }
+
+// The data blocks of a part burn, part after part, for the block loop of BurnParts.
+class PartReader {
+ public:
+  PartReader(const FlashPartList& parts, uint32_t blockSize)
+      : parts_(parts), blockSize_(blockSize) {}
+
+  // Fills `frame` with the next block, numbered `block`. kFailed when a part file cannot be
+  // opened or has become shorter than its part since it was checked.
+  Fill Next(BlockFrame& frame, uint32_t block) {
+    while (remaining_ == 0) {
+      if (next_ >= parts_.size()) return Fill::kEnd;
+      const FlashPart& part = parts_[next_++];
+      if (!file_.Open(part.localPath, platform::File::Mode::kRead)) return Fill::kFailed;
+      remaining_ = part.size;
+    }
+    std::span<uint8_t> data = frame.Begin(block);
+    if (file_.Read(data.data(), blockSize_) != static_cast<int64_t>(blockSize_)) {
+      return Fill::kFailed;
+    }
+    remaining_ -= blockSize_;
+    frame.Seal();
+    return Fill::kData;
+  }
+
+ private:
+  const FlashPartList& parts_;
+  uint32_t blockSize_;
+  size_t next_ = 0;
+  uint32_t remaining_ = 0;
+  platform::File file_;
+};
 
 }  // namespace
 
@@ -178,12 +252,12 @@ bool BurnFile(Host& host, TSyncUart& uart, FirmwareKind kind, const std::string&
   if (size < 0 || !UsableBlockSize(blockSize)) return false;
   if (BlocksFor(static_cast<uint64_t>(size), blockSize) > kMaxBurnBlocks) return false;
 
-  BlockFrame frame(kind, blockSize);
+  FramePair frames(kind, blockSize);
   const int gaugeMax = GaugeMaxFor(static_cast<uint64_t>(size), blockSize);
   host.SetGaugeMax(gaugeMax);
   host.SetStatusText(BurningText(host, FirmwareKindWord(kind)));
   host.ProcessEvents();
-  return SendFileBlocks(host, uart, file, frame, blockSize, gaugeMax, kFileBlock,
+  return SendFileBlocks(host, uart, file, frames, blockSize, gaugeMax, kFileBlock,
                         kFileBlock.timeoutMs, nullptr, st);
 }
 
@@ -197,7 +271,7 @@ bool BurnTestFile(Host& host, TSyncUart& uart, const std::string& path, BurnStat
   if (size < 0) return false;
   if (BlocksFor(static_cast<uint64_t>(size), kBurnTestBlockSize) > kMaxBurnBlocks) return false;
 
-  BlockFrame frame(FirmwareKind::kFlash, kBurnTestBlockSize);
+  FramePair frames(FirmwareKind::kFlash, kBurnTestBlockSize);
   const int gaugeMax = GaugeMaxFor(static_cast<uint64_t>(size), kBurnTestBlockSize);
   host.SetGaugeMax(gaugeMax);
   host.SetStatusText(host.Msg(TextId::MsgInfo8));
@@ -206,7 +280,7 @@ bool BurnTestFile(Host& host, TSyncUart& uart, const std::string& path, BurnStat
   const AttemptPolicy first{kBurnTestAttempts, kBurnTestFirstTimeoutMs, kCmdBurnBlock.pollMs};
   const std::string name = path.substr(path.find_last_of('/') + 1);
   return SendFileBlocks(
-      host, uart, file, frame, kBurnTestBlockSize, gaugeMax, first, kBurnTestTimeoutMs,
+      host, uart, file, frames, kBurnTestBlockSize, gaugeMax, first, kBurnTestTimeoutMs,
       [&] {
         host.SetStatusText(BurningText(host, name));
         host.ProcessEvents();
@@ -244,49 +318,51 @@ bool BurnParts(Host& host, TSyncUart& uart, FirmwareKind kind, const FlashPartLi
   const uint32_t total = static_cast<uint32_t>(sum + kPartListAnnounceExtra);
   if (!notifySize(kind, total)) return false;
 
-  BlockFrame frame(kind, blockSize);
+  FramePair frames(kind, blockSize);
   const int gaugeMax = GaugeMaxFor(sum, blockSize);
   host.SetGaugeMax(gaugeMax);
   host.SetStatusText(BurningText(host, FirmwareKindWord(kind)));
   host.ProcessEvents();
 
-  // Block 0 lists the parts; the gauge stays where it is for it.
-  WritePartListBlock(parts, frame.Begin(0));
-  frame.Seal();
-  if (!Account(SendBlock(host, uart, frame, kFileBlock), 0, st)) return false;
+  // Block 0 lists the parts; the gauge stays where it is for it. The first data block is read
+  // while the tool acknowledges it, and so on.
+  WritePartListBlock(parts, frames.current().Begin(0));
+  frames.current().Seal();
+  PartReader reader(parts, blockSize);
+  bool clean = false;  // stale bytes of earlier traffic go before the first request
+  Fill fill = Fill::kFailed;
+  const Sent listSent = SendBlock(host, uart, frames.current(), kFileBlock, clean,
+                                  [&] { fill = reader.Next(frames.next(), 1); });
+  if (!Account(listSent, 0, st)) return false;
+  frames.Advance();
 
   // A long burn keeps the PC awake; the request is withdrawn on every way out.
   platform::KeepAwake keepAwake;
   uint32_t t0 = platform::TickCountMs();
-  uint32_t block = 1;
-  for (const FlashPart& part : parts) {
-    platform::File file;
-    if (!file.Open(part.localPath, platform::File::Mode::kRead)) {
+  for (uint32_t block = 1;; ++block) {
+    if (fill == Fill::kEnd) return true;
+    if (Closing(host)) {
+      st.closing = true;
+      return false;
+    }
+    const uint32_t now = platform::TickCountMs();
+    if (now - t0 > kKeepAwakeRenewMs) {
+      keepAwake.Request();
+      t0 = now;
+    }
+    host.SetGaugePos(std::min(static_cast<int>(block) + 1, gaugeMax));
+    // A part file that went away or shrank since it was checked ends the burn.
+    if (fill == Fill::kFailed) {
       st.failedBlock = static_cast<int32_t>(block);
       return false;
     }
-    for (uint32_t remaining = part.size; remaining != 0; remaining -= blockSize, ++block) {
-      if (Closing(host)) {
-        st.closing = true;
-        return false;
-      }
-      const uint32_t now = platform::TickCountMs();
-      if (now - t0 > kKeepAwakeRenewMs) {
-        keepAwake.Request();
-        t0 = now;
-      }
-      host.SetGaugePos(std::min(static_cast<int>(block) + 1, gaugeMax));
-      std::span<uint8_t> data = frame.Begin(block);
-      // The file was long enough when checked; one that shrank since ends the burn.
-      if (file.Read(data.data(), blockSize) != static_cast<int64_t>(blockSize)) {
-        st.failedBlock = static_cast<int32_t>(block);
-        return false;
-      }
-      frame.Seal();
-      if (!Account(SendBlock(host, uart, frame, kPartDataBlock), block, st)) return false;
-    }
+    Fill nextFill = Fill::kFailed;
+    const Sent sent = SendBlock(host, uart, frames.current(), kPartDataBlock, clean,
+                                [&] { nextFill = reader.Next(frames.next(), block + 1); });
+    if (!Account(sent, block, st)) return false;
+    frames.Advance();
+    fill = nextFill;
   }
-  return true;
 }
 
 }  // namespace vortik

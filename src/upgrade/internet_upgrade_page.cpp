@@ -2,14 +2,13 @@
 
 #include <QTimer>
 
-#include <optional>
-
 #include "base/host.h"
 #include "i18n/lang_ui.h"
 #include "skin/bitmap_factory.h"
 #include "skin/click_label.h"
 #include "skin/gauge_bar.h"
 #include "skin/picture_control.h"
+#include "skin/text_fit.h"
 #include "upgrade/internet_upgrade.h"
 
 namespace vortik {
@@ -28,44 +27,12 @@ ClickLabel* MakeStepLabel(QWidget* page, const char* name, int x, int y, int w, 
   return label;
 }
 
-struct Placement {
-  int left;
-  int top;
-};
-
-// "Check Update" sits lower on its button for the languages whose caption takes one line.
-std::optional<Placement> CheckUpdatePlacement(int language) {
-  if (language >= 1 && language <= 4) return Placement{420, 434};
-  if (language >= 5 && language <= kLanguageCount) return Placement{420, 423};
-  return std::nullopt;
-}
-
-// The indicator's caption is raised where its text wraps onto a second line.
-std::optional<Placement> InternetCaptionPlacement(int language, bool connected) {
-  constexpr int kLeft = 620;
-  constexpr int kOneLine = 434;
-  constexpr int kTwoLines = 421;
-  switch (language) {
-    case 1:
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-    case 9:
-      return Placement{kLeft, kOneLine};
-    case 2:
-    case 8:
-      return Placement{kLeft, connected ? kOneLine : kTwoLines};
-    case 7:
-    case 11:
-      return Placement{kLeft, kTwoLines};
-    case 10:
-    case 12:
-      return Placement{kLeft, connected ? kTwoLines : kOneLine};
-    default:
-      return std::nullopt;
-  }
-}
+// The designed size of the two captions on the button and the plate, and the smallest a long
+// translation shrinks them to.
+constexpr int kCaptionPixelSize = 19;
+constexpr int kSmallestCaptionPixelSize = 12;
+// The smallest size of the step texts (designed at 20 and 21 pixels).
+constexpr int kSmallestStepPixelSize = 13;
 
 }  // namespace
 
@@ -105,7 +72,7 @@ class InternetUpgradePage::IndicatorWidgets : public IndicatorView {
     page_.Label_InternetConnected->setText(QString::fromStdString(utf8));
   }
 
-  void PlaceCaption(bool connected) override { page_.PlaceInternetCaption(connected); }
+  void PlaceCaption(bool /*connected*/) override { page_.FitInternetCaption(); }
 
  private:
   static void Draw(PictureControl* control, const BitmapRef& bitmap) {
@@ -170,20 +137,22 @@ void InternetUpgradePage::BuildControls() {
   Button_InternetUpdate = new PictureControl(this, "Button_InternetUpdate", 376, 422, 195, 53);
   connect(Button_InternetUpdate, &PictureControl::clicked, this,
           &InternetUpgradePage::Button_InternetUpdateClick);
-  Label_CheckUpdate = new ClickLabel(this, "Label_CheckUpdate", 456, 420, 149, 61);
-  StyleLabel(Label_CheckUpdate, QStringLiteral("Courier New"), 19, kWindowTextColour,
-             Qt::AlignHCenter | Qt::AlignTop, true);
+  // The caption lies on the button's face right of its icon and lets the mouse through, so the
+  // whole button shows its hover and pressed looks and takes the click.
+  Label_CheckUpdate = new ClickLabel(this, "Label_CheckUpdate", 428, 425, 136, 47);
+  StyleLabel(Label_CheckUpdate, QStringLiteral("微软雅黑"), kCaptionPixelSize, kWindowTextColour,
+             Qt::AlignCenter, true);
+  Label_CheckUpdate->SetLineSpacing(0.82);  // two-line captions stay on the button's face
   Label_CheckUpdate->setText(QStringLiteral("Check Update"));
-  Label_CheckUpdate->setCursor(Qt::PointingHandCursor);
-  connect(Label_CheckUpdate, &ClickLabel::clicked, this,
-          &InternetUpgradePage::Button_InternetUpdateClick);
+  Label_CheckUpdate->setAttribute(Qt::WA_TransparentForMouseEvents);
 
   img_internet_status_text =
       new PictureControl(this, "img_internet_status_text", 615, 422, 200, 53);
   img_internet_status_icon = new PictureControl(this, "img_internet_status_icon", 832, 422, 54, 53);
-  Label_InternetConnected = new ClickLabel(this, "Label_InternetConnected", 616, 424, 193, 49);
-  StyleLabel(Label_InternetConnected, QStringLiteral("微软雅黑"), 19, kWindowColour,
-             Qt::AlignHCenter | Qt::AlignTop, true);
+  // The caption is centred on the plate (one line or two).
+  Label_InternetConnected = new ClickLabel(this, "Label_InternetConnected", 621, 423, 188, 51);
+  StyleLabel(Label_InternetConnected, QStringLiteral("微软雅黑"), kCaptionPixelSize, kWindowColour,
+             Qt::AlignCenter, true);
   Label_InternetConnected->setCursor(Qt::ArrowCursor);
   Label_InternetConnected->SetLineSpacing(0.82);  // two-line captions stay on the plate
 
@@ -224,17 +193,18 @@ void InternetUpgradePage::BlinkInternetIcon() {
 
 void InternetUpgradePage::ApplyLanguage() {
   const MainState& state = host_.state();
-  if (std::optional<Placement> p = CheckUpdatePlacement(state.langIndex)) {
-    Label_CheckUpdate->move(p->left, p->top);
+  // The step texts start from their size for this language (some languages set a smaller one).
+  for (ClickLabel* step : {Label_Upgrade, Label_Step1Part1, Label_Step1Part2, Label_Step2,
+                           Label_Step2Part2, Label_Step3, Label_Step3Part2}) {
+    FitLabelText(step, step->font().pixelSize(), kSmallestStepPixelSize);
   }
+  FitLabelText(Label_CheckUpdate, kCaptionPixelSize, kSmallestCaptionPixelSize);
   SetCaption(Label_InternetConnected, state.langText[TextId::LabelInternetDisconnected]);
-  PlaceInternetCaption(false);
+  FitInternetCaption();
 }
 
-void InternetUpgradePage::PlaceInternetCaption(bool connected) {
-  if (std::optional<Placement> p = InternetCaptionPlacement(host_.state().langIndex, connected)) {
-    Label_InternetConnected->move(p->left, p->top);
-  }
+void InternetUpgradePage::FitInternetCaption() {
+  FitLabelText(Label_InternetConnected, kCaptionPixelSize, kSmallestCaptionPixelSize);
 }
 
 }  // namespace vortik

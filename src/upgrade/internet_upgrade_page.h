@@ -39,8 +39,8 @@ class InternetUpgradePage : public QWidget {
   void PollInternet();
   void BlinkInternetIcon();
 
-  // After the language texts are set: the indicator's caption, and the places of "Check Update"
-  // and of that caption that each language's text needs.
+  // After the language texts are set: the indicator's caption, and the sizes at which the step
+  // texts, "Check Update" and that caption fit their places in this language.
   void ApplyLanguage();
 
  Q_SIGNALS:
@@ -51,7 +51,8 @@ class InternetUpgradePage : public QWidget {
   class IndicatorWidgets;
 
   void BuildControls();
-  void PlaceInternetCaption(bool connected);
+  // The indicator's caption shrinks until its text (connected or not) fits the plate.
+  void FitInternetCaption();
 
   Host& host_;
   TSyncUart& uart_;

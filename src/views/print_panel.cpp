@@ -17,6 +17,7 @@
 #include "skin/message_box.h"
 #include "skin/picture_control.h"
 #include "skin/print_dialog.h"
+#include "skin/text_fit.h"
 #include "views/report_view.h"
 #include "views/wave_chart.h"
 
@@ -132,16 +133,9 @@ void PrintPanel::PageShown(TSyncUart& uart) {
 }
 
 void PrintPanel::FitLabels() {
+  constexpr int kDesignedPixelSize = 15;
   constexpr int kSmallestPixelSize = 10;
-  for (ClickLabel* label : labels_) {
-    QFont font = label->font();
-    int size = font.pixelSize() > 0 ? font.pixelSize() : 15;
-    while (size > kSmallestPixelSize &&
-           QFontMetrics(font).horizontalAdvance(label->text()) > label->width()) {
-      font.setPixelSize(--size);
-    }
-    label->setFont(font);
-  }
+  for (ClickLabel* label : labels_) FitLabelText(label, kDesignedPixelSize, kSmallestPixelSize);
 }
 
 // --- timers ------------------------------------------------------------------------------------

@@ -186,12 +186,17 @@ TEST_F(FormDevice, UpgradeModeSwitch) {
 TEST_F(FormDevice, QueryButtons) {
   PlugTool();
   MakeForm();
+  form->SetUpgradeMode(10);  // a run before them left the status line as their label
+  form->SetUpgradeMode(0);
   Button("Button_QueryVersion")->click();
   Button("Button_QueryID")->click();
   tool.AddFault({sim::Fault::kBadCrc, 0, 0, 3});
   Button("Button_QueryID")->click();
   EXPECT_EQ(messages, (std::vector<std::string>{"TQ850-1.2  ROM_ver:1.0.0 FLASH_ver:1.0.0",
                                                 "ID: 000000000001", "Fail to request device ID!"}));
+  // The commands' steps wrote to the status line; once each has ended it shows the port again.
+  EXPECT_EQ(Status()->text().toStdString(),
+            "Device connected to COM" + std::to_string(form->state().comPort) + " ");
   EXPECT_TRUE(Button("Button_QueryID")->isEnabled());
   EXPECT_TRUE(Button("Button_QueryVersion")->isEnabled());
 }

@@ -12,6 +12,7 @@
 #include "device/frame.h"
 #include "device/port_table.h"
 #include "device/qv_uart.h"
+#include "helpers/recording_host.h"
 #include "platform/clock.h"
 #include "platform/pty.h"
 #include "scantool_sim.h"
@@ -87,6 +88,23 @@ TEST_F(SyncUartOnTool, ShortReplyWaitsTheWholeTimeoutAndReturnsWhatCame) {
   EXPECT_EQ(Exchange(Request(kCmdRequestDeviceInfo), rx, 6144, 300, 50), infoLength);
   EXPECT_GE(Since(start), 300u);
   EXPECT_EQ(CheckFrame(rx.data(), static_cast<uint32_t>(infoLength)), static_cast<int>(infoLength));
+}
+
+// Window events still run while a reply is awaited, but not at every short wait: a burn of
+// small blocks would otherwise pump the window once per block.
+TEST_F(SyncUartOnTool, WaitRunsWindowEventsAtMostEveryFewMilliseconds) {
+  std::vector<uint32_t> pumps;
+  test::RecordingHost host;
+  host.onEvents = [&pumps](test::RecordingHost&) { pumps.push_back(platform::TickCountMs()); };
+  uart.SetEventHost(&host);
+  tool.AddFault({sim::Fault::kSilent, kCmdQueryId.code, 0, 1});
+  Bytes rx;
+  EXPECT_EQ(Exchange(Request(kCmdQueryId), rx, 22, 60, 1), 0u);  // 1 ms waits, no reply
+  uart.SetEventHost(nullptr);
+  ASSERT_FALSE(pumps.empty());
+  for (size_t i = 1; i < pumps.size(); ++i) {
+    EXPECT_GE(pumps[i] - pumps[i - 1], kEventPumpIntervalMs);
+  }
 }
 
 TEST_F(SyncUartOnTool, ZeroTimeoutStillWaitsAndReadsOnce) {

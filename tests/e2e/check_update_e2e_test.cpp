@@ -155,7 +155,13 @@ class CheckUpdate : public ::testing::Test {
     config.loopbackCountsAsConnected = true;
     SetConfig(config);
     ResetProcessState();
-    SetMessageBoxHook([this](const QString& text) { messages.push_back(text.toStdString()); });
+    SetMessageBoxHook([this](const QString& text) {
+      messages.push_back(text.toStdString());
+      if (form != nullptr) {
+        statusAtMessages.push_back(
+            form->findChild<QLabel*>(QStringLiteral("Label_Status"))->text().toStdString());
+      }
+    });
     platform::SetDeviceLister(&lister);
   }
 
@@ -179,9 +185,11 @@ class CheckUpdate : public ::testing::Test {
   static void ResetProcessState() { SetProductPickers({}); }
 
   // Starts the tool as `identity`, then the window, which finds and opens it.
-  void Open(const sim::Identity& identity) {
+  // `wireModel`: the tool answers at the pace of the 1,000,000-baud line, as a real one does.
+  void Open(const sim::Identity& identity, bool wireModel = false) {
     sim::Options options;
     options.identity = identity;
+    options.wireModel = wireModel;
     tool = std::make_unique<sim::ScanToolSim>(options);
     ASSERT_TRUE(tool->Start());
     lister.devices = {{tool->path(), 0x1A86, 0xFE0C}};
@@ -201,13 +209,19 @@ class CheckUpdate : public ::testing::Test {
     gaugeWatch->start();
   }
 
-  // The user's click on "Check Update".
+  // The user's click on "Check Update": on its caption, which lets the click through to the
+  // button under it.
   void ClickCheckUpdate() {
     messages.clear();
+    statusAtMessages.clear();
     gaugeMaxima = {gauge->maximum()};
     auto* label = form->findChild<QLabel*>(QStringLiteral("Label_CheckUpdate"));
     ASSERT_NE(label, nullptr);
-    test::SendLeftClick(label, QRectF(label->rect()).center());
+    const QPoint at = label->mapTo(form.get(), label->rect().center());
+    QWidget* target = form->childAt(at);
+    ASSERT_NE(target, nullptr);
+    EXPECT_EQ(target->objectName(), QStringLiteral("Button_InternetUpdate"));
+    test::SendLeftClick(target, target->mapFrom(form.get(), at));
   }
 
   void ExpectIdle() const {
@@ -216,6 +230,9 @@ class CheckUpdate : public ::testing::Test {
     EXPECT_TRUE(form->findChild<QWidget*>(QStringLiteral("Label_CheckUpdate"))->isEnabled());
     EXPECT_TRUE(form->findChild<QWidget*>(QStringLiteral("Button_InternetUpdate"))->isEnabled());
     EXPECT_TRUE(form->findChild<QWidget*>(QStringLiteral("Button_LocalUpgrade1"))->isEnabled());
+    // After the run the status line shows the tool's port again, not the run's last step.
+    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("Label_Status"))->text().toStdString(),
+              ConnectedStatusText(form->state().langText, form->state().comPort));
   }
 
   // --- server content ---------------------------------------------------------------------
@@ -326,6 +343,7 @@ class CheckUpdate : public ::testing::Test {
   std::unique_ptr<QTimer> gaugeWatch;
   std::vector<int> gaugeMaxima;  // the maximum before the click, then each new one
   std::vector<std::string> messages;
+  std::vector<std::string> statusAtMessages;  // the status line as each message box opened
 
   const std::string rom = Pattern(6000, 1);
   const std::vector<std::string> parts = sim::PartedFlashFiles(kLayout);
@@ -366,6 +384,7 @@ TEST_F(CheckUpdate, LegacyToolGetsBothFilesWithoutTheirTrailers) {
   const size_t blocks = tool->storage().Blocks().size();
   ClickCheckUpdate();
   EXPECT_EQ(messages, std::vector<std::string>{kNothingNewer});
+  EXPECT_EQ(statusAtMessages, std::vector<std::string>{kNothingNewer});
   EXPECT_EQ(LastTold().count, 0);
   EXPECT_EQ(tool->storage().Blocks().size(), blocks);
   ExpectIdle();
@@ -682,6 +701,7 @@ TEST_F(CheckUpdate, EachFailureShowsItsOneMessageAndEndsIdle) {
 
     ClickCheckUpdate();
     EXPECT_EQ(messages, c.messages);
+    EXPECT_EQ(statusAtMessages, c.messages);  // the outcome, not the step that failed
     EXPECT_EQ(Holds(FirmwareKind::kRom), c.romBurnt);
     EXPECT_EQ(Holds(FirmwareKind::kFlash), c.flashBurnt);
     ExpectIdle();
@@ -718,7 +738,9 @@ TEST_F(CheckUpdate, ClosingDuringADownloadEndsTheRun) {
 
 TEST_F(CheckUpdate, ClosingDuringABurnEndsTheRun) {
   ServeExtended(ExtendedContent());
-  Open(ExtendedTool());
+  // At the line's pace: window events run at most every few milliseconds during a burn, so an
+  // instant tool could finish the short ROM before the close is seen.
+  Open(ExtendedTool(), true);
   QTimer closer;
   closer.setInterval(0);
   QObject::connect(&closer, &QTimer::timeout, [&] {
@@ -762,6 +784,8 @@ TEST_F(CheckUpdate, DemoBurnsTheChangedPartThenFindsNothingNewer) {
 
   ClickCheckUpdate();
   EXPECT_EQ(messages, std::vector<std::string>{kFinished});
+  EXPECT_EQ(statusAtMessages, std::vector<std::string>{kFinished});
+  ExpectIdle();
   const std::vector<std::string> demoParts = sim::PartedFlashFiles(sim::DemoFlashLayout());
   std::vector<uint32_t> burnt = BurntPartAddresses();
   const std::vector<PartEntry> table = TableOf(sim::DemoFlashLayout());
@@ -771,6 +795,7 @@ TEST_F(CheckUpdate, DemoBurnsTheChangedPartThenFindsNothingNewer) {
 
   ClickCheckUpdate();
   EXPECT_EQ(messages, std::vector<std::string>{kNothingNewer});
+  EXPECT_EQ(statusAtMessages, std::vector<std::string>{kNothingNewer});
   EXPECT_EQ(LastTold().count, 0);
   ExpectIdle();
 }
@@ -859,6 +884,35 @@ TEST_F(HotPlug, ToolRestartingAfterTheUpgradeIsFollowed) {
 
   ClickCheckUpdate();
   EXPECT_EQ(messages, std::vector<std::string>{kNothingNewer});
+}
+
+// A tool pulled out during its burn: the status line says so at once, while the run still waits
+// for the tool, and keeps saying so after the run's failure message.
+TEST_F(HotPlug, ToolPulledOutDuringTheBurnShowsAtOnce) {
+  OpenAtLink(0);
+  QElapsedTimer sincePulled;
+  bool shownWhileRunning = false;
+  QTimer puller;
+  puller.setInterval(0);
+  QObject::connect(&puller, &QTimer::timeout, [&] {
+    if (!sincePulled.isValid()) {
+      if (tool->storage().Blocks().size() >= 2) {
+        tool->Unplug();
+        sincePulled.start();
+      }
+    } else if (Status() == kNoTool) {
+      shownWhileRunning = form->state().upgradeMode == 10;
+      puller.stop();
+    }
+  });
+  puller.start();
+
+  ClickCheckUpdate();
+  ASSERT_TRUE(sincePulled.isValid());
+  EXPECT_TRUE(shownWhileRunning);
+  EXPECT_EQ(messages.size(), 1u);
+  EXPECT_EQ(Status(), kNoTool);
+  EXPECT_EQ(form->state().comPort, 0);
 }
 
 }  // namespace

@@ -238,37 +238,5 @@ TEST(LanguageInMainWindow, TheWindowLoadsItsTextsWhileItIsBuilt) {
   SetLanguageFilePath("");
 }
 
-// "Check Update" and the indicator's caption sit where each language's text fits on the button
-// and the plate (window positions).
-TEST(LanguageInMainWindow, CheckUpdateAndTheIndicatorCaptionArePlacedPerLanguage) {
-  const struct {
-    const char* val;
-    QPoint checkUpdate;
-    QPoint disconnected;
-    QPoint connected;
-  } cases[] = {
-      {"7", {420, 579}, {620, 577}, {620, 577}},
-      {"1", {420, 590}, {620, 590}, {620, 590}},
-      {"english", {420, 590}, {620, 577}, {620, 590}},  // read as 2
-      {"12", {420, 579}, {620, 590}, {620, 577}},
-      {"0", {456, 576}, {616, 580}, {616, 580}},  // as designed
-  };
-  TempFolder dir;
-  const std::string path = dir.File("lang.ini");
-  SetLanguageFilePath(path);
-  for (const auto& c : cases) {
-    WriteBytes(path, Utf16LeFile(std::string("[set]\r\nval=") + c.val + "\r\n"));
-    TFormMain form;
-    const auto at = [&form](const char* name) { return W(&form, name)->mapTo(&form, QPoint()); };
-    EXPECT_EQ(at("Label_CheckUpdate"), c.checkUpdate) << c.val;
-    EXPECT_EQ(at("Label_InternetConnected"), c.disconnected) << c.val;
-    form.UpdateInternetState(true);
-    EXPECT_EQ(at("Label_InternetConnected"), c.connected) << c.val;
-    form.UpdateInternetState(false);
-    EXPECT_EQ(at("Label_InternetConnected"), c.disconnected) << c.val;
-  }
-  SetLanguageFilePath("");
-}
-
 }  // namespace
 }  // namespace vortik

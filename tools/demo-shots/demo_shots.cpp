@@ -91,8 +91,9 @@ class Director : public QObject {
         phase_ = Phase::kRunning;
         // The click runs the whole upgrade; this timer keeps ticking inside its waits.
         QTimer::singleShot(0, form, [form] {
-          if (auto* label = form->findChild<QLabel*>(QStringLiteral("Label_CheckUpdate"))) {
-            Click(label);
+          // The caption lets clicks through to its button.
+          if (auto* button = form->findChild<QWidget*>(QStringLiteral("Button_InternetUpdate"))) {
+            Click(button);
           }
         });
         return;

@@ -453,6 +453,17 @@ int ScanToolSim::GarbageBytes() const {
   return garbage_;
 }
 
+ScanToolSim::Turnaround ScanToolSim::RequestTurnaround() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return turnaround_;
+}
+
+void ScanToolSim::ResetTurnaround() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  turnaround_ = {};
+  replyDoneNs_ = 0;
+}
+
 std::vector<uint8_t> ScanToolSim::LastRequest(uint16_t command) const {
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = lastRequests_.find(command);
@@ -517,7 +528,17 @@ void ScanToolSim::Run() {
       ssize_t n = read(master, chunk, sizeof chunk);
       if (n > 0) {
         const uint64_t now = NowNs();
-        if (buffer.empty()) firstByteNs = now;
+        if (buffer.empty()) {
+          firstByteNs = now;
+          std::lock_guard<std::mutex> lock(mutex_);
+          if (replyDoneNs_ != 0 && now > replyDoneNs_) {
+            const uint64_t gap = now - replyDoneNs_;
+            ++turnaround_.count;
+            turnaround_.totalNs += gap;
+            turnaround_.maxNs = std::max(turnaround_.maxNs, gap);
+          }
+          replyDoneNs_ = 0;
+        }
         lastArrivalNs = now;
         buffer.insert(buffer.end(), chunk, chunk + n);
       }
@@ -675,6 +696,10 @@ void ScanToolSim::SendReply(std::vector<uint8_t> reply, uint64_t startNs) {
     ssize_t n = write(master, reply.data() + done, reply.size() - done);
     if (n > 0) {
       done += static_cast<size_t>(n);
+      if (done == reply.size()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        replyDoneNs_ = NowNs();
+      }
     } else if (n < 0 && errno == EAGAIN) {
       pollfd pfd{master, POLLOUT, 0};
       if (poll(&pfd, 1, 1000) <= 0) return;

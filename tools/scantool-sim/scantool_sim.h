@@ -147,6 +147,15 @@ class ScanToolSim {
   int RequestCount(uint16_t command) const;  // well-formed requests seen with that code
   int GarbageBytes() const;                  // bytes skipped while resynchronising
   std::vector<uint8_t> LastRequest(uint16_t command) const;
+  // The gaps between a reply written whole and the first byte of the next request: how long
+  // the other side took to answer, the terminal's two hand-overs included.
+  struct Turnaround {
+    uint64_t count = 0;
+    uint64_t totalNs = 0;
+    uint64_t maxNs = 0;
+  };
+  Turnaround RequestTurnaround() const;
+  void ResetTurnaround();
   // The images burnt into the tool (it locks on its own).
   SimStorage& storage() { return storage_; }
 
@@ -169,6 +178,8 @@ class ScanToolSim {
   std::map<uint16_t, int> counts_;
   std::map<uint16_t, std::vector<uint8_t>> lastRequests_;
   int garbage_ = 0;
+  uint64_t replyDoneNs_ = 0;  // when the last reply was written whole; 0 once a request came
+  Turnaround turnaround_;
   SimStorage storage_;
   platform::Pty pty_;
   std::string path_;

@@ -1,5 +1,6 @@
 // Renders the main window offscreen into PNG files: each tab, connected, during an upgrade, in
-// Russian and Chinese, and the language dialog: vortik-screenshots <folder>. Run it in the
+// Russian and Chinese, the language dialog, and the window and the dialog in all twelve
+// languages side by side: vortik-screenshots <folder>. Run it in the
 // runnable folder so the window finds its data; the shipped lang.ini is not changed.
 #include <QAction>
 #include <QApplication>
@@ -26,6 +27,7 @@
 #include "app/main_menu.h"
 #include "app/manual_browser.h"
 #include "base/app_config.h"
+#include "i18n/fonts.h"
 #include "i18n/form1.h"
 #include "i18n/lang_table.h"
 #include "net/feedback.h"
@@ -222,6 +224,67 @@ bool ShootMenuAndForms(const QString& folder, const QString& langCopy) {
   return ok;
 }
 
+// The main window and the language dialog in each of the twelve languages, each as a file of
+// its own in `frames` (for looking at them one by one) and together as two montages in
+// `folder`: languages_main_window.png and languages_dialog.png.
+bool ShootEveryLanguage(const QString& folder, const QString& frames, const QString& langCopy) {
+  QDir().mkpath(frames);
+  constexpr int kColumns = 4;
+  constexpr int kCaptionHeight = 30;
+  const auto languages = vortik::Languages();
+  std::vector<QPixmap> windows;
+  std::vector<QPixmap> dialogs;
+  bool ok = true;
+  for (const vortik::LanguageInfo& l : languages) {
+    vortik::WriteStoredLanguage(langCopy.toStdString(), l.number);
+    vortik::InstallFontSubstitutions(l.number);
+    vortik::TFormMain form;
+    form.TimerCheckInternet->stop();
+    form.show();
+    Settle();
+    windows.push_back(form.grab());
+    vortik::TForm1 dialog(&form);
+    dialog.show();
+    Settle();
+    dialogs.push_back(dialog.grab());
+    dialog.hide();
+    const QString section = QString::fromLatin1(l.section);
+    ok = windows.back().save(frames + "/main_window_" + section + ".png", "PNG") && ok;
+    ok = dialogs.back().save(frames + "/language_dialog_" + section + ".png", "PNG") && ok;
+  }
+  vortik::InstallFontSubstitutions(vortik::kDefaultLanguage);
+  const auto montage = [&](const std::vector<QPixmap>& shots, const char* name) {
+    const QSize cell = shots.front().size() / 2;
+    const int rows = (static_cast<int>(shots.size()) + kColumns - 1) / kColumns;
+    QPixmap sheet(cell.width() * kColumns, (cell.height() + kCaptionHeight) * rows);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (size_t i = 0; i < shots.size(); ++i) {
+      const int x = static_cast<int>(i % kColumns) * cell.width();
+      const int y = static_cast<int>(i / kColumns) * (cell.height() + kCaptionHeight);
+      const vortik::LanguageInfo& l = languages[i];
+      // The language's own name, drawn with the mapping of its own script.
+      vortik::InstallFontSubstitutions(l.number);
+      QFont named(QStringLiteral("微软雅黑"));
+      named.setPixelSize(18);
+      painter.setFont(named);
+      painter.setPen(Qt::black);
+      painter.drawText(QRect(x, y, cell.width(), kCaptionHeight), Qt::AlignCenter,
+                       QStringLiteral("%1  (%2)").arg(QString::fromUtf8(l.name)).arg(l.number));
+      painter.drawPixmap(QRect(QPoint(x, y + kCaptionHeight), cell), shots[i]);
+    }
+    painter.end();
+    vortik::InstallFontSubstitutions(vortik::kDefaultLanguage);
+    const QString path = folder + "/" + QString::fromLatin1(name) + ".png";
+    std::printf("screenshots: %s\n", qPrintable(path));
+    return sheet.save(path, "PNG");
+  };
+  ok = montage(windows, "languages_main_window") && ok;
+  ok = montage(dialogs, "languages_dialog") && ok;
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -316,6 +379,9 @@ int main(int argc, char** argv) {
     ok = Shoot(form, folder, l.name) && ok;
   }
   ok = ShootMenuAndForms(folder, langCopy) && ok;
+  ok = ShootEveryLanguage(folder, QDir::tempPath() + QStringLiteral("/vortik-language-shots"),
+                          langCopy) &&
+       ok;
   // Message boxes with long texts: a sentence that wraps, in English and German, and a long
   // path that widens the box.
   const struct {
