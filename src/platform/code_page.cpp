@@ -67,7 +67,8 @@ void CodePageConverter::Select(uint32_t codePage) {
   const char* name = CodePageIconvName(codePage);
   if (name == nullptr) return;
   iconv_t cd = iconv_open("UTF-8", name);
-  if (cd != reinterpret_cast<iconv_t>(-1)) handle_ = cd;
+  // iconv_open reports failure as (iconv_t)-1, so that value is what it is compared with.
+  if (cd != reinterpret_cast<iconv_t>(-1)) handle_ = cd;  // NOLINT(performance-no-int-to-ptr)
 }
 
 std::string CodePageConverter::ToUtf8(uint32_t codePage, const uint8_t* bytes, size_t length) {

@@ -6,6 +6,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace vortik::platform {
 
 namespace {
@@ -25,33 +27,26 @@ Pty::~Pty() {
 
 bool Pty::Open(const std::string& linkPath) {
   Close();
-  int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (master < 0) return false;
+  UniqueFd master(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+  if (!master.valid()) return false;
   char name[128];
-  if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name, sizeof name) != 0) {
-    ::close(master);
+  if (grantpt(master.get()) != 0 || unlockpt(master.get()) != 0 ||
+      ptsname_r(master.get(), name, sizeof name) != 0) {
     return false;
   }
-  int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (slave < 0) {
-    ::close(master);
-    return false;
-  }
-  MakeRaw(slave);
-  MakeRaw(master);
-  int flags = fcntl(master, F_GETFL);
-  fcntl(master, F_SETFL, flags | O_NONBLOCK);
+  UniqueFd slave(::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (!slave.valid()) return false;
+  MakeRaw(slave.get());
+  MakeRaw(master.get());
+  int flags = fcntl(master.get(), F_GETFL);
+  fcntl(master.get(), F_SETFL, flags | O_NONBLOCK);
   if (!linkPath.empty()) {
     ::unlink(linkPath.c_str());
-    if (::symlink(name, linkPath.c_str()) != 0) {
-      ::close(slave);
-      ::close(master);
-      return false;
-    }
+    if (::symlink(name, linkPath.c_str()) != 0) return false;
     linkPath_ = linkPath;
   }
-  master_ = master;
-  keepSlave_ = slave;
+  master_ = std::move(master);
+  keepSlave_ = std::move(slave);
   slavePath_ = name;
   return true;
 }
@@ -59,10 +54,8 @@ bool Pty::Open(const std::string& linkPath) {
 void Pty::Close() {
   if (!linkPath_.empty()) ::unlink(linkPath_.c_str());
   linkPath_.clear();
-  if (keepSlave_ >= 0) ::close(keepSlave_);
-  keepSlave_ = -1;
-  if (master_ >= 0) ::close(master_);
-  master_ = -1;
+  keepSlave_.Reset();
+  master_.Reset();
   slavePath_.clear();
 }
 

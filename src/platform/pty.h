@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace vortik::platform {
 
 class Pty {
@@ -19,18 +21,18 @@ class Pty {
   // Closes the master (the far end sees a hang-up), the kept slave and removes the link.
   void Close();
 
-  int master() const { return master_; }
+  int master() const { return master_.get(); }
   // The slave device, e.g. /dev/pts/7.
   const std::string& slavePath() const { return slavePath_; }
   // The link when one was made, else the slave device: what the other side opens.
   const std::string& path() const { return linkPath_.empty() ? slavePath_ : linkPath_; }
-  bool isOpen() const { return master_ >= 0; }
+  bool isOpen() const { return master_.valid(); }
 
  private:
-  int master_ = -1;
+  UniqueFd master_;
   // A slave descriptor held open by us, so the master does not report a hang-up while the
   // other side has the device closed.
-  int keepSlave_ = -1;
+  UniqueFd keepSlave_;
   std::string slavePath_;
   std::string linkPath_;
 };
