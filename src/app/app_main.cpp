@@ -18,7 +18,6 @@
 #include "app/form_main.h"
 #include "app/manual.h"
 #include "dtc/dtc_file.h"
-#include "i18n/fonts.h"
 #include "i18n/form1.h"
 #include "i18n/lang_table.h"
 #include "net/form2.h"
@@ -91,7 +90,6 @@ std::function<Form*()> OnFirstUse(QWidget* owner, std::function<void(Form*)> set
 std::unique_ptr<TFormMain> BuildApplicationWindow() {
   QApplication::setApplicationName(QStringLiteral("VORTIK"));
   QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
-  InstallFontSubstitutions();
   auto formMain = std::make_unique<TFormMain>();
   formMain->SetLanguageDialog(OnFirstUse<TForm1>(formMain.get(), [](TForm1* form1) {
     QObject::connect(form1, &TForm1::restartRequested, [] { RestartRequested() = true; });

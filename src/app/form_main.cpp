@@ -60,10 +60,11 @@ QTimer* MakeTimer(QObject* parent, const char* name, int intervalMs, bool enable
 }  // namespace
 
 TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
-  // The designed face names resolve to installed fonts before any control picks its font;
-  // done here so the window is right whichever program builds it. Loading the language texts
-  // below installs the mapping of that language's script when it differs.
-  InstallFontSubstitutions();
+  // The language table is read once, first: the designed face names must resolve to the fonts
+  // of its script before any control picks its font (done here so the window is right
+  // whichever program builds it), and its texts become the captions below.
+  const LanguageTable table = LoadLanguageTable(LanguageFilePath(), LanguageChoicePath());
+  InstallFontSubstitutions(table.langIndex);
   setObjectName(QStringLiteral("FormMain"));
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -102,7 +103,7 @@ TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
   StyleWindow();
   setFixedSize(kWindowWidth, kWindowHeight);
 
-  LoadLanguageTexts();
+  LoadLanguageTexts(table);
   FitTabCaptions();
   printPage_->FitLabels();
   StartDeviceMonitor();
@@ -182,9 +183,7 @@ void TFormMain::StyleWindow() {
                                  Qt::NoFormatConversion);
 }
 
-void TFormMain::LoadLanguageTexts() {
-  const LanguageTable table = LoadLanguageTable(LanguageFilePath(), LanguageChoicePath());
-  InstallFontSubstitutions(table.langIndex);
+void TFormMain::LoadLanguageTexts(const LanguageTable& table) {
   ApplyLanguageTexts(this, state_, table);
   SetCaption(Label_Status, state_.langText[TextId::LabelStatus]);
   internetUpgradePage_->ApplyLanguage();

@@ -28,6 +28,7 @@ class ClickLabel;
 class DtcLookupPage;
 class FeedbackPage;
 class InternetUpgradePage;
+struct LanguageTable;
 class LocalUpgradePage;
 class MainMenuButton;
 class ManualPage;
@@ -107,7 +108,7 @@ class TFormMain : public QWidget, public Host {
   void BuildTabRow();
   void BuildPages();
   void StyleWindow();
-  void LoadLanguageTexts();
+  void LoadLanguageTexts(const LanguageTable& table);
   void FitTabCaptions();
   void DrawTabPicture(int tab, bool current);
   void RoutePage(PageId page);

@@ -189,6 +189,36 @@ bool UrlHostPort(const std::string& url, std::string* host, long* port) {
   return !host->empty() && *port > 0;
 }
 
+// libcurl waits for the system's look-up to give up by itself (minutes, against a name server
+// that never answers), whatever its connect time limit. The server's name is looked up here
+// instead, within that limit and with the progress handler running, and the address handed to
+// libcurl in `resolved`. A name without an IPv4 address is left to libcurl, whose resolver then
+// answers at once as well. False when the look-up was given up (time limit or cancel).
+bool LookUpServer(CURL* c, const std::string& url, int timeoutMs, Transfer& transfer,
+                  std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>& resolved) {
+  std::string host;
+  long port = 0;
+  in_addr numeric{};
+  if (!UrlHostPort(url, &host, &port) || host.front() == '[' ||
+      inet_pton(AF_INET, host.c_str(), &numeric) == 1) {
+    return true;  // an address already, or nothing to look up
+  }
+  uint32_t address = 0;
+  bool gaveUp = false;
+  if (!ResolveIpv4(host.c_str(), &address, timeoutMs, &gaveUp,
+                   [&transfer] { return !transfer.Report(kDownloadConnecting); })) {
+    return !gaveUp;
+  }
+  char dotted[INET_ADDRSTRLEN] = {};
+  in_addr in{};
+  in.s_addr = address;
+  if (inet_ntop(AF_INET, &in, dotted, sizeof dotted) == nullptr) return true;
+  const std::string entry = host + ":" + std::to_string(port) + ":" + dotted;
+  resolved.reset(curl_slist_append(nullptr, entry.c_str()));
+  if (resolved) curl_easy_setopt(c, CURLOPT_RESOLVE, resolved.get());
+  return true;
+}
+
 }  // namespace
 
 bool DownloadToFile(const std::string& url, const std::string& localPath,
@@ -244,33 +274,9 @@ bool DownloadToFile(const std::string& url, const std::string& localPath,
   curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &OnTransferInfo);
   curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
 
-  // libcurl waits for the system's look-up to give up by itself (minutes, against a name
-  // server that never answers), whatever its connect time limit. The server's name is looked
-  // up here instead, within that limit, and handed to libcurl; a name without an IPv4 address
-  // is left to libcurl, whose resolver then answers at once as well.
-  std::string host;
-  long port = 0;
   std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> resolved(nullptr,
                                                                        &curl_slist_free_all);
-  in_addr numeric{};
-  if (UrlHostPort(url, &host, &port) && host.front() != '[' &&
-      inet_pton(AF_INET, host.c_str(), &numeric) != 1) {
-    uint32_t address = 0;
-    bool gaveUp = false;
-    if (ResolveIpv4(host.c_str(), &address, options.connectTimeoutMs, &gaveUp,
-                    [&transfer] { return !transfer.Report(kDownloadConnecting); })) {
-      char dotted[INET_ADDRSTRLEN] = {};
-      in_addr in{};
-      in.s_addr = address;
-      if (inet_ntop(AF_INET, &in, dotted, sizeof dotted) != nullptr) {
-        const std::string entry = host + ":" + std::to_string(port) + ":" + dotted;
-        resolved.reset(curl_slist_append(nullptr, entry.c_str()));
-        if (resolved) curl_easy_setopt(c, CURLOPT_RESOLVE, resolved.get());
-      }
-    } else if (gaveUp) {
-      return false;  // not found within the time limit, or cancelled while waiting
-    }
-  }
+  if (!LookUpServer(c, url, options.connectTimeoutMs, transfer, resolved)) return false;
 
   const CURLcode result = curl_easy_perform(c);
   if (transfer.badLength) return false;

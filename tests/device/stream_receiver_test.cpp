@@ -323,30 +323,49 @@ TEST(CodePage, ConvertsTheNamedPagesAndFallsBack) {
 namespace vortik {
 namespace {
 
+// The emulated tool at the wire pace on a real pseudo-terminal, the port open to it, and the
+// window's receive tick every 100 ms until the capture's end frame (or maxTicks).
+struct ToolOnPty {
+  bool Open() {
+    if (!tool.Start()) return false;
+    uart.fSetBaudRate(1000000);
+    uart.fSetPort(Ports().Register(tool.path()));
+    return uart.Open();
+  }
+  void TickUntilEnd(Fixture& f, int maxTicks) {
+    const auto read = [this](uint8_t* buffer, int capacity) {
+      return uart.RecvData(buffer, capacity);
+    };
+    const auto wait = [this](int timeoutMs) { return uart.WaitReadable(timeoutMs); };
+    for (int tick = 0; tick < maxTicks; ++tick) {
+      usleep(100000);
+      f.receiver.UartReadTimerTimer(read, wait);
+      if (!f.view.events.empty() && f.view.events.back() == "end") break;
+    }
+  }
+
+  static sim::Options WireModel() {
+    sim::Options options;
+    options.wireModel = true;
+    return options;
+  }
+
+  sim::ScanToolSim tool{WireModel()};
+  TSyncUart uart;
+};
+
 // The emulated tool pushes its sample report and a capture in odd-sized frames at the wire pace
 // over a real pseudo-terminal; ticks 100 ms apart take all of it.
 TEST(StreamReceiver, TakesWhatTheToolPushesOverThePty) {
-  sim::Options options;
-  options.wireModel = true;
-  sim::ScanToolSim tool(options);
-  ASSERT_TRUE(tool.Start());
-  TSyncUart uart;
-  uart.fSetBaudRate(1000000);
-  uart.fSetPort(Ports().Register(tool.path()));
-  ASSERT_TRUE(uart.Open());
+  ToolOnPty pty;
+  ASSERT_TRUE(pty.Open());
+  sim::ScanToolSim& tool = pty.tool;
 
   Fixture f;
   const std::vector<uint16_t> samples = sim::CaptureSamples(sim::CaptureShape::kRamp, 3000);
   tool.PushReport(sim::SampleReport());
   tool.Push(sim::CaptureFrames(samples, 777, true), 300);
-  const auto read = [&uart](uint8_t* buffer, int capacity) {
-    return uart.RecvData(buffer, capacity);
-  };
-  for (int tick = 0; tick < 40; ++tick) {
-    usleep(100000);
-    f.receiver.UartReadTimerTimer(read);
-    if (!f.view.events.empty() && f.view.events.back() == "end") break;
-  }
+  pty.TickUntilEnd(f, 40);
   ASSERT_TRUE(tool.WaitPushed(1000));
   EXPECT_EQ(tool.DroppedBytes(), 0u);
   ASSERT_FALSE(f.view.events.empty());
@@ -368,29 +387,15 @@ TEST(StreamReceiver, TakesWhatTheToolPushesOverThePty) {
 // is full, so the test does not depend on how quickly a loaded machine runs the ticks; how
 // much a tool that cannot wait would lose is measured by the receiver benchmark.)
 TEST(StreamReceiver, TakesAContinuousCaptureWhole) {
-  sim::Options options;
-  options.wireModel = true;
-  sim::ScanToolSim tool(options);
-  ASSERT_TRUE(tool.Start());
-  TSyncUart uart;
-  uart.fSetBaudRate(1000000);
-  uart.fSetPort(Ports().Register(tool.path()));
-  ASSERT_TRUE(uart.Open());
+  ToolOnPty pty;
+  ASSERT_TRUE(pty.Open());
 
   Fixture f;
   // About two seconds of the wire: 100 frames of 1,000 samples.
   const std::vector<uint16_t> samples = sim::CaptureSamples(sim::CaptureShape::kRamp, 100000);
-  tool.Push(sim::CaptureFrames(samples, 2000, true));
-  const auto read = [&uart](uint8_t* buffer, int capacity) {
-    return uart.RecvData(buffer, capacity);
-  };
-  const auto wait = [&uart](int timeoutMs) { return uart.WaitReadable(timeoutMs); };
-  for (int tick = 0; tick < 300; ++tick) {
-    usleep(100000);
-    f.receiver.UartReadTimerTimer(read, wait);
-    if (!f.view.events.empty() && f.view.events.back() == "end") break;
-  }
-  ASSERT_TRUE(tool.WaitPushed(1000));
+  pty.tool.Push(sim::CaptureFrames(samples, 2000, true));
+  pty.TickUntilEnd(f, 300);
+  ASSERT_TRUE(pty.tool.WaitPushed(1000));
   ASSERT_FALSE(f.view.events.empty());
   EXPECT_EQ(f.view.events.back(), "end");
   EXPECT_EQ(f.view.samples.size(), samples.size() * 2);
