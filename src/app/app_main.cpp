@@ -87,10 +87,10 @@ std::function<Form*()> OnFirstUse(QWidget* owner, std::function<void(Form*)> set
 
 }  // namespace
 
-std::unique_ptr<TFormMain> BuildApplicationWindow() {
+std::unique_ptr<TFormMain> BuildApplicationWindow(const AppConfig& config) {
   QApplication::setApplicationName(QStringLiteral("VORTIK"));
   QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
-  auto formMain = std::make_unique<TFormMain>();
+  auto formMain = std::make_unique<TFormMain>(config);
   formMain->SetLanguageDialog(OnFirstUse<TForm1>(formMain.get(), [](TForm1* form1) {
     QObject::connect(form1, &TForm1::restartRequested, [] { RestartRequested() = true; });
   }));
@@ -100,12 +100,12 @@ std::unique_ptr<TFormMain> BuildApplicationWindow() {
   return formMain;
 }
 
-int RunApplication(int argc, char** argv) {
+int RunApplication(int argc, char** argv, const AppConfig& config) {
   if (std::optional<int> done = HandleCommandLine(argc, argv, stdout, stderr)) return *done;
   QApplication app(argc, argv);
   std::unique_ptr<TFormMain> formMain;
   try {
-    formMain = BuildApplicationWindow();
+    formMain = BuildApplicationWindow(config);
     if (qEnvironmentVariableIsSet("VORTIK_QUIT_AFTER_FIRST_PAINT")) {
       new FirstPaintQuit(formMain.get());
     }

@@ -3,15 +3,18 @@
 
 #include <memory>
 
+#include "base/app_config.h"
+
 namespace vortik {
 
 class TFormMain;
 
-int RunApplication(int argc, char** argv);
+// Runs the program with the entry's `config` (servers, demo switches).
+int RunApplication(int argc, char** argv, const AppConfig& config);
 
 // What the program builds before its window first shows, in a running QApplication: the
 // application's names and fonts, the main window, and the three dialogs bound to be made on
-// first use (they are children of the main window from then on).
-std::unique_ptr<TFormMain> BuildApplicationWindow();
+// first use (they are children of the main window from then on). `config` goes to the window.
+std::unique_ptr<TFormMain> BuildApplicationWindow(const AppConfig& config = {});
 
 }  // namespace vortik

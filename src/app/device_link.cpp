@@ -9,7 +9,6 @@
 
 #include "app/form_main.h"
 #include "app/main_menu.h"
-#include "base/app_config.h"
 #include "device/port_discovery.h"
 #include "platform/device_enum.h"
 #include "platform/folders.h"
@@ -59,7 +58,7 @@ class DemoToolLink : public QObject {
 }  // namespace
 
 void TFormMain::StartDeviceMonitor() {
-  const std::string& link = Config().demoDevicePath;
+  const std::string& link = config_.demoDevicePath;
   if (!link.empty()) {
     // The demo follows its emulated tool by the link's folder instead of udev: the tool's link
     // comes and goes as a real tool's device node does.
@@ -173,9 +172,9 @@ void TFormMain::Button_Test1Click() {
   Label_Status->show();
   // The legacy update check for a fixed tool, then the ROM it names; the result is not shown.
   UpdateOffer offer;
-  if (CheckUpgradeLegacy("Tq850", "1.2", &offer)) {
+  if (CheckUpgradeLegacy(config_.legacyServer, "Tq850", "1.2", &offer)) {
     curGauge_ = internetUpgradePage_->Gauge();
-    (void)DownloadLegacyFile(*this, offer.romLocation);
+    (void)DownloadLegacyFile(*this, config_.legacyServer, offer.romLocation);
   }
 }
 

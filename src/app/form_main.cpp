@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <utility>
+
 #include "app/main_menu.h"
 #include "app/manual_page.h"
 #include "dtc/dtc_page.h"
@@ -59,7 +61,8 @@ QTimer* MakeTimer(QObject* parent, const char* name, int intervalMs, bool enable
 
 }  // namespace
 
-TFormMain::TFormMain(QWidget* parent) : QWidget(parent) {
+TFormMain::TFormMain(AppConfig config, QWidget* parent)
+    : QWidget(parent), config_(std::move(config)) {
   // The language table is read once, first: the designed face names must resolve to the fonts
   // of its script before any control picks its font (done here so the window is right
   // whichever program builds it), and its texts become the captions below.
@@ -145,11 +148,12 @@ void TFormMain::BuildChrome() {
 
 void TFormMain::BuildPages() {
   TBitmapFactory& pictures = *bitmapFactory_;
-  internetUpgradePage_ =
-      new InternetUpgradePage(this, *this, *syncUart_, pictures, TimerCheckInternet, TimerAnimator);
-  printPage_ = new PrintPage(this, *this, *syncUart_, pictures, TimerMonitorWaveRecv);
+  internetUpgradePage_ = new InternetUpgradePage(this, *this, *syncUart_, pictures,
+                                                 TimerCheckInternet, TimerAnimator, config_);
+  printPage_ = new PrintPage(this, *this, *syncUart_, pictures, TimerMonitorWaveRecv,
+                             config_.demoPushOnPrintTab);
   dtcLookupPage_ = new DtcLookupPage(this, *this, pictures);
-  feedbackPage_ = new FeedbackPage(this, *this);
+  feedbackPage_ = new FeedbackPage(this, *this, config_.feedbackServer);
   manualPage_ = new ManualPage(this, *this);
   localUpgradePage_ = new LocalUpgradePage(this, *this, *syncUart_);
   pages_ = {internetUpgradePage_, printPage_,  dtcLookupPage_,

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "base/app_config.h"
 #include "base/host.h"
 #include "base/main_state.h"
 #include "device/sync_uart.h"
@@ -44,7 +45,9 @@ class TFormMain : public QWidget, public Host {
   Q_OBJECT
 
  public:
-  explicit TFormMain(QWidget* parent = nullptr);
+  // `config` (servers, demo switches) is kept for the window's life; each page gets what it needs
+  // of it. The default has no servers and no demo switches.
+  explicit TFormMain(AppConfig config = {}, QWidget* parent = nullptr);
   ~TFormMain() override;
 
   // Host
@@ -133,6 +136,7 @@ class TFormMain : public QWidget, public Host {
   void Button_Test2Click();
   void Button3Click();
 
+  const AppConfig config_;
   MainState state_;
   std::unique_ptr<TSyncUart> syncUart_;  // the one serial port to the tool
   std::unique_ptr<TBitmapFactory> bitmapFactory_;

@@ -1,12 +1,10 @@
 // Entry of the production application: built-in server addresses, no arguments read.
 #include "app/app_main.h"
-#include "base/app_config.h"
 
 int main(int argc, char** argv) {
   vortik::AppConfig config;
   config.updateServer = VORTIK_UPDATE_SERVER;
   config.legacyServer = VORTIK_LEGACY_SERVER;
   config.feedbackServer = VORTIK_FEEDBACK_SERVER;
-  vortik::SetConfig(config);
-  return vortik::RunApplication(argc, argv);
+  return vortik::RunApplication(argc, argv, config);
 }

@@ -1,7 +1,6 @@
 // Entry of the demo build: servers on 127.0.0.1, the emulated tool at a fixed link, and
 // loopback counted as a connection, so the whole upgrade runs without a tool or a network.
 #include "app/app_main.h"
-#include "base/app_config.h"
 
 int main(int argc, char** argv) {
   vortik::AppConfig config;
@@ -11,6 +10,5 @@ int main(int argc, char** argv) {
   config.loopbackCountsAsConnected = true;
   config.demoDevicePath = "/tmp/vortik-demo/tty";
   config.demoPushOnPrintTab = true;
-  vortik::SetConfig(config);
-  return vortik::RunApplication(argc, argv);
+  return vortik::RunApplication(argc, argv, config);
 }

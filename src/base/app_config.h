@@ -1,4 +1,5 @@
-// Process-wide configuration chosen by the entry: server addresses and demo-build switches.
+// The configuration the entry chooses: server addresses and demo-build switches. The main window
+// keeps it and hands each page and flow what it needs.
 #pragma once
 
 #include <string>
@@ -13,8 +14,5 @@ struct AppConfig {
   std::string demoDevicePath;              // when set, discovery reports this path as the Scan Tool
   bool demoPushOnPrintTab = false;         // opening the Print tab asks the emulated tool to push
 };
-
-const AppConfig& Config();
-void SetConfig(AppConfig config);
 
 }  // namespace vortik

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <memory>
 
-#include "base/app_config.h"
 #include "net/http_client.h"
 #include "net/server_paths.h"
 
@@ -142,13 +141,13 @@ std::string CarTypeLine(std::string_view product) {
   return std::string(product) + "  " + std::string(CarTypeOf(product));
 }
 
-bool QueryLanguageList(const std::string& product, const std::string& subtype,
-                       std::string_view currentLanguage, const LanguagePicker& picker,
-                       CatalogueState& catalogue) {
+bool QueryLanguageList(const std::string& server, const std::string& product,
+                       const std::string& subtype, std::string_view currentLanguage,
+                       const LanguagePicker& picker, CatalogueState& catalogue) {
   std::string reply;
   std::vector<std::string> languages;
   std::string defaultLanguage;
-  if (!HttpPostText(Config().updateServer + kUpdateServerPath,
+  if (!HttpPostText(server + kUpdateServerPath,
                     "types=" + product + "&subtype=" + subtype + "&getlist=yes",
                     kCatalogueReplyCapacity, kCatalogueTimeoutMs, &reply) ||
       !ParseLanguageListReply(reply, &languages, &defaultLanguage)) {
@@ -167,11 +166,12 @@ bool QueryLanguageList(const std::string& product, const std::string& subtype,
   return true;
 }
 
-bool QueryProductList(const std::string& model, const std::string& subtype,
-                      const CarTypePicker& picker, CatalogueState& catalogue) {
+bool QueryProductList(const std::string& server, const std::string& model,
+                      const std::string& subtype, const CarTypePicker& picker,
+                      CatalogueState& catalogue) {
   std::string reply;
   std::vector<std::string> products;
-  if (!HttpPostText(Config().updateServer + kUpdateServerPath,
+  if (!HttpPostText(server + kUpdateServerPath,
                     "types=TQ500&subtype=" + subtype + "&getlist=allproductlist",
                     kCatalogueReplyCapacity, kCatalogueTimeoutMs, &reply) ||
       !ParseProductListReply(reply, &products)) {

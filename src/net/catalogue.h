@@ -71,18 +71,19 @@ std::string_view CarTypeOf(std::string_view product);
 // The product picker's line for a product: "%s  %s" with its car type, "%s  " without.
 std::string CarTypeLine(std::string_view product);
 
-// Asks the update server for the languages of `product`; when it offers a non-empty list with
-// a default, stores the list, shows the picker with the preselected entry and stores the line
-// confirmed (the preselection when the picker is closed without OK). True when the picker was
+// Asks the update server at `server` for the languages of `product`; when it offers a non-empty
+// list with a default, stores the list, shows the picker with the preselected entry and stores the
+// line confirmed (the preselection when the picker is closed without OK). True when the picker was
 // shown.
-bool QueryLanguageList(const std::string& product, const std::string& subtype,
-                       std::string_view currentLanguage, const LanguagePicker& picker,
-                       CatalogueState& catalogue);
+bool QueryLanguageList(const std::string& server, const std::string& product,
+                       const std::string& subtype, std::string_view currentLanguage,
+                       const LanguagePicker& picker, CatalogueState& catalogue);
 
-// Asks the update server for the products of the "500" family; when it offers at least one,
-// stores the list, shows the picker with `model` preselected and stores the line confirmed
+// Asks the update server at `server` for the products of the "500" family; when it offers at least
+// one, stores the list, shows the picker with `model` preselected and stores the line confirmed
 // (the preselection when closed without OK). True when the picker was shown.
-bool QueryProductList(const std::string& model, const std::string& subtype,
-                      const CarTypePicker& picker, CatalogueState& catalogue);
+bool QueryProductList(const std::string& server, const std::string& model,
+                      const std::string& subtype, const CarTypePicker& picker,
+                      CatalogueState& catalogue);
 
 }  // namespace vortik

@@ -6,7 +6,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "base/app_config.h"
+#include <utility>
+
 #include "base/host.h"
 
 namespace vortik {
@@ -51,7 +52,8 @@ constexpr char kPageStyle[] =
 
 }  // namespace
 
-FeedbackForm::FeedbackForm(QWidget* page, Host& host) : QWidget(page), host_(host) {
+FeedbackForm::FeedbackForm(QWidget* page, Host& host, std::string server)
+    : QWidget(page), host_(host), server_(std::move(server)) {
   setObjectName(QStringLiteral("FeedbackForm"));
   setAttribute(Qt::WA_TranslucentBackground);
   setGeometry(page->rect());
@@ -100,7 +102,7 @@ FeedbackForm::FeedbackForm(QWidget* page, Host& host) : QWidget(page), host_(hos
 }
 
 void FeedbackForm::Button_summitClick() {
-  SubmitFeedback(*this, Config().feedbackServer);
+  SubmitFeedback(*this, server_);
 }
 
 std::string FeedbackForm::FieldText(int field) {

@@ -20,8 +20,9 @@ class FeedbackForm : public QWidget, public FeedbackView {
   Q_OBJECT
 
  public:
-  // Covers `page` (the Feedback page) whole; messages go through `host`.
-  FeedbackForm(QWidget* page, Host& host);
+  // Covers `page` (the Feedback page) whole; messages go through `host`; the form is sent to
+  // the feedback server at `server`.
+  FeedbackForm(QWidget* page, Host& host, std::string server);
 
   // Checks and sends the form (the "Summit" button).
   void Button_summitClick();
@@ -39,6 +40,7 @@ class FeedbackForm : public QWidget, public FeedbackView {
 
  private:
   Host& host_;
+  const std::string server_;
   std::array<QWidget*, kFeedbackFieldCount> fields_{};
   std::array<QLabel*, kFeedbackFieldCount> labels_{};
   QPushButton* Button_summit = nullptr;

@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+#include <string>
+
 namespace vortik {
 
 class FeedbackForm;
@@ -12,7 +14,8 @@ class FeedbackPage : public QWidget {
   Q_OBJECT
 
  public:
-  FeedbackPage(QWidget* window, Host& host);
+  // Sends the form to the feedback server at `server`.
+  FeedbackPage(QWidget* window, Host& host, const std::string& server);
 
   FeedbackForm* form() const { return form_; }
 

@@ -64,13 +64,14 @@ std::string PickerLanguageName(std::string_view code) {
   return NameReader() ? NameReader()(known) : EnglishName(known);
 }
 
-void ChooseProductLanguage(std::string& productCode, const std::string& subtype, MainState& state,
+void ChooseProductLanguage(const std::string& server, std::string& productCode,
+                           const std::string& subtype, MainState& state,
                            CatalogueState& catalogue) {
   catalogue.choiceChanged = false;
   if (IsLaCode(productCode)) return;
   ParseProductCode(productCode, state, catalogue);
   const std::string model = catalogue.model;
-  if (!QueryLanguageList(model, subtype, catalogue.currentLanguage, Pickers().language,
+  if (!QueryLanguageList(server, model, subtype, catalogue.currentLanguage, Pickers().language,
                          catalogue)) {
     return;
   }
@@ -78,15 +79,15 @@ void ChooseProductLanguage(std::string& productCode, const std::string& subtype,
   if (catalogue.chosenLanguage != catalogue.preselectedLanguage) catalogue.choiceChanged = true;
 }
 
-bool ChooseProductAndLanguage(std::string& productCode, const std::string& subtype,
-                              CatalogueState& catalogue) {
+bool ChooseProductAndLanguage(const std::string& server, std::string& productCode,
+                              const std::string& subtype, CatalogueState& catalogue) {
   const std::string deviceModel = productCode.substr(0, 5);
   const std::string deviceLanguage = productCode.size() > 6 ? productCode.substr(6, 2) : "";
   catalogue.choiceChanged = false;
-  if (!QueryProductList(deviceModel, subtype, Pickers().carType, catalogue)) return false;
+  if (!QueryProductList(server, deviceModel, subtype, Pickers().carType, catalogue)) return false;
   const std::string product = catalogue.products[static_cast<size_t>(catalogue.chosenProduct)];
   if (!EqualsNoCase(product, deviceModel)) catalogue.choiceChanged = true;
-  if (!QueryLanguageList(product, subtype, deviceLanguage, Pickers().language, catalogue)) {
+  if (!QueryLanguageList(server, product, subtype, deviceLanguage, Pickers().language, catalogue)) {
     return false;
   }
   const std::string& language = catalogue.languages[static_cast<size_t>(catalogue.chosenLanguage)];

@@ -31,18 +31,18 @@ std::string PickerLanguageName(std::string_view code);
 
 // Lets the user pick the language of the tool's own model. Clears the choice-changed flag;
 // unless the code is of the "_LA" kind (model of five characters, '_', "LA"), parses it, asks
-// the server for the model's languages and shows the language picker. When a list came, the
-// code becomes model + '_' + the chosen language, and the flag is set when the user moved away
-// from the preselection. Any failure leaves the code as it was.
-void ChooseProductLanguage(std::string& productCode, const std::string& subtype, MainState& state,
-                           CatalogueState& catalogue);
+// the update server at `server` for the model's languages and shows the language picker. When a
+// list came, the code becomes model + '_' + the chosen language, and the flag is set when the user
+// moved away from the preselection. Any failure leaves the code as it was.
+void ChooseProductLanguage(const std::string& server, std::string& productCode,
+                           const std::string& subtype, MainState& state, CatalogueState& catalogue);
 
-// For the "500" family: the product picker, then the language picker of the chosen product.
-// Sets the choice-changed flag when the product or the language differs from the tool's (the
-// code's first five characters and its characters 7 and 8, any letter case), and rewrites the
-// code to product + '_' + language. False, with the code unchanged, when either list could not
-// be obtained.
-bool ChooseProductAndLanguage(std::string& productCode, const std::string& subtype,
-                              CatalogueState& catalogue);
+// For the "500" family, asking the update server at `server`: the product picker, then the language
+// picker of the chosen product. Sets the choice-changed flag when the product or the language
+// differs from the tool's (the code's first five characters and its characters 7 and 8, any letter
+// case), and rewrites the code to product + '_' + language. False, with the code unchanged, when
+// either list could not be obtained.
+bool ChooseProductAndLanguage(const std::string& server, std::string& productCode,
+                              const std::string& subtype, CatalogueState& catalogue);
 
 }  // namespace vortik

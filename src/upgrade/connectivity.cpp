@@ -1,6 +1,5 @@
 #include "upgrade/connectivity.h"
 
-#include "base/app_config.h"
 #include "platform/connectivity.h"
 
 namespace vortik {
@@ -12,8 +11,8 @@ std::string InternetCaption(const MainState& state, bool connected) {
   return text.empty() ? TextDefault(id) : text;
 }
 
-bool IsInternetConnected() {
-  return platform::HasNetworkConnection(Config().loopbackCountsAsConnected);
+bool IsInternetConnected(bool loopbackCounts) {
+  return platform::HasNetworkConnection(loopbackCounts);
 }
 
 void InternetIndicator::Update(bool connected, MainState& state, IndicatorView& view) {

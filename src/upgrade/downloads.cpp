@@ -5,7 +5,6 @@
 #include <climits>
 #include <utility>
 
-#include "base/app_config.h"
 #include "platform/file_ops.h"
 #include "platform/folders.h"
 #include "upgrade/md5_check.h"
@@ -76,8 +75,8 @@ std::string DownloadRequestUrl(const std::string& url) {
   return url + "?handle=" + std::to_string(static_cast<int32_t>(seconds));
 }
 
-std::string LegacyDownloadUrl(const std::string& path) {
-  return Config().legacyServer + path;
+std::string LegacyDownloadUrl(const std::string& server, const std::string& path) {
+  return server + path;
 }
 
 void OnDownloadProgress(Host& host, int64_t progress, int64_t progressMax, bool& cancel,
@@ -118,13 +117,13 @@ void SetDownloadBackend(DownloadBackend backend) {
   Backend() = std::move(backend);
 }
 
-std::string DownloadLegacyFile(Host& host, const std::string& path, int64_t maxBytes,
-                               bool* tooLarge) {
+std::string DownloadLegacyFile(Host& host, const std::string& server, const std::string& path,
+                               int64_t maxBytes, bool* tooLarge) {
   std::optional<std::string> name = LocalDownloadName(path);
   if (!name) return {};
   std::string localPath = LocalDownloadPath(*name);
-  if (!DownloadToFile(host, DownloadRequestUrl(LegacyDownloadUrl(path)), localPath, maxBytes,
-                      tooLarge)) {
+  if (!DownloadToFile(host, DownloadRequestUrl(LegacyDownloadUrl(server, path)), localPath,
+                      maxBytes, tooLarge)) {
     return {};
   }
   return localPath;

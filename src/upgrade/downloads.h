@@ -34,8 +34,8 @@ std::string LocalDownloadPath(const std::string& name);
 // `url` followed by "?handle=" and the current time in seconds since 1970, so no cache between
 // us and the server answers with an older file.
 std::string DownloadRequestUrl(const std::string& url);
-// The legacy server's base address followed by the path from its reply.
-std::string LegacyDownloadUrl(const std::string& path);
+// The legacy server's base address `server` followed by the path from its reply.
+std::string LegacyDownloadUrl(const std::string& server, const std::string& path);
 
 // The window's progress handler: shows a non-empty text in the status label, sets the gauge's
 // maximum when data begins (status 4: the combined size of ROM and FLASH when progressMode is
@@ -51,10 +51,10 @@ void OnDownloadProgress(Host& host, int64_t progress, int64_t progressMax, bool&
 bool DownloadToFile(Host& host, const std::string& requestUrl, const std::string& localPath,
                     int64_t maxBytes = platform::kMaxDownloadBytes, bool* tooLarge = nullptr);
 
-// Fetches a file of the legacy server (`path` as in its reply) into the temporary folder,
-// always afresh, taking at most `maxBytes` (see DownloadToFile). The local path, or empty on
-// failure; shows no message.
-std::string DownloadLegacyFile(Host& host, const std::string& path,
+// Fetches a file of the legacy server at `server` (`path` as in its reply) into the temporary
+// folder, always afresh, taking at most `maxBytes` (see DownloadToFile). The local path, or empty
+// on failure; shows no message.
+std::string DownloadLegacyFile(Host& host, const std::string& server, const std::string& path,
                                int64_t maxBytes = platform::kMaxDownloadBytes,
                                bool* tooLarge = nullptr);
 

@@ -75,11 +75,12 @@ bool IsFile(const std::string& path) {
 // Fetches and checks one file of the legacy server: the download, its size as the reply gave
 // it, then its trailer, which is cut off. `length` (and `gaugeSize`) lose the trailer's bytes
 // when one was cut.
-FetchedFile FetchLegacyFile(Host& host, const std::string& location, int32_t& length,
-                            int32_t& gaugeSize) {
+FetchedFile FetchLegacyFile(Host& host, const std::string& server, const std::string& location,
+                            int32_t& length, int32_t& gaugeSize) {
   // A file longer than the reply's length fails the size check, so no more is fetched.
   bool tooLarge = false;
-  std::string path = DownloadLegacyFile(host, location, std::max<int64_t>(length, 0), &tooLarge);
+  std::string path =
+      DownloadLegacyFile(host, server, location, std::max<int64_t>(length, 0), &tooLarge);
   if (!tooLarge && !IsFile(path)) return {FetchOutcome::kFailed, {}};
   if (tooLarge || CheckFileSize(path, length) != 0) return {FetchOutcome::kWrongSize, {}};
   switch (CheckMd5Trailer(path)) {
@@ -98,8 +99,8 @@ FetchedFile FetchLegacyFile(Host& host, const std::string& location, int32_t& le
 // One run of the internet upgrade: its steps, what they learnt and the FLASH tables they fill.
 class UpgradeRun {
  public:
-  UpgradeRun(Host& host, TSyncUart& uart, CatalogueState& catalogue)
-      : host_(host), uart_(uart), state_(host.state()), catalogue_(catalogue) {}
+  UpgradeRun(Host& host, TSyncUart& uart, CatalogueState& catalogue, const AppConfig& config)
+      : host_(host), uart_(uart), state_(host.state()), catalogue_(catalogue), config_(config) {}
 
   // From the device info to the last verified download.
   Outcome Prepare() {
@@ -188,18 +189,21 @@ class UpgradeRun {
   // The product choice of an extended tool, then the server's offer.
   Outcome AskServer() {
     if (!extended_) {
-      return CheckUpgradeLegacy(productType_, subtype_, &offer_) ? Outcome::kReady
-                                                                 : Outcome::kNoOffer;
+      return CheckUpgradeLegacy(config_.legacyServer, productType_, subtype_, &offer_)
+                 ? Outcome::kReady
+                 : Outcome::kNoOffer;
     }
     if (state_.device.family500) {
-      if (!ChooseProductAndLanguage(productType_, subtype_, catalogue_)) {
+      if (!ChooseProductAndLanguage(config_.updateServer, productType_, subtype_, catalogue_)) {
         return Outcome::kNoProductChoice;
       }
     } else {
-      ChooseProductLanguage(productType_, subtype_, state_, catalogue_);
+      ChooseProductLanguage(config_.updateServer, productType_, subtype_, state_, catalogue_);
     }
-    return CheckUpgrade(productType_, subtype_, &offer_, &tables_.offeredParts) ? Outcome::kReady
-                                                                                : Outcome::kNoOffer;
+    return CheckUpgrade(config_.updateServer, productType_, subtype_, &offer_,
+                        &tables_.offeredParts)
+               ? Outcome::kReady
+               : Outcome::kNoOffer;
   }
 
   Outcome FetchRom() {
@@ -212,7 +216,8 @@ class UpgradeRun {
     }
     const FetchedFile rom =
         extended_ ? DownloadRomFile(host_, offer_.romLocation, offer_.romDigest, offer_.romLength)
-                  : FetchLegacyFile(host_, offer_.romLocation, romLength_, state_.romProgressSize);
+                  : FetchLegacyFile(host_, config_.legacyServer, offer_.romLocation, romLength_,
+                                    state_.romProgressSize);
     if (rom.outcome != FetchOutcome::kFetched) return FetchFailure(FirmwareKind::kRom, rom.outcome);
     romPath_ = rom.path;
     return Outcome::kReady;
@@ -225,8 +230,8 @@ class UpgradeRun {
     }
     host_.SetStatusText(host_.Msg(TextId::MsgInfo4));
     if (state_.progressMode != 0) state_.progressMode = 2;
-    const FetchedFile flash =
-        FetchLegacyFile(host_, offer_.flashLocation, flashLength_, state_.flashProgressSize);
+    const FetchedFile flash = FetchLegacyFile(host_, config_.legacyServer, offer_.flashLocation,
+                                              flashLength_, state_.flashProgressSize);
     if (flash.outcome != FetchOutcome::kFetched) {
       return FetchFailure(FirmwareKind::kFlash, flash.outcome);
     }
@@ -238,6 +243,7 @@ class UpgradeRun {
   TSyncUart& uart_;
   MainState& state_;
   CatalogueState& catalogue_;
+  const AppConfig& config_;
   struct {
     FlashPartTables offeredParts;  // URLs and digests of the "fls" list, and so its count
     FlashPartList selectedParts;   // the parts to burn, in burn order, with their local paths
@@ -284,11 +290,12 @@ std::optional<TextId> InternetUpgradeText(InternetUpgradeOutcome outcome) {
   return std::nullopt;
 }
 
-void RunInternetUpgrade(Host& host, TSyncUart& uart, CatalogueState& catalogue) {
+void RunInternetUpgrade(Host& host, TSyncUart& uart, CatalogueState& catalogue,
+                        const AppConfig& config) {
   MainState& state = host.state();
   if (!state.internetConnected) return Show(host, Outcome::kNotConnected);
   host.SetUpgradeMode(10);
-  UpgradeRun run(host, uart, catalogue);
+  UpgradeRun run(host, uart, catalogue, config);
   RunSteps(host, run);
   state.progressMode = 0;
   host.SetUpgradeMode(0);

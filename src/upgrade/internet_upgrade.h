@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "base/app_config.h"
 #include "base/host.h"
 #include "net/catalogue.h"
 #include "upgrade/flash_parts.h"
@@ -51,7 +52,9 @@ std::optional<TextId> InternetUpgradeText(InternetUpgradeOutcome outcome);
 // busy from the first device step and, whatever happened, idle again at the end, followed by a
 // fresh search for the tool's port, as a tool restarts after a burn. `catalogue` is the product
 // and language choice, which outlives the run: a legacy tool makes no choice of its own.
-void RunInternetUpgrade(Host& host, TSyncUart& uart, CatalogueState& catalogue);
+// `config` gives the servers' addresses.
+void RunInternetUpgrade(Host& host, TSyncUart& uart, CatalogueState& catalogue,
+                        const AppConfig& config);
 
 // +1 when version text `a` is newer than `b`, -1 when older, 0 when they count as equal. Up to
 // three '.'-separated components are compared as decimal numbers (leading blanks and a sign

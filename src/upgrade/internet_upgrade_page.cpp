@@ -84,13 +84,14 @@ class InternetUpgradePage::IndicatorWidgets : public IndicatorView {
 
 InternetUpgradePage::InternetUpgradePage(QWidget* window, Host& host, TSyncUart& uart,
                                          TBitmapFactory& pictures, QTimer* pollTimer,
-                                         QTimer* blinkTimer)
+                                         QTimer* blinkTimer, const AppConfig& config)
     : QWidget(window),
       host_(host),
       uart_(uart),
       pictures_(pictures),
       pollTimer_(pollTimer),
-      blinkTimer_(blinkTimer) {
+      blinkTimer_(blinkTimer),
+      config_(config) {
   setObjectName(QStringLiteral("TabSheet_InternetUpgrade"));
   setAttribute(Qt::WA_TranslucentBackground);
   BuildControls();
@@ -164,7 +165,7 @@ void InternetUpgradePage::BuildControls() {
 }
 
 void InternetUpgradePage::Button_InternetUpdateClick() {
-  RunInternetUpgrade(host_, uart_, catalogue_);
+  RunInternetUpgrade(host_, uart_, catalogue_, config_);
 }
 
 void InternetUpgradePage::SetUpgradeEnabled(bool enabled) {
@@ -183,7 +184,8 @@ void InternetUpgradePage::UpdateInternetState(bool connected) {
 
 void InternetUpgradePage::PollInternet() {
   IndicatorWidgets view(*this);
-  indicator_.Poll(&IsInternetConnected, host_.state(), view);
+  indicator_.Poll([this] { return IsInternetConnected(config_.loopbackCountsAsConnected); },
+                  host_.state(), view);
 }
 
 void InternetUpgradePage::BlinkInternetIcon() {

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include "base/app_config.h"
 #include "net/catalogue.h"
 #include "upgrade/connectivity.h"
 
@@ -23,9 +24,10 @@ class InternetUpgradePage : public QWidget {
 
  public:
   // The indicator drives the window's poll and blink timers; their ticks come back through
-  // PollInternet and BlinkInternetIcon.
+  // PollInternet and BlinkInternetIcon. The page keeps its own copy of `config` (the servers'
+  // addresses and whether loopback counts as a connection).
   InternetUpgradePage(QWidget* window, Host& host, TSyncUart& uart, TBitmapFactory& pictures,
-                      QTimer* pollTimer, QTimer* blinkTimer);
+                      QTimer* pollTimer, QTimer* blinkTimer, const AppConfig& config);
   ~InternetUpgradePage() override;
 
   // "Check Update": the whole internet upgrade of the connected tool.
@@ -59,6 +61,7 @@ class InternetUpgradePage : public QWidget {
   TBitmapFactory& pictures_;
   QTimer* pollTimer_;
   QTimer* blinkTimer_;
+  const AppConfig config_;
   InternetIndicator indicator_;
   // The product and language choice of the last run: a legacy tool, which makes none of its
   // own, is upgraded by what it left.

@@ -5,7 +5,6 @@
 #include <climits>
 #include <memory>
 
-#include "base/app_config.h"
 #include "net/http_client.h"
 
 namespace vortik {
@@ -137,20 +136,20 @@ bool ParseUpgradeReply(std::string_view json, UpdateOffer* offer, FlashPartTable
   return true;
 }
 
-bool CheckUpgradeLegacy(const std::string& productType, const std::string& subtype,
-                        UpdateOffer* offer) {
+bool CheckUpgradeLegacy(const std::string& server, const std::string& productType,
+                        const std::string& subtype, UpdateOffer* offer) {
   std::string reply;
-  if (!HttpPostText(Config().legacyServer + kLegacyServerPath, QueryBody(productType, subtype),
+  if (!HttpPostText(server + kLegacyServerPath, QueryBody(productType, subtype),
                     kLegacyReplyCapacity, kLegacyTimeoutMs, &reply)) {
     return false;
   }
   return ParseLegacyUpgradeReply(reply, offer);
 }
 
-bool CheckUpgrade(const std::string& productType, const std::string& subtype, UpdateOffer* offer,
-                  FlashPartTables* parts) {
+bool CheckUpgrade(const std::string& server, const std::string& productType,
+                  const std::string& subtype, UpdateOffer* offer, FlashPartTables* parts) {
   std::string reply;
-  if (!HttpPostText(Config().updateServer + kUpdateServerPath, QueryBody(productType, subtype),
+  if (!HttpPostText(server + kUpdateServerPath, QueryBody(productType, subtype),
                     kUpdateReplyCapacity, kUpdateTimeoutMs, &reply)) {
     return false;
   }

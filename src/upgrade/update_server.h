@@ -47,15 +47,15 @@ struct FlashPartTables {
   void Clear() { parts.clear(); }
 };
 
-// Asks the legacy server (vortik::Config().legacyServer) for `productType` and `subtype`.
+// Asks the legacy server at `server` (its base address) for `productType` and `subtype`.
 // True when the reply had its six fields; *offer is written only then.
-bool CheckUpgradeLegacy(const std::string& productType, const std::string& subtype,
-                        UpdateOffer* offer);
+bool CheckUpgradeLegacy(const std::string& server, const std::string& productType,
+                        const std::string& subtype, UpdateOffer* offer);
 
-// Asks the update server (vortik::Config().updateServer). True when the reply had every
+// Asks the update server at `server`. True when the reply had every
 // required member; *offer and *parts are written only then.
-bool CheckUpgrade(const std::string& productType, const std::string& subtype, UpdateOffer* offer,
-                  FlashPartTables* parts);
+bool CheckUpgrade(const std::string& server, const std::string& productType,
+                  const std::string& subtype, UpdateOffer* offer, FlashPartTables* parts);
 
 // The reply parsers behind the two queries.
 bool ParseLegacyUpgradeReply(std::string_view reply, UpdateOffer* offer);

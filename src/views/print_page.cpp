@@ -3,13 +3,15 @@
 #include <QTimer>
 
 #include "base/host.h"
+#include "device/frame.h"
+#include "device/sync_uart.h"
 #include "views/print_panel.h"
 
 namespace vortik {
 
 PrintPage::PrintPage(QWidget* window, Host& host, TSyncUart& uart, TBitmapFactory& pictures,
-                     QTimer* waveTimer)
-    : QWidget(window), uart_(uart) {
+                     QTimer* waveTimer, bool demoPushOnShow)
+    : QWidget(window), uart_(uart), demoPushOnShow_(demoPushOnShow) {
   setObjectName(QStringLiteral("TabSheetPrint"));
   setAttribute(Qt::WA_TranslucentBackground);
   panel_ = new PrintPanel(this, host.state());
@@ -33,7 +35,10 @@ void PrintPage::TimerMonitorWaveRecvTimer() {
 }
 
 void PrintPage::PageShown() {
-  panel_->PageShown(uart_);
+  if (!demoPushOnShow_ || !uart_.Active()) return;
+  uint8_t frame[kFrameOverhead];
+  const int length = BuildFrame(frame, kCodeDemoPush, nullptr, 0);
+  uart_.SendData(frame, length);
 }
 
 void PrintPage::FitLabels() {

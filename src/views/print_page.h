@@ -17,9 +17,11 @@ class PrintPage : public QWidget {
   Q_OBJECT
 
  public:
-  // `waveTimer` is the window's chart timer, which runs while the chart is shown.
+  // `waveTimer` is the window's chart timer, which runs while the chart is shown. With
+  // `demoPushOnShow` (the demo build) showing the page asks the emulated tool to push its sample
+  // report and capture.
   PrintPage(QWidget* window, Host& host, TSyncUart& uart, TBitmapFactory& pictures,
-            QTimer* waveTimer);
+            QTimer* waveTimer, bool demoPushOnShow = false);
 
   // The window's 100 ms receive timer, which runs while this page is current.
   void UartReadTimerTimer();
@@ -34,6 +36,7 @@ class PrintPage : public QWidget {
 
  private:
   TSyncUart& uart_;
+  const bool demoPushOnShow_;
   PrintPanel* panel_ = nullptr;
 };
 

@@ -7,8 +7,6 @@
 #include <QMimeData>
 #include <QPrinter>
 
-#include "base/app_config.h"
-#include "device/frame.h"
 #include "device/sync_uart.h"
 #include "platform/folders.h"
 #include "skin/bitmap_factory.h"
@@ -123,13 +121,6 @@ void PrintPanel::AttachSkin(TBitmapFactory* factory) {
   for (int i = 0; i < kActionCount; ++i) {
     ActivateImageButton(*factory_, buttons_[i], kActions[i].normal, kActions[i].pressed);
   }
-}
-
-void PrintPanel::PageShown(TSyncUart& uart) {
-  if (!Config().demoPushOnPrintTab || !uart.Active()) return;
-  uint8_t frame[kFrameOverhead];
-  const int length = BuildFrame(frame, kCodeDemoPush, nullptr, 0);
-  uart.SendData(frame, length);
 }
 
 void PrintPanel::FitLabels() {

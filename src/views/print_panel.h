@@ -32,10 +32,6 @@ class PrintPanel : public QWidget, public ReceiverView, public WavePage {
   void AttachSkin(TBitmapFactory* factory);
   void SetCaptureTimerSwitch(std::function<void(bool)> run) { runCaptureTimer_ = std::move(run); }
 
-  // The page has been switched in. The demo build asks the emulated tool to push its sample
-  // report and capture.
-  void PageShown(TSyncUart& uart);
-
   // After the language texts: a caption longer than its label gets a smaller font until it fits.
   void FitLabels();
 

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "base/app_config.h"
 #include "device/fake_lister.h"
 #include "device/port_table.h"
 #include "i18n/lang_table.h"
@@ -21,10 +20,7 @@ using test::FakeLister;
 class PortDiscovery : public ::testing::Test {
  protected:
   void SetUp() override { platform::SetDeviceLister(&lister); }
-  void TearDown() override {
-    platform::SetDeviceLister(nullptr);
-    SetConfig(AppConfig{});
-  }
+  void TearDown() override { platform::SetDeviceLister(nullptr); }
   FakeLister lister;
 };
 

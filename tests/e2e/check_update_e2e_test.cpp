@@ -148,12 +148,9 @@ class CheckUpdate : public ::testing::Test {
     setenv("TMPDIR", tmp.c_str(), 1);
     server = std::make_unique<sim::UpdateServerSim>(dir.path() + "/server");
     ASSERT_TRUE(server->Start());
-    savedConfig = Config();
-    AppConfig config = savedConfig;
     config.updateServer = server->BaseUrl();
     config.legacyServer = server->BaseUrl();
     config.loopbackCountsAsConnected = true;
-    SetConfig(config);
     ResetProcessState();
     SetMessageBoxHook([this](const QString& text) {
       messages.push_back(text.toStdString());
@@ -172,7 +169,6 @@ class CheckUpdate : public ::testing::Test {
     platform::SetDeviceLister(nullptr);
     SetMessageBoxHook(nullptr);
     SetProductPickers({});
-    SetConfig(savedConfig);
     server.reset();
     if (oldTmp) {
       setenv("TMPDIR", oldTmp->c_str(), 1);
@@ -193,7 +189,7 @@ class CheckUpdate : public ::testing::Test {
     tool = std::make_unique<sim::ScanToolSim>(options);
     ASSERT_TRUE(tool->Start());
     lister.devices = {{tool->path(), 0x1A86, 0xFE0C}};
-    form = std::make_unique<TFormMain>();
+    form = std::make_unique<TFormMain>(config);
     ASSERT_GT(form->state().comPort, 0);
     form->state().internetConnected = true;
     gauge = form->findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));
@@ -335,7 +331,7 @@ class CheckUpdate : public ::testing::Test {
   std::string tmp;
   std::optional<std::string> oldTmp;
   std::unique_ptr<sim::UpdateServerSim> server;
-  AppConfig savedConfig;
+  AppConfig config;  // the window's: the test's server, loopback counted as connected
   FakeLister lister;
   std::unique_ptr<sim::ScanToolSim> tool;
   std::unique_ptr<TFormMain> form;
@@ -808,9 +804,7 @@ class HotPlug : public CheckUpdate {
   void SetUp() override {
     CheckUpdate::SetUp();
     ASSERT_TRUE(sim::WriteDemoContent(Root()));
-    AppConfig config = Config();
     config.demoDevicePath = link;
-    SetConfig(config);
   }
 
   // The demo's tool at its link, then the window, which finds it there.
@@ -822,7 +816,7 @@ class HotPlug : public CheckUpdate {
     options.restartDownMs = 600;
     tool = std::make_unique<sim::ScanToolSim>(options);
     ASSERT_TRUE(tool->Start());
-    form = std::make_unique<TFormMain>();
+    form = std::make_unique<TFormMain>(config);
     ASSERT_GT(form->state().comPort, 0);
     form->state().internetConnected = true;
     gauge = form->findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));

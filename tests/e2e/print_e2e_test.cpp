@@ -39,10 +39,8 @@ bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
-  const AppConfig saved = Config();
-  AppConfig config = saved;
+  AppConfig config;
   config.demoPushOnPrintTab = true;
-  SetConfig(config);
   std::vector<QString> messages;
   SetMessageBoxHook([&](const QString& text) { messages.push_back(text); });
   sim::Options options;
@@ -53,7 +51,7 @@ TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
   lister.devices = {{"/dev/ttyS0", 0, 0}, {tool.path(), 0x1A86, 0xFE0C}};
   platform::SetDeviceLister(&lister);
   {
-    TFormMain form;
+    TFormMain form(config);
     form.show();
     ASSERT_GT(form.state().comPort, 0);
     form.SwitchTabImgBtn(1);
@@ -99,7 +97,6 @@ TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
   }
   platform::SetDeviceLister(nullptr);
   SetMessageBoxHook(nullptr);
-  SetConfig(saved);
 }
 
 }  // namespace

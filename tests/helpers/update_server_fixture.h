@@ -1,5 +1,5 @@
 // A test fixture with its own update server: the fixture server on 127.0.0.1, serving from a
-// fresh temporary folder, stands in as update and legacy server while the test runs.
+// fresh temporary folder, stands in as update and legacy server (server_, config_).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,21 +20,17 @@ class UpdateServerFixture : public ::testing::Test {
     root_ = dir_.File("server");
     sim_ = std::make_unique<sim::UpdateServerSim>(root_);
     ASSERT_TRUE(sim_->Start());
-    savedConfig_ = Config();
-    AppConfig config = savedConfig_;
-    config.updateServer = sim_->BaseUrl();
-    config.legacyServer = sim_->BaseUrl();
-    SetConfig(config);
+    server_ = sim_->BaseUrl();
+    config_.updateServer = server_;
+    config_.legacyServer = server_;
   }
-  void TearDown() override {
-    SetConfig(savedConfig_);
-    sim_.reset();
-  }
+  void TearDown() override { sim_.reset(); }
 
   ScopedTempDir dir_;  // the test's folder; the server serves its "server" folder
   std::string root_;
   std::unique_ptr<sim::UpdateServerSim> sim_;
-  AppConfig savedConfig_;
+  std::string server_;  // the server's base address
+  AppConfig config_;    // with the server as update and legacy server
 };
 
 }  // namespace vortik::test

@@ -124,7 +124,7 @@ TEST_F(CatalogueQuery, LanguageListShowsThePickerAndStoresTheChoice) {
     EXPECT_EQ(languages.size(), 2u);
     return 0;
   };
-  ASSERT_TRUE(QueryLanguageList("TQ460", "01", "de", confirmEn, catalogue));
+  ASSERT_TRUE(QueryLanguageList(server_, "TQ460", "01", "de", confirmEn, catalogue));
   EXPECT_EQ(shownModel, "TQ460");
   EXPECT_EQ(shownPreselection, 1);
   EXPECT_EQ(catalogue.preselectedLanguage, 1);
@@ -136,7 +136,7 @@ TEST_F(CatalogueQuery, LanguageListShowsThePickerAndStoresTheChoice) {
   auto close = [](const std::string&, const std::vector<std::string>&, int) {
     return std::optional<int>();
   };
-  ASSERT_TRUE(QueryLanguageList("TQ460", "01", "de", close, catalogue));
+  ASSERT_TRUE(QueryLanguageList(server_, "TQ460", "01", "de", close, catalogue));
   EXPECT_EQ(catalogue.chosenLanguage, 1);
 
   auto requests = sim_->Requests();
@@ -150,7 +150,7 @@ TEST_F(CatalogueQuery, LanguageListShowsThePickerAndStoresTheChoice) {
     shown = true;
     return std::optional<int>(0);
   };
-  EXPECT_FALSE(QueryLanguageList("TQ999", "01", "EN", mark, catalogue));
+  EXPECT_FALSE(QueryLanguageList(server_, "TQ999", "01", "EN", mark, catalogue));
   EXPECT_FALSE(shown);
 }
 
@@ -164,7 +164,7 @@ TEST_F(CatalogueQuery, ProductListShowsThePickerAndStoresTheChoice) {
     EXPECT_EQ(products.size(), 3u);
     return std::optional<int>(2);
   };
-  ASSERT_TRUE(QueryProductList("TQ460", "01", pickBrx, catalogue));
+  ASSERT_TRUE(QueryProductList(server_, "TQ460", "01", pickBrx, catalogue));
   EXPECT_EQ(shownPreselection, 1);
   EXPECT_EQ(catalogue.products[catalogue.chosenProduct], "BRX450");
   auto requests = sim_->Requests();
@@ -174,7 +174,7 @@ TEST_F(CatalogueQuery, ProductListShowsThePickerAndStoresTheChoice) {
   sim::SimFault fault;
   fault.status = 404;
   sim_->SetFault("/HandheldDeviceUpdate/OSSService.php", fault);
-  EXPECT_FALSE(QueryProductList("TQ460", "01", pickBrx, catalogue));
+  EXPECT_FALSE(QueryProductList(server_, "TQ460", "01", pickBrx, catalogue));
 }
 
 }  // namespace

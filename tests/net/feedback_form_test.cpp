@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "base/app_config.h"
 #include "helpers/recording_host.h"
 #include "i18n/lang_table.h"
 #include "i18n/lang_ui.h"
@@ -29,14 +28,9 @@ class FeedbackFormTest : public ::testing::Test {
   void SetUp() override {
     sim_ = std::make_unique<sim::UpdateServerSim>(dir_.File("server"));
     ASSERT_TRUE(sim_->Start());
-    saved_ = Config();
-    AppConfig config = saved_;
-    config.feedbackServer = sim_->BaseUrl();
-    SetConfig(config);
     page_.resize(960, 494);
-    form_ = new FeedbackForm(&page_, host_);
+    form_ = new FeedbackForm(&page_, host_, sim_->BaseUrl());
   }
-  void TearDown() override { SetConfig(saved_); }
 
   void Type(int field, const QString& text) {
     QWidget* w = form_->field(field);
@@ -47,7 +41,6 @@ class FeedbackFormTest : public ::testing::Test {
 
   test::ScopedTempDir dir_;
   std::unique_ptr<sim::UpdateServerSim> sim_;
-  AppConfig saved_;
   test::RecordingHost host_;
   QWidget page_;
   FeedbackForm* form_ = nullptr;

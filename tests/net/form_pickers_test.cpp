@@ -114,21 +114,21 @@ TEST_F(PickerDialogs, ProductChoiceRunsTheBoundForms) {
       static_cast<QPushButton*>(dialog.findChild<QPushButton*>(QStringLiteral("Panel1")))->click();
     });
     std::string code = "TQ460_DE";
-    ASSERT_TRUE(ChooseProductAndLanguage(code, "01", catalogue));
+    ASSERT_TRUE(ChooseProductAndLanguage(server_, code, "01", catalogue));
     EXPECT_EQ(code, "TQ460_FR");
     EXPECT_TRUE(catalogue.choiceChanged);
 
     // Closed forms leave the preselections.
     Close();
     code = "TQ450_DE";
-    ChooseProductLanguage(code, "01", state, catalogue);
+    ChooseProductLanguage(server_, code, "01", state, catalogue);
     EXPECT_EQ(code, "TQ450_DE");
     EXPECT_FALSE(catalogue.choiceChanged);
   }
   // Forms gone: the choice goes on as if they were closed.
   std::string code = "TQ460_DE";
   CatalogueState catalogue;
-  ASSERT_TRUE(ChooseProductAndLanguage(code, "01", catalogue));
+  ASSERT_TRUE(ChooseProductAndLanguage(server_, code, "01", catalogue));
   EXPECT_EQ(code, "TQ460_DE");
 }
 

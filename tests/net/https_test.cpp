@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "base/app_config.h"
 #include "helpers/test_ca.h"
 #include "net/http_client.h"
 #include "platform/download.h"
@@ -118,22 +117,16 @@ TEST_F(Https, ServersAtHttpsAddressesAnswerTheQueries) {
   ASSERT_TRUE(sim::WriteDemoContent(root));
   sim::UpdateServerSim server(root, {certs_.server.cert, certs_.server.key});
   ASSERT_TRUE(server.Start());
-  const AppConfig saved = Config();
-  AppConfig config = saved;
-  config.updateServer = server.BaseUrl();
-  config.legacyServer = server.BaseUrl();
-  SetConfig(config);
 
   UpdateOffer offer;
   FlashPartTables parts;
-  EXPECT_TRUE(CheckUpgrade("TQ460", "A", &offer, &parts));
+  EXPECT_TRUE(CheckUpgrade(server.BaseUrl(), "TQ460", "A", &offer, &parts));
   EXPECT_EQ(offer.romLocation.rfind(server.BaseUrl(), 0), 0u);
   EXPECT_TRUE(platform::DownloadToFile(offer.romLocation, dir_.File("rom.bin"), nullptr));
   EXPECT_EQ(static_cast<int64_t>(fs::file_size(dir_.File("rom.bin"))), offer.romLength);
   UpdateOffer legacy;
-  EXPECT_TRUE(CheckUpgradeLegacy("TQ100", "A", &legacy));
+  EXPECT_TRUE(CheckUpgradeLegacy(server.BaseUrl(), "TQ100", "A", &legacy));
   EXPECT_EQ(legacy.romLocation, "/legacy/rom.bin");
-  SetConfig(saved);
 }
 
 }  // namespace

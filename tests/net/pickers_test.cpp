@@ -97,7 +97,7 @@ TEST_F(ProductChoice, LanguageOfTheToolsOwnModel) {
     std::string code = "TQ460_DE";
     script_.languageAnswer = c.answer;
     catalogue_.choiceChanged = true;  // left from an earlier choice
-    ChooseProductLanguage(code, "01", state_, catalogue_);
+    ChooseProductLanguage(server_, code, "01", state_, catalogue_);
     EXPECT_EQ(code, c.code);
     EXPECT_EQ(catalogue_.choiceChanged, c.changed);
     EXPECT_EQ(script_.shownModel, "TQ460");
@@ -109,12 +109,12 @@ TEST_F(ProductChoice, LanguageOfTheToolsOwnModel) {
   Languages("TQ450", R"({"code":"100","data":{"language":["FR","EN","NL"],"default":"NL"}})");
   script_.languageAnswer = std::nullopt;
   std::string code = "TQ450_KR";
-  ChooseProductLanguage(code, "01", state_, catalogue_);
+  ChooseProductLanguage(server_, code, "01", state_, catalogue_);
   EXPECT_EQ(script_.languagePreselected, 2);
   EXPECT_EQ(code, "TQ450_NL");
   Languages("TQ450", R"({"code":"100","data":{"language":["FR","EN"],"default":"NL"}})");
   code = "TQ450_KR";
-  ChooseProductLanguage(code, "01", state_, catalogue_);
+  ChooseProductLanguage(server_, code, "01", state_, catalogue_);
   EXPECT_EQ(script_.languagePreselected, 0);
   EXPECT_EQ(code, "TQ450_FR");
   EXPECT_FALSE(catalogue_.choiceChanged);
@@ -133,7 +133,7 @@ TEST_F(ProductChoice, LanguageChoiceLeavesTheCodeOnAnyFailure) {
     Languages("TQ460", reply);
     std::string code = "TQ460_DE";
     catalogue_.choiceChanged = true;
-    ChooseProductLanguage(code, "01", state_, catalogue_);
+    ChooseProductLanguage(server_, code, "01", state_, catalogue_);
     EXPECT_EQ(code, "TQ460_DE");
     EXPECT_FALSE(catalogue_.choiceChanged);
   }
@@ -143,7 +143,7 @@ TEST_F(ProductChoice, LanguageChoiceLeavesTheCodeOnAnyFailure) {
   sim_->ClearRequests();
   std::string code = "TQ460_LA";
   catalogue_.choiceChanged = true;
-  ChooseProductLanguage(code, "01", state_, catalogue_);
+  ChooseProductLanguage(server_, code, "01", state_, catalogue_);
   EXPECT_EQ(code, "TQ460_LA");
   EXPECT_FALSE(catalogue_.choiceChanged);
   EXPECT_TRUE(sim_->Requests().empty());
@@ -175,7 +175,7 @@ TEST_F(ProductChoice, ProductAndLanguageOfTheFamily) {
     script_.languageAnswer = c.language;
     std::string code = c.device;
     catalogue_.choiceChanged = true;
-    ASSERT_TRUE(ChooseProductAndLanguage(code, "07", catalogue_));
+    ASSERT_TRUE(ChooseProductAndLanguage(server_, code, "07", catalogue_));
     EXPECT_EQ(code, c.code);
     EXPECT_EQ(catalogue_.choiceChanged, c.changed);
     EXPECT_EQ(script_.productPreselected, 1);
@@ -188,10 +188,10 @@ TEST_F(ProductChoice, ProductAndLanguageOfTheFamily) {
   // Either list missing: false, and the code stays.
   Languages("default", R"({"code":"101"})");
   std::string code = "TQ460_DE";
-  EXPECT_FALSE(ChooseProductAndLanguage(code, "07", catalogue_));
+  EXPECT_FALSE(ChooseProductAndLanguage(server_, code, "07", catalogue_));
   EXPECT_EQ(code, "TQ460_DE");
   std::filesystem::remove(root_ + "/products.json");
-  EXPECT_FALSE(ChooseProductAndLanguage(code, "07", catalogue_));
+  EXPECT_FALSE(ChooseProductAndLanguage(server_, code, "07", catalogue_));
   EXPECT_EQ(code, "TQ460_DE");
 }
 

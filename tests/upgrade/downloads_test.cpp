@@ -153,7 +153,7 @@ TEST_F(Downloads, CombinedGaugeRunsOverRomThenFlash) {
   state.progressMode = 1;
   state.romProgressSize = romSize;
   state.flashProgressSize = flashSize;
-  ASSERT_EQ(DownloadLegacyFile(host_, "/legacy/rom.bin"), Local("rom.bin"));
+  ASSERT_EQ(DownloadLegacyFile(host_, server_, "/legacy/rom.bin"), Local("rom.bin"));
   std::vector<int> romPositions = host_.GaugePositions();
   EXPECT_EQ(host_.GaugeMaxima(), std::vector<int>{romSize + flashSize});
   ASSERT_FALSE(romPositions.empty());
@@ -162,7 +162,7 @@ TEST_F(Downloads, CombinedGaugeRunsOverRomThenFlash) {
 
   host_.Clear();
   state.progressMode = 2;
-  ASSERT_EQ(DownloadLegacyFile(host_, "/legacy/flash.bin"), Local("flash.bin"));
+  ASSERT_EQ(DownloadLegacyFile(host_, server_, "/legacy/flash.bin"), Local("flash.bin"));
   std::vector<int> flashPositions = host_.GaugePositions();
   EXPECT_EQ(host_.GaugeMaxima(), std::vector<int>{romSize + flashSize});
   ASSERT_FALSE(flashPositions.empty());
@@ -270,8 +270,8 @@ TEST_F(Downloads, EachFailureHasItsOutcomeAndShowsNothing) {
 
   // The legacy download shows nothing: its caller decides.
   host_.Clear();
-  EXPECT_EQ(DownloadLegacyFile(host_, "rom.bin"), "");
-  EXPECT_EQ(DownloadLegacyFile(host_, "/fw/none.bin"), "");
+  EXPECT_EQ(DownloadLegacyFile(host_, server_, "rom.bin"), "");
+  EXPECT_EQ(DownloadLegacyFile(host_, server_, "/fw/none.bin"), "");
   EXPECT_TRUE(host_.messages.empty());
 }
 
@@ -315,7 +315,7 @@ TEST_F(Downloads, EndlessBodyStopsAtTheOfferedLength) {
 TEST_F(Downloads, LegacyFilesAreAlwaysFetchedWithATimeHandle) {
   Serve("legacy/flash.bin", Bytes(3000, 6));
   for (int run = 0; run < 2; ++run) {
-    EXPECT_EQ(DownloadLegacyFile(host_, "/legacy/flash.bin"), Local("flash.bin"));
+    EXPECT_EQ(DownloadLegacyFile(host_, server_, "/legacy/flash.bin"), Local("flash.bin"));
   }
   auto requests = sim_->Requests();
   ASSERT_EQ(requests.size(), 2u);

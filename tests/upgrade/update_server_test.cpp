@@ -144,7 +144,7 @@ TEST_F(UpdateServerQuery, CheckUpgradePostsTheFormAndReadsTheOffer) {
       Offer(RomItem("{base}/rom/a.rom", "0{md5:rom/a.rom}", "\"{size:rom/a.rom}\""), PartItem(0))));
   UpdateOffer offer;
   FlashPartTables parts;
-  ASSERT_TRUE(CheckUpgrade("TQ460_DE", "01", &offer, &parts));
+  ASSERT_TRUE(CheckUpgrade(server_, "TQ460_DE", "01", &offer, &parts));
   EXPECT_EQ(offer.romLocation, sim_->BaseUrl() + "/rom/a.rom");
   EXPECT_EQ(offer.romLength, 7);
   EXPECT_EQ(offer.romDigest.size(), 32u);
@@ -159,14 +159,14 @@ TEST_F(UpdateServerQuery, CheckUpgradePostsTheFormAndReadsTheOffer) {
   sim::SimFault fault;
   fault.status = 500;
   sim_->SetFault(kUpdateServerPath, fault);
-  EXPECT_FALSE(CheckUpgrade("TQ460_DE", "01", &offer, &parts));
+  EXPECT_FALSE(CheckUpgrade(server_, "TQ460_DE", "01", &offer, &parts));
 }
 
 TEST_F(UpdateServerQuery, CheckUpgradeLegacyPostsTheFormAndReadsTheLine) {
   ASSERT_TRUE(
       sim::WriteSimFile(root_, "legacy/default.txt", "OK|1.1|/l/rom.bin|99|2.2|/l/f.bin|77"));
   UpdateOffer offer;
-  ASSERT_TRUE(CheckUpgradeLegacy("TQ100", "A", &offer));
+  ASSERT_TRUE(CheckUpgradeLegacy(server_, "TQ100", "A", &offer));
   EXPECT_EQ(offer.romLocation, "/l/rom.bin");
   EXPECT_EQ(offer.flashLength, 77);
   auto requests = sim_->Requests();
@@ -179,12 +179,12 @@ TEST_F(UpdateServerQuery, CheckUpgradeLegacyPostsTheFormAndReadsTheLine) {
   cut.truncateAfter = 35;
   sim_->SetFault(kLegacyServerPath, cut);
   offer = UpdateOffer{};
-  EXPECT_FALSE(CheckUpgradeLegacy("TQ100", "A", &offer));
+  EXPECT_FALSE(CheckUpgradeLegacy(server_, "TQ100", "A", &offer));
   EXPECT_EQ(offer.flashLength, 0);
   sim_->ClearFaults();
 
   std::filesystem::remove(root_ + "/legacy/default.txt");  // 404
-  EXPECT_FALSE(CheckUpgradeLegacy("TQ100", "A", &offer));
+  EXPECT_FALSE(CheckUpgradeLegacy(server_, "TQ100", "A", &offer));
 }
 
 }  // namespace

@@ -127,9 +127,8 @@ bool ShootMenuAndForms(const QString& folder, const QString& langCopy) {
   bool ok = true;
   vortik::sim::UpdateServerSim feedbackServer((folder + "/.feedback-server").toStdString());
   ok = feedbackServer.Start() && ok;
-  vortik::AppConfig config = vortik::Config();
+  vortik::AppConfig config;
   config.feedbackServer = feedbackServer.BaseUrl();
-  vortik::SetConfig(config);
 
   const struct {
     int language;
@@ -154,7 +153,7 @@ bool ShootMenuAndForms(const QString& folder, const QString& langCopy) {
   };
   for (const auto& l : languages) {
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
-    vortik::TFormMain form;
+    vortik::TFormMain form(config);
     form.TimerCheckInternet->stop();
     form.show();
     const QString suffix = QString::fromLatin1(l.suffix);
