@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/form_main.h"
 #include "helpers/recording_host.h"
 #include "i18n/lang_table.h"
 #include "i18n/lang_ui.h"
@@ -32,8 +33,9 @@ class FeedbackFormTest : public ::testing::Test {
     form_ = new FeedbackForm(&page_, host_, sim_->BaseUrl());
   }
 
-  void Type(int field, const QString& text) {
-    QWidget* w = form_->field(field);
+  void Type(int field, const QString& text) { TypeInto(*form_, field, text); }
+  static void TypeInto(FeedbackForm& form, int field, const QString& text) {
+    QWidget* w = form.field(field);
     if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(text);
     if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) edit->setPlainText(text);
   }
@@ -84,6 +86,28 @@ TEST_F(FeedbackFormTest, SummitSendsWhatWasTypedAndClearsAllButTheYearMonth) {
     EXPECT_EQ(posts[0].fields[static_cast<size_t>(i)].second, typed[i].toStdString());
     EXPECT_EQ(Text(i), i == kFeedbackProducedYearMonth ? typed[i] : QString());
   }
+}
+
+// The window hands its configured feedback server to the page's form.
+TEST_F(FeedbackFormTest, TheWindowSendsToTheServerOfItsConfiguration) {
+  std::vector<QString> shown;
+  SetMessageBoxHook([&](const QString& text) { shown.push_back(text); });
+  AppConfig config;
+  config.feedbackServer = sim_->BaseUrl();
+  {
+    TFormMain window(config);
+    window.ShowPage(PageId::kFeedback);
+    auto* form = window.findChild<FeedbackForm*>();
+    ASSERT_NE(form, nullptr);
+    const QString typed[kFeedbackFieldCount] = {"TQ460",   "1",  "a@b.de", "VW",   "Golf",
+                                                "2015/01", "DE", "WVW",    "P0420"};
+    for (int i = 0; i < kFeedbackFieldCount; ++i) TypeInto(*form, i, typed[i]);
+    form->summitButton()->click();
+  }
+  SetMessageBoxHook(nullptr);
+  EXPECT_EQ(shown, std::vector<QString>{"Summit successful, thanks for your feedback!"});
+  ASSERT_EQ(sim_->Requests().size(), 1u);
+  EXPECT_EQ(sim_->Requests()[0].fields[0].second, "TQ460");
 }
 
 TEST_F(FeedbackFormTest, BusyPointerWhileSending) {
