@@ -1,7 +1,5 @@
 #include "upgrade/connectivity.h"
 
-#include "platform/connectivity.h"
-
 namespace vortik {
 
 std::string InternetCaption(const MainState& state, bool connected) {
@@ -9,10 +7,6 @@ std::string InternetCaption(const MainState& state, bool connected) {
   const std::string& text = state.langText[id];
   // An empty text in the file would leave the indicator without a caption.
   return text.empty() ? TextDefault(id) : text;
-}
-
-bool IsInternetConnected(bool loopbackCounts) {
-  return platform::HasNetworkConnection(loopbackCounts);
 }
 
 void InternetIndicator::Update(bool connected, MainState& state, IndicatorView& view) {

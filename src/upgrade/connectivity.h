@@ -37,10 +37,6 @@ class IndicatorView {
 // The caption for a state: the language text, or the English default while it is empty.
 std::string InternetCaption(const MainState& state, bool connected);
 
-// The platform's notion that a connection exists; with `loopbackCounts` (the demo) a loopback
-// interface counts as well.
-bool IsInternetConnected(bool loopbackCounts);
-
 class InternetIndicator {
  public:
   // Shows state `connected`; repeats of the shown state change nothing once drawn.

@@ -4,6 +4,7 @@
 
 #include "base/host.h"
 #include "i18n/lang_ui.h"
+#include "platform/connectivity.h"
 #include "skin/bitmap_factory.h"
 #include "skin/click_label.h"
 #include "skin/gauge_bar.h"
@@ -184,8 +185,9 @@ void InternetUpgradePage::UpdateInternetState(bool connected) {
 
 void InternetUpgradePage::PollInternet() {
   IndicatorWidgets view(*this);
-  indicator_.Poll([this] { return IsInternetConnected(config_.loopbackCountsAsConnected); },
-                  host_.state(), view);
+  indicator_.Poll(
+      [this] { return platform::HasNetworkConnection(config_.loopbackCountsAsConnected); },
+      host_.state(), view);
 }
 
 void InternetUpgradePage::BlinkInternetIcon() {
