@@ -16,6 +16,7 @@ namespace vortik::bench {
 class QuietHost : public Host {
  public:
   MainState& state() override { return state_; }
+  Services& services() override { return services_; }
   void SetStatusText(const std::string&) override {}
   void SetGaugeMax(int) override {}
   void SetGaugePos(int) override {}
@@ -26,6 +27,7 @@ class QuietHost : public Host {
 
  private:
   MainState state_;
+  Services services_;
 };
 
 // Starts `tool` and opens `uart` on its terminal at 1,000,000 baud. On failure the benchmark is

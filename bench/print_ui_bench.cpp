@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "device/stream_receiver.h"
-#include "views/report_view.h"
-#include "views/wave_chart.h"
-#include "views/wave_monitor.h"
+#include "print/ui/report_view.h"
+#include "print/ui/wave_chart.h"
+#include "print/wave_monitor.h"
 
 namespace {
 

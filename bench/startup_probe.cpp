@@ -12,11 +12,11 @@
 #include <cstring>
 #include <memory>
 
-#include "app/app_main.h"
-#include "app/form_main.h"
-#include "i18n/fonts.h"
+#include "app/ui/app_main.h"
+#include "app/ui/form_main.h"
 #include "i18n/lang_table.h"
-#include "skin/message_box.h"
+#include "i18n/ui/fonts.h"
+#include "skin/ui/message_box.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   std::unique_ptr<QWidget> window;
   if (bare) {
-    vortik::InstallFontSubstitutions();
+    vortik::InstallFontSubstitutions(vortik::kDefaultLanguage);
     window = std::make_unique<QWidget>();
     window->resize(960, 700);
     auto* label =
@@ -56,9 +56,10 @@ int main(int argc, char** argv) {
     label->setGeometry(16, 664, 905, 20);
   } else {
     // The shipped texts, as the installed program reads them beside itself.
-    vortik::SetLanguageFilePath(VORTIK_LANG_INI);
     vortik::SetMessageBoxHook([](const QString&) {});
-    window = vortik::BuildApplicationWindow();
+    vortik::AppConfig config;
+    config.language = {VORTIK_LANG_INI, VORTIK_LANG_INI};
+    window = vortik::BuildApplicationWindow(config);
   }
   FirstPaint watcher;
   window->installEventFilter(&watcher);

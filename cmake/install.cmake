@@ -7,14 +7,15 @@
 #   share/icons/hicolor/{scalable,256x256}/apps/<id>.{svg,png}
 #   share/metainfo/<id>.metainfo.xml      AppStream metadata
 #   share/man/man1/vortik.1
+#   etc/xdg/vortik/vortik.conf            the commented system configuration (/etc/xdg/... in
+#                                         the package)
 include(GNUInstallDirs)
 
-set(VORTIK_APP_ID com.example.vortik)
-set(VORTIK_RELEASE_DATE 2026-12-10)
-set(VORTIK_HOMEPAGE "https://vortik.example.com" CACHE STRING
-    "Home page named in the AppStream metadata")
-set(VORTIK_SCREENSHOTS "${VORTIK_HOMEPAGE}/screenshots" CACHE STRING
-    "Where the AppStream metadata finds the pictures of docs/screenshots")
+# The application's id is its executable's and package's name: a reverse-DNS id would have to
+# name a domain the project owns, and it owns none yet. For the same reason the metadata names
+# no home page, screenshot address or mail address.
+set(VORTIK_APP_ID vortik)
+set(VORTIK_RELEASE_DATE 2026-12-11)
 
 set(VORTIK_PACKAGING ${CMAKE_SOURCE_DIR}/packaging)
 configure_file(${VORTIK_PACKAGING}/${VORTIK_APP_ID}.metainfo.xml
@@ -38,13 +39,17 @@ install(FILES ${VORTIK_PACKAGING}/icons/vortik-256.png
 install(FILES ${CMAKE_BINARY_DIR}/packaging/${VORTIK_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/vortik.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The commented system configuration file: <prefix>/etc/xdg/vortik/ for a prefix, /etc/xdg/vortik/
+# in the package (moved there before packing).
+install(FILES ${VORTIK_PACKAGING}/vortik.conf DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/xdg/vortik)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/package_etc.cmake)
 
 # The Debian package: dependencies from the shared libraries the executable links, the udev
 # rule reloaded by the maintainer scripts.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vortik)
 set(CPACK_PACKAGE_VENDOR "The VORTIK developers")
-set(CPACK_PACKAGE_CONTACT "The VORTIK developers <vortik@example.com>")
+set(CPACK_PACKAGE_CONTACT "The VORTIK developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "companion for a handheld OBD-II scan tool")
 set(CPACK_PACKAGE_DESCRIPTION
     "VORTIK finds the OBD-II Scan Tool on USB, follows it being plugged in and out, and brings
@@ -53,7 +58,6 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VORTIK_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's window-system plugins are loaded at run time, not linked; the fonts stand in for the
 # faces the skin names.

@@ -8,7 +8,7 @@
 
 #include "base/main_state.h"
 #include "fuzz_support.h"
-#include "net/catalogue.h"
+#include "upgrade/catalogue.h"
 
 using vortik::fuzz::Check;
 

@@ -9,8 +9,9 @@
 
 #include <string>
 
-#include "i18n/fonts.h"
+#include "helpers/test_config.h"
 #include "i18n/lang_table.h"
+#include "i18n/ui/fonts.h"
 
 int main(int argc, char** argv) {
   // Qt wants a private runtime folder and warns on every run without one (a session gives it;
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
   vortik::InstallFontSubstitutions(vortik::kDefaultLanguage);
   // Window tests start in English from a language file of their own, never the build tree's.
   char dir[] = "/tmp/vortik-ui-test-XXXXXX";
-  if (mkdtemp(dir) != nullptr) vortik::SetLanguageFilePath(std::string(dir) + "/lang.ini");
+  if (mkdtemp(dir) != nullptr) vortik::test::RunLanguageFile() = std::string(dir) + "/lang.ini";
   ::testing::InitGoogleTest(&argc, argv);
   const int result = RUN_ALL_TESTS();
   std::remove((std::string(dir) + "/lang.ini").c_str());

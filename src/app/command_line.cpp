@@ -2,6 +2,11 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "base/config_file.h"
+#include "platform/file_ops.h"
 
 namespace vortik {
 
@@ -15,15 +20,25 @@ std::string ProgramName(const char* argv0) {
 
 void PrintHelp(std::FILE* out, const std::string& name) {
   std::fprintf(out,
-               "Usage: %s [--help | --version]\n"
+               "Usage: %s [--config FILE] [--update-server URL] [--legacy-server URL]\n"
+               "       [--feedback-server URL] | --help | --version\n"
                "\n"
                "Opens the window of VORTIK, the companion of the OBD-II Scan Tool: it finds the\n"
                "tool on USB (1A86:FE0C), follows it being plugged in and out, and brings its\n"
                "firmware and data up to date from the update server.\n"
                "\n"
                "Options:\n"
-               "  --help     print this text and exit\n"
-               "  --version  print the version and exit\n"
+               "  --config FILE           read FILE after the configuration files\n"
+               "  --update-server URL     the update server (http:// or https://)\n"
+               "  --legacy-server URL     the legacy update server\n"
+               "  --feedback-server URL   the server the Feedback page sends to\n"
+               "  --help                  print this text and exit\n"
+               "  --version               print the version and exit\n"
+               "\n"
+               "The server addresses come from the [servers] section (keys update, legacy,\n"
+               "feedback) of vortik.conf in each folder of $XDG_CONFIG_DIRS (/etc/xdg), then of\n"
+               "$XDG_CONFIG_HOME/vortik/vortik.conf (~/.config/vortik/vortik.conf), then from\n"
+               "the options above. None is built in: without one, nothing is sent.\n"
                "\n"
                "Data (lang.ini and the other shipped files) is looked for beside the program,\n"
                "then in ../share/vortik/ relative to it, then in $XDG_DATA_HOME/vortik/ and\n"
@@ -35,8 +50,20 @@ void PrintHelp(std::FILE* out, const std::string& name) {
 }  // namespace
 
 std::optional<int> HandleCommandLine(int argc, const char* const* argv, std::FILE* out,
-                                     std::FILE* err) {
+                                     std::FILE* err, AppConfig& config, bool readConfigFiles) {
   const std::string name = ProgramName(argc > 0 ? argv[0] : nullptr);
+  std::vector<std::string> problems;
+  if (readConfigFiles) ReadConfigFiles(config, problems);
+  struct ServerOption {
+    const char* option;
+    std::string AppConfig::*field;
+  };
+  static constexpr ServerOption kServerOptions[] = {
+      {"--update-server", &AppConfig::updateServer},
+      {"--legacy-server", &AppConfig::legacyServer},
+      {"--feedback-server", &AppConfig::feedbackServer}};
+  std::string configFile;
+  std::vector<std::pair<std::string AppConfig::*, std::string>> servers;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -47,10 +74,44 @@ std::optional<int> HandleCommandLine(int argc, const char* const* argv, std::FIL
       std::fprintf(out, "%s %s\n", name.c_str(), VORTIK_VERSION);
       return 0;
     }
+    const ServerOption* server = nullptr;
+    for (const ServerOption& known : kServerOptions) {
+      if (std::strcmp(arg, known.option) == 0) server = &known;
+    }
+    if (server != nullptr || std::strcmp(arg, "--config") == 0) {
+      if (i + 1 >= argc) {
+        std::fprintf(err, "%s: %s needs a value (see %s --help)\n", name.c_str(), arg,
+                     name.c_str());
+        return 2;
+      }
+      const std::string value = argv[++i];
+      if (server == nullptr) {
+        configFile = value;
+      } else if (!IsServerAddress(value)) {
+        std::fprintf(err, "%s: %s \"%s\" is not an http:// or https:// address\n", name.c_str(),
+                     arg, value.c_str());
+        return 2;
+      } else {
+        servers.emplace_back(server->field, NormalizeServerAddress(value));
+      }
+      continue;
+    }
     if (std::strncmp(arg, "--", 2) == 0) {
       std::fprintf(err, "%s: unknown option %s (see %s --help)\n", name.c_str(), arg, name.c_str());
       return 2;
     }
+  }
+  if (!configFile.empty()) {
+    if (platform::FileSize(configFile) < 0) {
+      std::fprintf(err, "%s: the configuration file %s cannot be read\n", name.c_str(),
+                   configFile.c_str());
+      return 2;
+    }
+    ReadConfigFile(configFile, config, problems);
+  }
+  for (const auto& [field, value] : servers) config.*field = value;
+  for (const std::string& problem : problems) {
+    std::fprintf(err, "%s: %s\n", name.c_str(), problem.c_str());
   }
   return std::nullopt;
 }

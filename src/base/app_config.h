@@ -6,6 +6,13 @@
 
 namespace vortik {
 
+// Where the language texts are read and the user's language choice is kept; empty names stand
+// for the standard places (the shipped lang.ini, and lang.ini in the user's configuration).
+struct LanguageFiles {
+  std::string texts;
+  std::string choice;
+};
+
 struct AppConfig {
   std::string updateServer;  // base address, no trailing '/'
   std::string legacyServer;
@@ -13,6 +20,7 @@ struct AppConfig {
   bool loopbackCountsAsConnected = false;  // the demo runs without a network
   std::string demoDevicePath;              // when set, discovery reports this path as the Scan Tool
   bool demoPushOnPrintTab = false;         // opening the Print tab asks the emulated tool to push
+  LanguageFiles language;
 };
 
 }  // namespace vortik

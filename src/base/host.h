@@ -1,9 +1,11 @@
-// What flows (device commands, burns, downloads) ask of the main window; tests fake it.
+// What flows (device commands, burns, downloads) ask of their front end (the main window, the
+// command line); tests fake it.
 #pragma once
 
 #include <string>
 
 #include "base/main_state.h"
+#include "base/services.h"
 #include "base/text_id.h"
 
 namespace vortik {
@@ -12,6 +14,8 @@ class Host {
  public:
   virtual ~Host() = default;
   virtual MainState& state() = 0;
+  // The pickers, download backend and device lister this front end built.
+  virtual Services& services() = 0;
   // Progress goes to the gauge and status label chosen by SetUpgradeMode; none is a no-op.
   virtual void SetStatusText(const std::string& utf8) = 0;
   virtual void SetGaugeMax(int max) = 0;

@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "base/text_helpers.h"
+
 namespace vortik {
 
 namespace {
@@ -18,18 +20,6 @@ constexpr TextDef kTexts[] = {
 };
 static_assert(std::size(kTexts) == kTextCount);
 
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 const char* TextKey(TextId id) {
@@ -44,7 +34,7 @@ const char* TextDefault(TextId id) {
 
 std::optional<TextId> FindTextId(std::string_view key) {
   for (size_t i = 0; i < kTextCount; ++i) {
-    if (EqualNoCase(kTexts[i].key, key)) return static_cast<TextId>(i);
+    if (EqualsNoCase(kTexts[i].key, key)) return static_cast<TextId>(i);
   }
   return std::nullopt;
 }

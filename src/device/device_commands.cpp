@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "base/host.h"
+#include "base/text_helpers.h"
 #include "device/device_info.h"
 #include "device/sync_uart.h"
-#include "net/text_helpers.h"
 
 namespace vortik {
 

@@ -7,10 +7,9 @@
 
 namespace vortik {
 
-int FindComPortByUsbId(uint16_t vendorId, uint16_t productId) {
+int FindComPortByUsbId(platform::DeviceLister& lister, uint16_t vendorId, uint16_t productId) {
   std::vector<platform::TtyDevice> devices;
-  if (!platform::CurrentDeviceLister().FindTtyDevices(vendorId, productId, devices) ||
-      devices.empty()) {
+  if (!lister.FindTtyDevices(vendorId, productId, devices) || devices.empty()) {
     return 0;
   }
   // The first match decides, even when it has no usable device node.

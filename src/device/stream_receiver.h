@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "base/colour.h"
 #include "base/main_state.h"
 #include "platform/code_page.h"
-#include "skin/bitmap.h"
 
 namespace vortik {
 

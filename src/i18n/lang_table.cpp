@@ -16,11 +16,6 @@ constexpr LanguageInfo kLanguages[kLanguageCount] = {
     {10, "pt", "Português"},   {11, "es", "Español"}, {12, "it", "Italiano"},
 };
 
-std::string& LanguagePathOverride() {
-  static std::string path;
-  return path;
-}
-
 // set/val of the user's choice when it holds one, else of the shipped file.
 int32_t StoredLanguageIn(const platform::ProfileFile& texts, const platform::ProfileFile& choice) {
   if (choice.Find("set", "val").has_value()) return choice.GetInt("set", "val", kDefaultLanguage);
@@ -39,19 +34,17 @@ const char* LanguageSection(int language) {
 }
 
 std::string LanguageFilePath() {
-  const std::string& path = LanguagePathOverride();
-  if (!path.empty()) return path;
   std::string shipped = platform::FindDataFile("lang.ini");
   return shipped.empty() ? platform::ExecutableDir() + "lang.ini" : shipped;
 }
 
 std::string LanguageChoicePath() {
-  const std::string& path = LanguagePathOverride();
-  return path.empty() ? platform::ConfigDir() + "/lang.ini" : path;
+  return platform::ConfigDir() + "/lang.ini";
 }
 
-void SetLanguageFilePath(std::string path) {
-  LanguagePathOverride() = std::move(path);
+LanguageFiles ResolveLanguageFiles(const LanguageFiles& given) {
+  return {given.texts.empty() ? LanguageFilePath() : given.texts,
+          given.choice.empty() ? LanguageChoicePath() : given.choice};
 }
 
 LanguageTable LoadLanguageTable(const std::string& textsPath, const std::string& choicePath) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/app_config.h"
 #include "base/text_id.h"
 
 namespace vortik {
@@ -39,8 +40,8 @@ struct LanguageTable {
 // written; a choice found there wins over the shipped file's set/val.
 std::string LanguageFilePath();
 std::string LanguageChoicePath();
-// Replaces both paths with one file (tests give each case its own folder); "" restores them.
-void SetLanguageFilePath(std::string path);
+// `given` with each empty name replaced by its standard place above.
+LanguageFiles ResolveLanguageFiles(const LanguageFiles& given);
 
 // Creates the texts file when missing, reads the stored language (see ReadStoredLanguage) and
 // every key from the chosen language's section, each with its default. The one-path form keeps

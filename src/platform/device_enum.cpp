@@ -32,8 +32,6 @@ uint16_t HexAttr(udev_device* device, const char* name) {
   return (end == text || value > 0xFFFF) ? 0 : static_cast<uint16_t>(value);
 }
 
-DeviceLister* g_lister = nullptr;
-
 }  // namespace
 
 bool UdevDeviceLister::ListTtyDevices(std::vector<TtyDevice>& out) {
@@ -131,15 +129,6 @@ bool UdevDeviceLister::FindTtyDevices(uint16_t vendorId, uint16_t productId,
     }
   }
   return true;
-}
-
-DeviceLister& CurrentDeviceLister() {
-  static UdevDeviceLister system;
-  return g_lister != nullptr ? *g_lister : system;
-}
-
-void SetDeviceLister(DeviceLister* lister) {
-  g_lister = lister;
 }
 
 LinkDeviceLister::LinkDeviceLister(std::string path, uint16_t vendorId, uint16_t productId)

@@ -37,10 +37,6 @@ class UdevDeviceLister : public DeviceLister {
   bool FindTtyDevices(uint16_t vendorId, uint16_t productId, std::vector<TtyDevice>& out) override;
 };
 
-// The lister in use (libudev unless a test set another); nullptr restores libudev.
-DeviceLister& CurrentDeviceLister();
-void SetDeviceLister(DeviceLister* lister);
-
 // One device at a fixed path (a link to a pseudo-terminal), listed with the given USB identity
 // while the path exists: how the demo presents its emulated tool.
 class LinkDeviceLister : public DeviceLister {

@@ -1,4 +1,4 @@
-// Plain pixel buffers for skin pictures, colour values and the copy of one picture onto another.
+// Plain pixel buffers for skin pictures and the copy of one picture onto another.
 #pragma once
 
 #include <cstdint>
@@ -6,28 +6,9 @@
 #include <optional>
 #include <vector>
 
+#include "base/colour.h"
+
 namespace vortik {
-
-// Colours are stored as 0x00BBGGRR, the toolkit's colour value.
-using Colour = uint32_t;
-constexpr Colour Rgb(uint8_t r, uint8_t g, uint8_t b) {
-  return static_cast<Colour>(r) | (static_cast<Colour>(g) << 8) | (static_cast<Colour>(b) << 16);
-}
-constexpr uint8_t RedOf(Colour c) {
-  return static_cast<uint8_t>(c & 0xFF);
-}
-constexpr uint8_t GreenOf(Colour c) {
-  return static_cast<uint8_t>((c >> 8) & 0xFF);
-}
-constexpr uint8_t BlueOf(Colour c) {
-  return static_cast<uint8_t>((c >> 16) & 0xFF);
-}
-
-// The value for "no colour": a PNG decoded with it keeps its alpha channel.
-inline constexpr Colour kColourNone = 0x1FFFFFFF;
-// Fully transparent PNG pixels get this colour in 24-bit output; transparent picture controls
-// show the window through pixels of this colour.
-inline constexpr Colour kDefaultBackColour = Rgb(0xEF, 0xCD, 0xAB);
 
 // A decoded picture, rows top-down. 24 bits per pixel: R, G, B with each row padded to a
 // multiple of 4 bytes. 32 bits per pixel: R, G, B, A (straight alpha), no padding.

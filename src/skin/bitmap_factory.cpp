@@ -5,6 +5,7 @@
 #include <ctime>
 #include <iterator>
 
+#include "base/text_helpers.h"
 #include "platform/file_ops.h"
 #include "skin/image_decode.h"
 
@@ -12,18 +13,8 @@ namespace vortik {
 
 namespace {
 
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return LowerAscii(x) == LowerAscii(y);
-         });
-}
-
 std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), LowerAscii);
+  std::transform(s.begin(), s.end(), s.begin(), AsciiLower);
   return s;
 }
 
@@ -109,7 +100,7 @@ uint32_t TBitmapFactory::Now() const {
 ResourceEntry* TBitmapFactory::RegistResource(const std::string& name) {
   if (name.empty()) return nullptr;
   for (ResourceEntry& e : resources_) {
-    if (EqualNoCase(e.name, name)) return &e;
+    if (EqualsNoCase(e.name, name)) return &e;
   }
   resources_.emplace_front();
   resources_.front().name = name;

@@ -21,11 +21,6 @@ bool CarriesStatusText(int statusCode) {
          statusCode == platform::kDownloadEnd;
 }
 
-DownloadBackend& Backend() {
-  static DownloadBackend backend;
-  return backend;
-}
-
 int ToGauge(int64_t value) {
   return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
 }
@@ -107,14 +102,11 @@ bool DownloadToFile(Host& host, const std::string& requestUrl, const std::string
   };
   platform::DownloadOptions options;
   options.maxBytes = maxBytes;
-  bool ok = Backend()
-                ? Backend()(requestUrl, localPath, onProgress)
+  const DownloadBackend& backend = host.services().download;
+  bool ok = backend
+                ? backend(requestUrl, localPath, onProgress)
                 : platform::DownloadToFile(requestUrl, localPath, onProgress, options, tooLarge);
   return ok && lastStatus == platform::kDownloadEnd;
-}
-
-void SetDownloadBackend(DownloadBackend backend) {
-  Backend() = std::move(backend);
 }
 
 std::string DownloadLegacyFile(Host& host, const std::string& server, const std::string& path,

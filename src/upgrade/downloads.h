@@ -82,10 +82,4 @@ FetchedFile DownloadRomFile(Host& host, const std::string& url, const std::strin
 FetchOutcome DownloadFlashPart(Host& host, const std::string& url, const std::string& digest,
                                bool force, int32_t gaugeSize, std::string* localPath);
 
-// The transfer behind DownloadToFile; tests replace it to play a transfer that misbehaves.
-using DownloadBackend = std::function<bool(const std::string& url, const std::string& localPath,
-                                           const platform::DownloadProgressHandler& onProgress)>;
-// nullptr restores libcurl.
-void SetDownloadBackend(DownloadBackend backend);
-
 }  // namespace vortik

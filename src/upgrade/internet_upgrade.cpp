@@ -7,14 +7,15 @@
 #include <string>
 #include <utility>
 
+#include "base/config_file.h"
 #include "device/device_commands.h"
-#include "net/catalogue.h"
-#include "net/pickers.h"
 #include "platform/file_ops.h"
 #include "upgrade/burn_engine.h"
+#include "upgrade/catalogue.h"
 #include "upgrade/downloads.h"
 #include "upgrade/firmware_file.h"
 #include "upgrade/md5_check.h"
+#include "upgrade/pickers.h"
 
 namespace vortik {
 
@@ -53,6 +54,7 @@ constexpr OutcomeText kOutcomeTexts[] = {
     {Outcome::kFlashBurnFailed, TextId::MsgError9},
     {Outcome::kBurned, TextId::MsgInfo2},
     {Outcome::kNothingBurned, std::nullopt},
+    {Outcome::kNoServer, TextId::MsgNoServer},
 };
 
 // The run's outcome of a failed fetch of a file of `kind` (ROM or FLASH).
@@ -188,17 +190,21 @@ class UpgradeRun {
  private:
   // The product choice of an extended tool, then the server's offer.
   Outcome AskServer() {
+    if ((extended_ ? config_.updateServer : config_.legacyServer).empty())
+      return Outcome::kNoServer;
     if (!extended_) {
       return CheckUpgradeLegacy(config_.legacyServer, productType_, subtype_, &offer_)
                  ? Outcome::kReady
                  : Outcome::kNoOffer;
     }
     if (state_.device.family500) {
-      if (!ChooseProductAndLanguage(config_.updateServer, productType_, subtype_, catalogue_)) {
+      if (!ChooseProductAndLanguage(host_.services(), config_.updateServer, productType_, subtype_,
+                                    catalogue_)) {
         return Outcome::kNoProductChoice;
       }
     } else {
-      ChooseProductLanguage(config_.updateServer, productType_, subtype_, state_, catalogue_);
+      ChooseProductLanguage(host_.services(), config_.updateServer, productType_, subtype_, state_,
+                            catalogue_);
     }
     return CheckUpgrade(config_.updateServer, productType_, subtype_, &offer_,
                         &tables_.offeredParts)
@@ -261,7 +267,7 @@ class UpgradeRun {
 
 void Show(Host& host, Outcome outcome) {
   if (const std::optional<TextId> text = InternetUpgradeText(outcome)) {
-    host.ShowMessage(host.Msg(*text));
+    host.ShowMessage(WithConfigFile(host.Msg(*text)));
   }
 }
 
@@ -293,6 +299,9 @@ std::optional<TextId> InternetUpgradeText(InternetUpgradeOutcome outcome) {
 void RunInternetUpgrade(Host& host, TSyncUart& uart, CatalogueState& catalogue,
                         const AppConfig& config) {
   MainState& state = host.state();
+  if (config.updateServer.empty() && config.legacyServer.empty()) {
+    return Show(host, Outcome::kNoServer);
+  }
   if (!state.internetConnected) return Show(host, Outcome::kNotConnected);
   host.SetUpgradeMode(10);
   UpgradeRun run(host, uart, catalogue, config);

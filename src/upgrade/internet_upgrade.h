@@ -8,7 +8,7 @@
 
 #include "base/app_config.h"
 #include "base/host.h"
-#include "net/catalogue.h"
+#include "upgrade/catalogue.h"
 #include "upgrade/flash_parts.h"
 #include "upgrade/update_server.h"
 
@@ -39,6 +39,7 @@ enum class InternetUpgradeOutcome {
   kFlashBurnFailed,     // a FLASH block (or the part list) got no acknowledgement
   kBurned,              // at least one image went in
   kNothingBurned,       // the burns ended without an image and without a failure
+  kNoServer,            // the server the tool needs has no address configured: nothing is sent
 };
 
 // The message of an outcome; nothing for kReady and kNothingBurned.
@@ -48,7 +49,8 @@ std::optional<TextId> InternetUpgradeText(InternetUpgradeOutcome outcome);
 // server what is current (after the product and language choice for extended tools), tells the
 // tool what is coming, fetches and verifies every image before anything is burnt, burns the ROM
 // and then the FLASH (for extended tools only the changed parts, the part holding the table
-// last), and reports the outcome. Without a connection it only says so; otherwise the window is
+// last), and reports the outcome. Without a connection, or with no server address configured,
+// it only says so; otherwise the window is
 // busy from the first device step and, whatever happened, idle again at the end, followed by a
 // fresh search for the tool's port, as a tool restarts after a burn. `catalogue` is the product
 // and language choice, which outlives the run: a legacy tool makes no choice of its own.

@@ -1,34 +1,14 @@
 #include "upgrade/update_server.h"
 
-#include <cjson/cJSON.h>
-
 #include <climits>
 #include <memory>
 
 #include "net/http_client.h"
+#include "upgrade/server_json.h"
 
 namespace vortik {
 
 namespace {
-
-using JsonDoc = std::unique_ptr<cJSON, decltype(&cJSON_Delete)>;
-
-// A member (name matched in any letter case) that is a string; null when it is missing or of
-// another type.
-const char* StringMember(const cJSON* object, const char* name) {
-  const cJSON* item = cJSON_GetObjectItem(object, name);
-  return cJSON_IsString(item) && item->valuestring != nullptr ? item->valuestring : nullptr;
-}
-
-const cJSON* ObjectMember(const cJSON* object, const char* name) {
-  const cJSON* item = cJSON_GetObjectItem(object, name);
-  return cJSON_IsObject(item) ? item : nullptr;
-}
-
-const cJSON* ArrayMember(const cJSON* object, const char* name) {
-  const cJSON* item = cJSON_GetObjectItem(object, name);
-  return cJSON_IsArray(item) ? item : nullptr;
-}
 
 std::string Version(std::string_view text) {
   return std::string(text.substr(0, kOfferVersionMax));
@@ -91,7 +71,7 @@ bool ParseLegacyUpgradeReply(std::string_view reply, UpdateOffer* offer) {
 }
 
 bool ParseUpgradeReply(std::string_view json, UpdateOffer* offer, FlashPartTables* parts) {
-  JsonDoc doc(cJSON_ParseWithLength(json.data(), json.size()), &cJSON_Delete);
+  JsonDoc doc = ParseJson(json);
   if (!doc) return false;
   const char* code = StringMember(doc.get(), "code");
   if (code == nullptr || std::string_view(code) != "100") return false;

@@ -1,4 +1,4 @@
-#include "app/form_main.h"
+#include "app/ui/form_main.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,17 +11,18 @@
 #include <memory>
 #include <vector>
 
-#include "app/app_main.h"
-#include "i18n/form1.h"
-#include "net/form2.h"
-#include "net/form4.h"
-#include "net/pickers.h"
+#include "app/ui/app_main.h"
+#include "helpers/test_config.h"
+#include "i18n/ui/language_dialog.h"
+#include "upgrade/pickers.h"
+#include "upgrade/ui/car_type_picker.h"
+#include "upgrade/ui/language_picker.h"
 
 namespace vortik {
 namespace {
 
 TEST(FormMain, StartsWithTheDocumentedState) {
-  TFormMain form;
+  TFormMain form(test::TestConfig());
   const MainState& s = form.state();
   EXPECT_EQ(s.upgradeMode, 0);
   EXPECT_EQ(s.curTab, 0);
@@ -69,7 +70,7 @@ TEST(FormMain, StartsWithTheDocumentedState) {
 }
 
 TEST(FormMain, CloseRequestSetsClosingWithoutAsking) {
-  TFormMain form;
+  TFormMain form(test::TestConfig());
   form.show();
   // Would block if it asked for confirmation.
   form.findChild<QPushButton*>(QStringLiteral("SpeedButton4"))->click();
@@ -80,7 +81,7 @@ TEST(FormMain, CloseRequestSetsClosingWithoutAsking) {
 // Nothing needs the dialogs before a click: none is made with the window. The settings button
 // makes the language dialog once and shows the same one again next time.
 TEST(FormMain, DialogsAreMadeOnFirstUseAndKept) {
-  std::unique_ptr<TFormMain> form = BuildApplicationWindow();
+  std::unique_ptr<TFormMain> form = BuildApplicationWindow(test::TestConfig());
   EXPECT_EQ(form->findChild<TForm1*>(), nullptr);
   EXPECT_EQ(form->findChild<TForm2*>(), nullptr);
   EXPECT_EQ(form->findChild<TForm4*>(), nullptr);
@@ -108,9 +109,6 @@ TEST(FormMain, DialogsAreMadeOnFirstUseAndKept) {
   EXPECT_EQ(shown[1], shown[0]);
   EXPECT_EQ(form->findChildren<TForm1*>().size(), 1);
   EXPECT_EQ(form->findChild<TForm2*>(), nullptr);
-
-  SetProductPickers({});
-  SetLanguageNameReader({});
 }
 
 }  // namespace

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "app/about.h"
-#include "app/main_menu.h"
-#include "app/manual_browser.h"
-#include "skin/message_box.h"
+#include "app/ui/main_menu.h"
+#include "app/ui/manual_browser.h"
+#include "skin/ui/message_box.h"
 #include "upgrade/firmware_fixtures.h"
 
 namespace vortik {

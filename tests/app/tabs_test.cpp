@@ -12,11 +12,12 @@
 #include <map>
 #include <string>
 
-#include "app/form_main.h"
-#include "app/main_menu.h"
-#include "skin/click_label.h"
-#include "skin/message_box.h"
-#include "skin/picture_control.h"
+#include "app/ui/form_main.h"
+#include "app/ui/main_menu.h"
+#include "helpers/test_config.h"
+#include "skin/ui/click_label.h"
+#include "skin/ui/message_box.h"
+#include "skin/ui/picture_control.h"
 
 namespace vortik {
 namespace {
@@ -25,7 +26,7 @@ class SkinnedWindow : public ::testing::Test {
  protected:
   SkinnedWindow() {
     SetMessageBoxHook([](const QString&) {});
-    form_ = std::make_unique<TFormMain>();
+    form_ = std::make_unique<TFormMain>(test::TestConfig());
   }
   ~SkinnedWindow() override {
     form_.reset();

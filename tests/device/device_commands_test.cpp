@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "base/host.h"
+#include "base/text_helpers.h"
 #include "device/port_table.h"
 #include "device/sync_uart.h"
 #include "helpers/recording_host.h"
-#include "net/text_helpers.h"
 #include "platform/clock.h"
 #include "scantool_sim.h"
 

@@ -11,15 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "app/form_main.h"
-#include "device/ask_string.h"
+#include "app/ui/form_main.h"
 #include "device/fake_lister.h"
 #include "device/frame.h"
 #include "device/port_table.h"
+#include "helpers/test_config.h"
 #include "platform/device_enum.h"
 #include "platform/serial_port.h"
 #include "scantool_sim.h"
-#include "skin/message_box.h"
+#include "skin/ui/message_box.h"
+#include "upgrade/ui/ask_string.h"
 
 namespace vortik {
 namespace {
@@ -29,7 +30,6 @@ using test::FakeLister;
 class FormDevice : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::SetDeviceLister(&lister);
     SetMessageBoxHook([this](const QString& text) { messages.push_back(text.toStdString()); });
     ASSERT_TRUE(tool.Start());
   }
@@ -37,10 +37,11 @@ class FormDevice : public ::testing::Test {
     form.reset();
     SetAskStringHook(nullptr);
     SetMessageBoxHook(nullptr);
-    platform::SetDeviceLister(nullptr);
   }
   void PlugTool() { lister.devices = {{"/dev/ttyS0", 0, 0}, {tool.path(), 0x1A86, 0xFE0C}}; }
-  void MakeForm() { form = std::make_unique<TFormMain>(); }
+  void MakeForm() {
+    form = std::make_unique<TFormMain>(test::TestConfig(), test::ServicesListing(lister));
+  }
   template <typename T = QWidget>
   T* Find(const QString& name) const {
     T* control = form->findChild<T*>(name);

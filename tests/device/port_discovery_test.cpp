@@ -19,8 +19,6 @@ using test::FakeLister;
 
 class PortDiscovery : public ::testing::Test {
  protected:
-  void SetUp() override { platform::SetDeviceLister(&lister); }
-  void TearDown() override { platform::SetDeviceLister(nullptr); }
   FakeLister lister;
 };
 
@@ -29,22 +27,22 @@ TEST_F(PortDiscovery, FirstMatchingDeviceDecides) {
                     {"/dev/ttyUSB7", 0x1A86, 0x7523},  // same maker, another product
                     {"/dev/ttyACM3", 0x1A86, 0xFE0C},
                     {"/dev/ttyACM4", 0x1A86, 0xFE0C}};
-  const int port = FindComPortByUsbId(kToolVendorId, kToolProductId);
+  const int port = FindComPortByUsbId(lister, kToolVendorId, kToolProductId);
   EXPECT_GT(port, 0);
   EXPECT_EQ(Ports().PathOf(port), "/dev/ttyACM3");
-  EXPECT_EQ(FindComPortByUsbId(kToolVendorId, kToolProductId), port);  // keeps its number
+  EXPECT_EQ(FindComPortByUsbId(lister, kToolVendorId, kToolProductId), port);  // keeps its number
 
   // A first match without a device node is no tool, even if a later one has a node.
   lister.devices = {{"", 0x1A86, 0xFE0C}, {"/dev/ttyACM4", 0x1A86, 0xFE0C}};
-  EXPECT_EQ(FindComPortByUsbId(kToolVendorId, kToolProductId), 0);
+  EXPECT_EQ(FindComPortByUsbId(lister, kToolVendorId, kToolProductId), 0);
 }
 
 TEST_F(PortDiscovery, NoToolOrNoListGivesZero) {
   lister.devices = {{"/dev/ttyS0", 0, 0}, {"/dev/ttyUSB0", 0x0403, 0x6001}};
-  EXPECT_EQ(FindComPortByUsbId(kToolVendorId, kToolProductId), 0);
+  EXPECT_EQ(FindComPortByUsbId(lister, kToolVendorId, kToolProductId), 0);
   lister.devices = {{"/dev/ttyACM0", 0x1A86, 0xFE0C}};
   lister.ok = false;
-  EXPECT_EQ(FindComPortByUsbId(kToolVendorId, kToolProductId), 0);
+  EXPECT_EQ(FindComPortByUsbId(lister, kToolVendorId, kToolProductId), 0);
 }
 
 // The demo's emulated tool: listed as the tool while its link exists, and the link's folder
@@ -56,22 +54,22 @@ TEST(DemoToolLink, ListedWhileTheLinkExistsAndFollowedInItsFolder) {
   const std::string other = std::string(folder) + "/other";
   const std::string staged = std::string(folder) + "/tty.new";
   platform::LinkDeviceLister lister(link, kToolVendorId, kToolProductId);
-  platform::SetDeviceLister(&lister);
   platform::LinkWatcher watcher(link);
   ASSERT_TRUE(watcher.Open());
   ASSERT_GE(watcher.fd(), 0);
 
-  EXPECT_EQ(FindComPortByUsbId(kToolVendorId, kToolProductId), 0);
+  EXPECT_EQ(FindComPortByUsbId(lister, kToolVendorId, kToolProductId), 0);
   EXPECT_FALSE(watcher.TakeChanges());
   ASSERT_EQ(symlink("/dev/null", other.c_str()), 0);
   EXPECT_FALSE(watcher.TakeChanges()) << "another name in the folder";
 
   ASSERT_EQ(symlink("/dev/null", link.c_str()), 0);
   EXPECT_TRUE(watcher.TakeChanges()) << "link made";
-  const int port = FindComPortByUsbId(kToolVendorId, kToolProductId);
+  const int port = FindComPortByUsbId(lister, kToolVendorId, kToolProductId);
   EXPECT_GT(port, 0);
   EXPECT_EQ(Ports().PathOf(port), link);
-  EXPECT_EQ(FindComPortByUsbId(0x1234, 0x5678), 0) << "listed with the tool's identity only";
+  EXPECT_EQ(FindComPortByUsbId(lister, 0x1234, 0x5678), 0)
+      << "listed with the tool's identity only";
 
   ASSERT_EQ(symlink("/dev/zero", staged.c_str()), 0);
   ASSERT_EQ(rename(staged.c_str(), link.c_str()), 0);
@@ -80,9 +78,8 @@ TEST(DemoToolLink, ListedWhileTheLinkExistsAndFollowedInItsFolder) {
   ASSERT_EQ(unlink(link.c_str()), 0);
   EXPECT_TRUE(watcher.TakeChanges()) << "link removed";
   EXPECT_FALSE(watcher.TakeChanges()) << "each notice taken once";
-  EXPECT_EQ(FindComPortByUsbId(kToolVendorId, kToolProductId), 0);
+  EXPECT_EQ(FindComPortByUsbId(lister, kToolVendorId, kToolProductId), 0);
 
-  platform::SetDeviceLister(nullptr);
   unlink(other.c_str());
   rmdir(folder);
 }

@@ -11,10 +11,10 @@
 
 #include "device/frame.h"
 #include "device/port_table.h"
-#include "device/qv_uart.h"
 #include "helpers/recording_host.h"
 #include "platform/clock.h"
 #include "platform/pty.h"
+#include "qvuart/qv_uart.h"
 #include "scantool_sim.h"
 
 namespace vortik {

@@ -33,7 +33,7 @@ TEST(UdevLister, ReadsTheUsbIdentityAboveEachTty) {
   EXPECT_TRUE(seenOther);
   EXPECT_TRUE(seenPlain);
 
-  const int port = FindComPortByUsbId(kToolVendorId, kToolProductId);
+  const int port = FindComPortByUsbId(lister, kToolVendorId, kToolProductId);
   EXPECT_EQ(Ports().PathOf(port), "/dev/ttyACM0");
 }
 

@@ -2,7 +2,7 @@
 // them needs a device with modem lines, which a pseudo-terminal is not.
 #pragma once
 
-#include "device/qv_uart.h"
+#include "qvuart/qv_uart.h"
 
 namespace vortik {
 

@@ -11,13 +11,13 @@
 
 #include <string>
 
-#include "dtc/dtc_page.h"
+#include "dtc/ui/dtc_page.h"
 #include "helpers/click.h"
 #include "helpers/recording_host.h"
 #include "i18n/temp_folder.h"
 #include "skin/bitmap_factory.h"
-#include "skin/picture_control.h"
-#include "skin/qt_resource_store.h"
+#include "skin/ui/picture_control.h"
+#include "skin/ui/qt_resource_store.h"
 
 namespace vortik {
 namespace {

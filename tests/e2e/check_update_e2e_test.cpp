@@ -5,13 +5,17 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -19,22 +23,28 @@
 #include <string>
 #include <vector>
 
-#include "app/form_main.h"
+#include "app/command_line.h"
+#include "app/ui/form_main.h"
 #include "base/app_config.h"
+#include "base/config_file.h"
 #include "device/frame.h"
 #include "device/port_discovery.h"
+#include "feedback/feedback.h"
+#include "feedback/ui/feedback_form.h"
 #include "helpers/click.h"
-#include "net/catalogue.h"
-#include "net/pickers.h"
+#include "helpers/scoped_env.h"
+#include "helpers/test_config.h"
 #include "platform/device_enum.h"
 #include "scantool_sim.h"
-#include "skin/message_box.h"
+#include "skin/ui/message_box.h"
 #include "update_server_sim.h"
 #include "upgrade/burn_engine.h"
+#include "upgrade/catalogue.h"
 #include "upgrade/firmware_file.h"
 #include "upgrade/firmware_fixtures.h"
 #include "upgrade/flash_parts.h"
 #include "upgrade/internet_upgrade.h"
+#include "upgrade/pickers.h"
 
 namespace vortik {
 namespace {
@@ -151,7 +161,7 @@ class CheckUpdate : public ::testing::Test {
     config.updateServer = server->BaseUrl();
     config.legacyServer = server->BaseUrl();
     config.loopbackCountsAsConnected = true;
-    ResetProcessState();
+    ResetPickers();
     SetMessageBoxHook([this](const QString& text) {
       messages.push_back(text.toStdString());
       if (form != nullptr) {
@@ -159,16 +169,13 @@ class CheckUpdate : public ::testing::Test {
             form->findChild<QLabel*>(QStringLiteral("Label_Status"))->text().toStdString());
       }
     });
-    platform::SetDeviceLister(&lister);
   }
 
   void TearDown() override {
     gaugeWatch.reset();
     form.reset();
     tool.reset();
-    platform::SetDeviceLister(nullptr);
     SetMessageBoxHook(nullptr);
-    SetProductPickers({});
     server.reset();
     if (oldTmp) {
       setenv("TMPDIR", oldTmp->c_str(), 1);
@@ -177,8 +184,11 @@ class CheckUpdate : public ::testing::Test {
     }
   }
 
-  // What one run leaves behind for the next in this process.
-  static void ResetProcessState() { SetProductPickers({}); }
+  // What one run leaves behind for the next: the pickers a case set.
+  void ResetPickers() {
+    services.pickLanguage = nullptr;
+    services.pickCarType = nullptr;
+  }
 
   // Starts the tool as `identity`, then the window, which finds and opens it.
   // `wireModel`: the tool answers at the pace of the 1,000,000-baud line, as a real one does.
@@ -189,7 +199,7 @@ class CheckUpdate : public ::testing::Test {
     tool = std::make_unique<sim::ScanToolSim>(options);
     ASSERT_TRUE(tool->Start());
     lister.devices = {{tool->path(), 0x1A86, 0xFE0C}};
-    form = std::make_unique<TFormMain>(config);
+    form = std::make_unique<TFormMain>(config, services);
     ASSERT_GT(form->state().comPort, 0);
     form->state().internetConnected = true;
     gauge = form->findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));
@@ -331,8 +341,9 @@ class CheckUpdate : public ::testing::Test {
   std::string tmp;
   std::optional<std::string> oldTmp;
   std::unique_ptr<sim::UpdateServerSim> server;
-  AppConfig config;  // the window's: the test's server, loopback counted as connected
+  AppConfig config = test::TestConfig();  // the test's server, loopback counted as connected
   FakeLister lister;
+  Services services = test::ServicesListing(lister);  // the window's; cases set pickers
   std::unique_ptr<sim::ScanToolSim> tool;
   std::unique_ptr<TFormMain> form;
   QProgressBar* gauge = nullptr;
@@ -344,6 +355,81 @@ class CheckUpdate : public ::testing::Test {
   const std::string rom = Pattern(6000, 1);
   const std::vector<std::string> parts = sim::PartedFlashFiles(kLayout);
 };
+
+// The configuration as the application reads it at start: the user's vortik.conf in a folder of
+// the test's own, read through the command line's handling.
+class Configured : public CheckUpdate {
+ protected:
+  void ReadConfiguration(const std::string& text) {
+    ASSERT_TRUE(std::filesystem::create_directories(dir.File("config/vortik")));
+    ASSERT_TRUE(test::WriteFileText(dir.File("config/vortik/vortik.conf"), text));
+    config.updateServer.clear();
+    config.legacyServer.clear();
+    config.feedbackServer.clear();
+    const char* argv[] = {"vortik"};
+    std::FILE* err = std::tmpfile();
+    EXPECT_EQ(HandleCommandLine(1, argv, stdout, err, config, true), std::nullopt);
+    std::fclose(err);
+  }
+  // Fills the Feedback page's form and sends it.
+  void SendFeedback() {
+    form->ShowPage(PageId::kFeedback);
+    auto* feedback = form->findChild<FeedbackForm*>();
+    ASSERT_NE(feedback, nullptr);
+    const QString typed[kFeedbackFieldCount] = {"TQ850",   "1",  "a@b.de", "VW",   "Golf",
+                                                "2015/01", "DE", "WVW",    "P0420"};
+    for (int i = 0; i < kFeedbackFieldCount; ++i) {
+      if (auto* edit = qobject_cast<QLineEdit*>(feedback->field(i))) edit->setText(typed[i]);
+      if (auto* edit = qobject_cast<QPlainTextEdit*>(feedback->field(i))) {
+        edit->setPlainText(typed[i]);
+      }
+    }
+    messages.clear();
+    feedback->summitButton()->click();
+  }
+
+  test::ScopedEnv systemFolders{"XDG_CONFIG_DIRS", dir.File("no-system")};
+  test::ScopedEnv userFolder{"XDG_CONFIG_HOME", dir.File("config")};
+};
+
+TEST_F(Configured, TheUpgradeAndTheFeedbackReachTheServersOfTheFile) {
+  ReadConfiguration("[servers]\nupdate = " + server->BaseUrl() + "/\nlegacy = " +
+                    server->BaseUrl() + "\nfeedback = " + server->BaseUrl() + "\n");
+  const std::string legacyRom = Pattern(3000, 4);
+  const std::string legacyFlash = Pattern(4000, 5);
+  ServeLegacy("1.1.0", WithTrailer(legacyRom, dir.path()), "1.2.0",
+              WithTrailer(legacyFlash, dir.path()));
+  Open(LegacyTool());
+  ClickCheckUpdate();
+  EXPECT_EQ(messages, std::vector<std::string>{kFinished});
+  EXPECT_EQ(tool->storage().Image(FirmwareKind::kRom), Bytes(legacyRom));
+  EXPECT_EQ(tool->storage().Image(FirmwareKind::kFlash), Bytes(legacyFlash));
+
+  server->ClearRequests();
+  SendFeedback();
+  EXPECT_EQ(messages, std::vector<std::string>{form->Msg(TextId::MsgInfo1)});
+  ASSERT_EQ(server->Requests().size(), 1u);
+  EXPECT_EQ(server->Requests()[0].fields[0].second, "TQ850");
+}
+
+// An installed copy nobody configured: "Check Update" and the Feedback page each say so once,
+// naming the file to edit, and nothing reaches a server (nor the tool, for the upgrade).
+TEST_F(Configured, WithoutServersNothingIsSentAndTheFileIsNamed) {
+  ReadConfiguration("[servers]\n;update = https://HOST/PATH\n");
+  ServeLegacy("1.1.0", Pattern(3000, 4), "1.2.0", Pattern(4000, 5));
+  Open(LegacyTool());
+  const int infoRequests = tool->RequestCount(kCmdRequestDeviceInfo.code);
+  ClickCheckUpdate();
+  const std::string expected = WithConfigFile(form->Msg(TextId::MsgNoServer));
+  EXPECT_NE(expected.find(dir.File("config/vortik/vortik.conf")), std::string::npos) << expected;
+  EXPECT_EQ(messages, std::vector<std::string>{expected});
+  EXPECT_EQ(tool->RequestCount(kCmdRequestDeviceInfo.code), infoRequests);
+  ExpectIdle();
+
+  SendFeedback();
+  EXPECT_EQ(messages, std::vector<std::string>{expected});
+  EXPECT_TRUE(server->Requests().empty());
+}
 
 TEST_F(CheckUpdate, LegacyToolGetsBothFilesWithoutTheirTrailers) {
   const std::string legacyRom = Pattern(5000, 2);
@@ -391,12 +477,11 @@ TEST_F(CheckUpdate, ExtendedToolGetsOnlyTheChangedPartsAndReusesFetchedFiles) {
   content.languages = {"EN", "DE"};
   ServeExtended(content);
   std::vector<std::string> pickerModels;
-  SetProductPickers({[&](const std::string& model, const std::vector<std::string>&,
-                         int preselected) -> std::optional<int> {
-                       pickerModels.push_back(model);
-                       return preselected;
-                     },
-                     nullptr});
+  services.pickLanguage = [&](const std::string& model, const std::vector<std::string>&,
+                              int preselected) -> std::optional<int> {
+    pickerModels.push_back(model);
+    return preselected;
+  };
   const sim::Identity before = ExtendedTool();
   Open(before);
 
@@ -493,18 +578,18 @@ TEST_F(CheckUpdate, FiveHundredFamilyPicksProductAndLanguageAndGetsEverything) {
   ServeExtended(content);
   std::vector<std::string> productLists;
   std::vector<std::string> languageModels;
-  SetProductPickers(
-      {[&](const std::string& model, const std::vector<std::string>& languages,
-           int) -> std::optional<int> {
-         languageModels.push_back(model);
-         EXPECT_EQ(languages, (std::vector<std::string>{"EN", "DE"}));
-         return 1;  // DE
-       },
-       [&](const std::vector<std::string>& products, int preselected) -> std::optional<int> {
-         for (const std::string& p : products) productLists.push_back(p);
-         EXPECT_EQ(preselected, 0);  // the tool's own model
-         return 1;                   // BRX450
-       }});
+  services.pickLanguage = [&](const std::string& model, const std::vector<std::string>& languages,
+                              int) -> std::optional<int> {
+    languageModels.push_back(model);
+    EXPECT_EQ(languages, (std::vector<std::string>{"EN", "DE"}));
+    return 1;  // DE
+  };
+  services.pickCarType = [&](const std::vector<std::string>& products,
+                             int preselected) -> std::optional<int> {
+    for (const std::string& p : products) productLists.push_back(p);
+    EXPECT_EQ(preselected, 0);  // the tool's own model
+    return 1;                   // BRX450
+  };
   // A 500-family tool that is as new as the offer, with the offered table: only the other
   // product makes the run fetch and burn anything.
   sim::Identity id = ExtendedTool();
@@ -684,7 +769,7 @@ TEST_F(CheckUpdate, EachFailureShowsItsOneMessageAndEndsIdle) {
     // A fresh start: no files left from the last case, the offers and tool as they came.
     std::filesystem::remove_all(tmp);
     std::filesystem::create_directories(tmp);
-    ResetProcessState();
+    ResetPickers();
     server->ClearFaults();
     server->ClearRequests();
     ServeExtended(ExtendedContent());
@@ -816,7 +901,7 @@ class HotPlug : public CheckUpdate {
     options.restartDownMs = 600;
     tool = std::make_unique<sim::ScanToolSim>(options);
     ASSERT_TRUE(tool->Start());
-    form = std::make_unique<TFormMain>(config);
+    form = std::make_unique<TFormMain>(config, services);
     ASSERT_GT(form->state().comPort, 0);
     form->state().internetConnected = true;
     gauge = form->findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));

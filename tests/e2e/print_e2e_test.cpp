@@ -11,18 +11,19 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/form_main.h"
+#include "app/ui/form_main.h"
 #include "base/app_config.h"
 #include "device/fake_lister.h"
 #include "helpers/click.h"
+#include "helpers/test_config.h"
+#include "print/ui/print_page.h"
+#include "print/ui/print_panel.h"
+#include "print/ui/report_view.h"
+#include "print/ui/wave_chart.h"
+#include "print/wave_monitor.h"
 #include "scantool_sim.h"
-#include "skin/click_label.h"
-#include "skin/message_box.h"
-#include "views/print_page.h"
-#include "views/print_panel.h"
-#include "views/report_view.h"
-#include "views/wave_chart.h"
-#include "views/wave_monitor.h"
+#include "skin/ui/click_label.h"
+#include "skin/ui/message_box.h"
 
 namespace vortik {
 namespace {
@@ -39,7 +40,7 @@ bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
-  AppConfig config;
+  AppConfig config = test::TestConfig();
   config.demoPushOnPrintTab = true;
   std::vector<QString> messages;
   SetMessageBoxHook([&](const QString& text) { messages.push_back(text); });
@@ -49,9 +50,8 @@ TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
   ASSERT_TRUE(tool.Start());
   test::FakeLister lister;
   lister.devices = {{"/dev/ttyS0", 0, 0}, {tool.path(), 0x1A86, 0xFE0C}};
-  platform::SetDeviceLister(&lister);
   {
-    TFormMain form(config);
+    TFormMain form(config, test::ServicesListing(lister));
     form.show();
     ASSERT_GT(form.state().comPort, 0);
     form.SwitchTabImgBtn(1);
@@ -95,7 +95,6 @@ TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
     EXPECT_EQ(tool.DroppedBytes(), 0u);
     EXPECT_TRUE(messages.empty());
   }
-  platform::SetDeviceLister(nullptr);
   SetMessageBoxHook(nullptr);
 }
 

@@ -18,6 +18,7 @@ class RecordingHost : public Host {
   };
 
   MainState& state() override { return state_; }
+  Services& services() override { return services_; }
   void SetStatusText(const std::string& utf8) override { statusTexts.push_back(utf8); }
   void SetGaugeMax(int max) override { gauge.push_back({true, max}); }
   void SetGaugePos(int pos) override {
@@ -63,6 +64,7 @@ class RecordingHost : public Host {
   }
 
   MainState state_;
+  Services services_;
 };
 
 }  // namespace vortik::test

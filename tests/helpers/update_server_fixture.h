@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/app_config.h"
+#include "helpers/test_config.h"
 #include "update_server_sim.h"
 #include "upgrade/firmware_fixtures.h"
 
@@ -29,8 +30,8 @@ class UpdateServerFixture : public ::testing::Test {
   ScopedTempDir dir_;  // the test's folder; the server serves its "server" folder
   std::string root_;
   std::unique_ptr<sim::UpdateServerSim> sim_;
-  std::string server_;  // the server's base address
-  AppConfig config_;    // with the server as update and legacy server
+  std::string server_;               // the server's base address
+  AppConfig config_ = TestConfig();  // with the server as update and legacy server
 };
 
 }  // namespace vortik::test

@@ -16,14 +16,15 @@
 #include <string>
 #include <vector>
 
-#include "app/form_main.h"
-#include "i18n/fonts.h"
-#include "i18n/form1.h"
+#include "app/ui/form_main.h"
+#include "helpers/test_config.h"
 #include "i18n/lang_table.h"
 #include "i18n/temp_folder.h"
-#include "net/form2.h"
-#include "net/form4.h"
-#include "skin/text_fit.h"
+#include "i18n/ui/fonts.h"
+#include "i18n/ui/language_dialog.h"
+#include "skin/ui/text_fit.h"
+#include "upgrade/ui/car_type_picker.h"
+#include "upgrade/ui/language_picker.h"
 
 namespace vortik {
 namespace {
@@ -101,20 +102,18 @@ class CaptionsFit : public ::testing::TestWithParam<LanguageInfo> {
     path_ = dir_.File("lang.ini");
     std::filesystem::copy_file(shipped, path_);
     ASSERT_TRUE(WriteStoredLanguage(path_, GetParam().number));
-    SetLanguageFilePath(path_);
     InstallFontSubstitutions(GetParam().number);
   }
-  void TearDown() override {
-    SetLanguageFilePath("");
-    InstallFontSubstitutions(kDefaultLanguage);
-  }
+  void TearDown() override { InstallFontSubstitutions(kDefaultLanguage); }
 
   TempFolder dir_;
   std::string path_;
 };
 
 TEST_P(CaptionsFit, InTheWindowOnEveryPageAndInTheDialogs) {
-  TFormMain form;
+  AppConfig config;
+  config.language = {path_, path_};
+  TFormMain form(config);
   form.TimerCheckInternet->stop();
   for (PageId page : {PageId::kInternetUpgrade, PageId::kPrint, PageId::kDtcLookup,
                       PageId::kFeedback, PageId::kManual, PageId::kLocalUpgrade}) {
@@ -131,7 +130,7 @@ TEST_P(CaptionsFit, InTheWindowOnEveryPageAndInTheDialogs) {
   }
   EXPECT_TRUE(LiesOn(&form, "Label_CheckUpdate", "Button_InternetUpdate"));
 
-  TForm1 languages(&form);
+  TForm1 languages(&form, config.language);
   for (const std::string& m : Misfits(&languages)) ADD_FAILURE() << "language dialog: " << m;
   TForm2 serverLanguages(&form);
   TForm4 carTypes(&form);

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "i18n/temp_folder.h"
-#include "net/catalogue.h"
 #include "platform/profile.h"
+#include "upgrade/catalogue.h"
 #include "upgrade/downloads.h"
 
 namespace vortik {

@@ -1,4 +1,4 @@
-#include "i18n/lang_ui.h"
+#include "i18n/ui/lang_ui.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "app/form_main.h"
+#include "app/ui/form_main.h"
+#include "helpers/test_config.h"
 #include "i18n/lang_table.h"
 #include "i18n/temp_folder.h"
 
@@ -226,16 +227,16 @@ TEST(LanguageInMainWindow, TheWindowLoadsItsTextsWhileItIsBuilt) {
   WriteBytes(path, Utf16LeFile("[set]\r\nval=7\r\n[ru]\r\nLabelStatus=Подключите устройство\r\n"
                                "MsgError16=Нет подключения к Интернету!\r\n"
                                "LabelInternetDisconnected=Нет подключения\r\n"));
-  SetLanguageFilePath(path);
   {
-    TFormMain form;
+    AppConfig config;
+    config.language = {path, path};
+    TFormMain form(config);
     EXPECT_EQ(form.state().langIndex, 7);
     EXPECT_EQ(form.state().langText[TextId::LabelStatus], "Подключите устройство");
     EXPECT_EQ(form.Msg(TextId::MsgError16), "Нет подключения к Интернету!");
     EXPECT_EQ(TextOf(&form, "Label_Status"), QStringLiteral("Подключите устройство"));
     EXPECT_EQ(TextOf(&form, "Label_InternetConnected"), QStringLiteral("Нет подключения"));
   }
-  SetLanguageFilePath("");
 }
 
 }  // namespace

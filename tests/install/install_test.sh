@@ -7,7 +7,7 @@
 set -euo pipefail
 build=${1:?"usage: install_test.sh BUILD_DIR SOURCE_DIR"}
 source_dir=${2:?"usage: install_test.sh BUILD_DIR SOURCE_DIR"}
-app_id=com.example.vortik
+app_id=vortik
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -30,7 +30,9 @@ done
 [ "$(od -An -tu1 -j16 -N8 "$prefix/share/icons/hicolor/256x256/apps/$app_id.png" | tr -s ' ')" \
   = " 0 0 1 0 0 0 1 0" ] || fail "the PNG icon is not 256 x 256"
 desktop-file-validate "$prefix/share/applications/$app_id.desktop"
-appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$app_id.metainfo.xml"
+# The id is not reverse-DNS on purpose (see cmake/install.cmake): that one hint is not a fault.
+appstreamcli validate --no-net --pedantic --override=cid-desktopapp-is-not-rdns=info \
+  "$prefix/share/metainfo/$app_id.metainfo.xml"
 # The man page renders without warnings.
 if command -v groff >/dev/null; then
   warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/vortik.1" 2>&1)

@@ -13,7 +13,7 @@
 
 #include <memory>
 
-#include "skin/message_box.h"
+#include "skin/ui/message_box.h"
 
 namespace vortik {
 namespace {

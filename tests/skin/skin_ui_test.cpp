@@ -9,8 +9,8 @@
 #include <string>
 
 #include "skin/bitmap_factory.h"
-#include "skin/picture_control.h"
-#include "skin/qt_resource_store.h"
+#include "skin/ui/picture_control.h"
+#include "skin/ui/qt_resource_store.h"
 
 namespace vortik {
 namespace {

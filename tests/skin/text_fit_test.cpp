@@ -1,10 +1,10 @@
-#include "skin/text_fit.h"
+#include "skin/ui/text_fit.h"
 
 #include <gtest/gtest.h>
 #include <QFontMetrics>
 #include <QLabel>
 
-#include "skin/click_label.h"
+#include "skin/ui/click_label.h"
 
 namespace vortik {
 namespace {

@@ -93,13 +93,7 @@ TEST(OnDownloadProgress, DrivesLabelAndGaugeByProgressMode) {
   EXPECT_TRUE(cancel);
 }
 
-class Downloads : public test::DownloadFixture {
- protected:
-  void TearDown() override {
-    SetDownloadBackend(nullptr);
-    DownloadFixture::TearDown();
-  }
-};
+using Downloads = test::DownloadFixture;
 
 TEST_F(Downloads, OnlyATransferEndingWithStatusSixSucceeds) {
   // Plays the reports a transfer gives, then the transfer's own verdict.
@@ -117,22 +111,22 @@ TEST_F(Downloads, OnlyATransferEndingWithStatusSixSucceeds) {
       return verdict;
     };
   };
-  SetDownloadBackend(play({2, 0, 34, 4, 5, 6}, true));
+  host_.services().download = play({2, 0, 34, 4, 5, 6}, true);
   EXPECT_TRUE(DownloadToFile(host_, "http://h/x", Local("x")));
   EXPECT_EQ(host_.statusTexts, (std::vector<std::string>{"Start to download http://h/x",
                                                          "Downloading files from internet...",
                                                          "Complete downloading http://h/x"}));
   EXPECT_EQ(host_.eventRuns, 6);  // pending events run at every report
 
-  SetDownloadBackend(play({4, 5}, true));
+  host_.services().download = play({4, 5}, true);
   EXPECT_FALSE(DownloadToFile(host_, "http://h/x", Local("x")));
-  SetDownloadBackend(play({4, 5, 6, 5}, true));
+  host_.services().download = play({4, 5, 6, 5}, true);
   EXPECT_FALSE(DownloadToFile(host_, "http://h/x", Local("x")));
-  SetDownloadBackend(play({4, 5, 6}, false));
+  host_.services().download = play({4, 5, 6}, false);
   EXPECT_FALSE(DownloadToFile(host_, "http://h/x", Local("x")));
 
   // The procedures count such a transfer as a failed download.
-  SetDownloadBackend(play({4, 5}, true));
+  host_.services().download = play({4, 5}, true);
   EXPECT_EQ(DownloadRomFile(host_, "http://h/rom.bin", std::string(32, '0'), 10).outcome,
             FetchOutcome::kFailed);
 }

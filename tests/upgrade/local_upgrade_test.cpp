@@ -11,13 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/form_main.h"
+#include "app/ui/form_main.h"
 #include "device/fake_lister.h"
 #include "device/frame.h"
+#include "helpers/test_config.h"
 #include "platform/device_enum.h"
 #include "scantool_sim.h"
-#include "skin/file_dialog.h"
-#include "skin/message_box.h"
+#include "skin/ui/file_dialog.h"
+#include "skin/ui/message_box.h"
 #include "upgrade/firmware_fixtures.h"
 
 namespace vortik {
@@ -28,18 +29,16 @@ using test::FakeLister;
 class LocalUpgradePage : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::SetDeviceLister(&lister);
     SetMessageBoxHook([this](const QString& text) { messages.push_back(text.toStdString()); });
     ASSERT_TRUE(tool.Start());
     lister.devices = {{tool.path(), 0x1A86, 0xFE0C}};
-    form = std::make_unique<TFormMain>();
+    form = std::make_unique<TFormMain>(test::TestConfig(), test::ServicesListing(lister));
     ASSERT_GT(form->state().comPort, 0);
   }
   void TearDown() override {
     form.reset();
     SetOpenFileHook(nullptr);
     SetMessageBoxHook(nullptr);
-    platform::SetDeviceLister(nullptr);
   }
   QLineEdit* Edit(int box) const {
     return form->findChild<QLineEdit*>(QStringLiteral("Edit_UpgradePath%1").arg(box));

@@ -19,8 +19,8 @@
 
 #include <cstdio>
 
-#include "app/form_main.h"
-#include "skin/message_box.h"
+#include "app/ui/form_main.h"
+#include "skin/ui/message_box.h"
 
 namespace {
 

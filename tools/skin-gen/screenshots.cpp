@@ -23,21 +23,28 @@
 #include <memory>
 #include <vector>
 
-#include "app/form_main.h"
-#include "app/main_menu.h"
-#include "app/manual_browser.h"
+#include "app/ui/form_main.h"
+#include "app/ui/main_menu.h"
+#include "app/ui/manual_browser.h"
 #include "base/app_config.h"
-#include "i18n/fonts.h"
-#include "i18n/form1.h"
+#include "feedback/feedback.h"
 #include "i18n/lang_table.h"
-#include "net/feedback.h"
+#include "i18n/ui/fonts.h"
+#include "i18n/ui/language_dialog.h"
+#include "print/ui/print_page.h"
+#include "print/ui/print_panel.h"
 #include "scantool_sim.h"
-#include "skin/message_box.h"
+#include "skin/ui/message_box.h"
 #include "update_server_sim.h"
-#include "views/print_page.h"
-#include "views/print_panel.h"
 
 namespace {
+
+// The window's configuration for the pictures: the copy of the language file (`langCopy`).
+vortik::AppConfig ShotConfig(const QString& langCopy) {
+  vortik::AppConfig config;
+  config.language = {langCopy.toStdString(), langCopy.toStdString()};
+  return config;
+}
 
 void Settle() {
   for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
@@ -127,7 +134,7 @@ bool ShootMenuAndForms(const QString& folder, const QString& langCopy) {
   bool ok = true;
   vortik::sim::UpdateServerSim feedbackServer((folder + "/.feedback-server").toStdString());
   ok = feedbackServer.Start() && ok;
-  vortik::AppConfig config;
+  vortik::AppConfig config = ShotConfig(langCopy);
   config.feedbackServer = feedbackServer.BaseUrl();
 
   const struct {
@@ -237,12 +244,12 @@ bool ShootEveryLanguage(const QString& folder, const QString& frames, const QStr
   for (const vortik::LanguageInfo& l : languages) {
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.number);
     vortik::InstallFontSubstitutions(l.number);
-    vortik::TFormMain form;
+    vortik::TFormMain form(ShotConfig(langCopy));
     form.TimerCheckInternet->stop();
     form.show();
     Settle();
     windows.push_back(form.grab());
-    vortik::TForm1 dialog(&form);
+    vortik::TForm1 dialog(&form, ShotConfig(langCopy).language);
     dialog.show();
     Settle();
     dialogs.push_back(dialog.grab());
@@ -306,11 +313,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "screenshots: no lang.ini in the current folder\n");
     return 1;
   }
-  vortik::SetLanguageFilePath(langCopy.toStdString());
   bool ok = true;
   {
     vortik::WriteStoredLanguage(langCopy.toStdString(), 2);
-    vortik::TFormMain form;
+    vortik::TFormMain form(ShotConfig(langCopy));
     form.TimerCheckInternet->stop();  // the pictures show the states chosen below
     form.show();
     ok = Shoot(form, folder, "main_window") && ok;
@@ -333,7 +339,7 @@ int main(int argc, char** argv) {
     gauge->setValue(62);
     ok = Shoot(form, folder, "tab0_upgrade_progress") && ok;
 
-    vortik::TForm1 dialog(&form);
+    vortik::TForm1 dialog(&form, ShotConfig(langCopy).language);
     dialog.show();
     Settle();
     ok = dialog.grab().save(folder + "/language_dialog_en.png", "PNG") && ok;
@@ -347,7 +353,7 @@ int main(int argc, char** argv) {
                    {6, nullptr, "tab1_print_report_de"}};
   for (const auto& l : languages) {
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
-    vortik::TFormMain form;
+    vortik::TFormMain form(ShotConfig(langCopy));
     form.TimerCheckInternet->stop();
     form.show();
     if (l.name != nullptr) ok = Shoot(form, folder, l.name) && ok;
@@ -363,7 +369,7 @@ int main(int argc, char** argv) {
   } searches[] = {{2, "tab2_dtc_search"}, {6, "tab2_dtc_search_de"}, {1, "tab2_dtc_search_cn"}};
   for (const auto& l : searches) {
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
-    vortik::TFormMain form;
+    vortik::TFormMain form(ShotConfig(langCopy));
     form.TimerCheckInternet->stop();
     form.show();
     form.SwitchTabImgBtn(2);

@@ -1,0 +1,178 @@
+// TFormMain's device link: port discovery with hot-plug, the upgrade mode switch, and the hidden
+// developer buttons.
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSocketNotifier>
+
+#include <memory>
+
+#include "app/ui/form_main.h"
+#include "app/ui/main_menu.h"
+#include "device/port_discovery.h"
+#include "platform/device_enum.h"
+#include "platform/folders.h"
+#include "skin/ui/message_box.h"
+#include "upgrade/burn_engine.h"
+#include "upgrade/downloads.h"
+#include "upgrade/ui/internet_upgrade_page.h"
+#include "upgrade/ui/local_upgrade_page.h"
+#include "upgrade/update_server.h"
+
+namespace vortik {
+
+namespace {
+
+constexpr int kPrintTab = 1;
+
+// Watches a device change source on the event loop and rescans when a device comes or goes.
+class DeviceChangeWatcher : public QObject {
+ public:
+  DeviceChangeWatcher(TFormMain* form, std::unique_ptr<platform::DeviceChangeSource> monitor)
+      : QObject(form), monitor_(std::move(monitor)) {
+    notifier_ = new QSocketNotifier(monitor_->fd(), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this, form] {
+      if (monitor_->TakeChanges()) form->ScanDevicePort();
+    });
+  }
+
+ private:
+  std::unique_ptr<platform::DeviceChangeSource> monitor_;
+  QSocketNotifier* notifier_ = nullptr;
+};
+
+}  // namespace
+
+void TFormMain::StartDeviceMonitor() {
+  const std::string& link = config_.demoDevicePath;
+  if (!link.empty()) {
+    // The demo follows its emulated tool by the link's folder instead of udev: the tool's link
+    // comes and goes as a real tool's device node does.
+    services_.devices =
+        std::make_shared<platform::LinkDeviceLister>(link, kToolVendorId, kToolProductId);
+    auto watcher = std::make_unique<platform::LinkWatcher>(link);
+    const size_t slash = link.rfind('/');
+    if (slash != std::string::npos && slash > 0) (void)platform::MakeDirs(link.substr(0, slash));
+    if (watcher->Open()) new DeviceChangeWatcher(this, std::move(watcher));
+    return;
+  }
+  auto monitor = std::make_unique<platform::DeviceMonitor>();
+  if (!monitor->Open()) return;  // no udev here: the scans at start and after upgrades remain
+  new DeviceChangeWatcher(this, std::move(monitor));
+}
+
+// --- upgrade mode -----------------------------------------------------------------------------
+
+void TFormMain::SetUpgradeMode(int mode) {
+  const bool runEnded = mode == 0 && state_.upgradeMode != 0;
+  if (mode != -1) state_.upgradeMode = mode;
+  // The last step of a run that has ended is no longer running: the status line says again
+  // where the tool is (the run's outcome was its message).
+  if (runEnded) ShowConnectionStatus();
+  const bool enabled = syncUart_->Active() && state_.upgradeMode == 0;
+  internetUpgradePage_->SetUpgradeEnabled(enabled);
+  localUpgradePage_->ShowUpgradeMode(state_.upgradeMode, enabled);
+  // The open menu would hold the upgrade's handler in its own event loop.
+  menuButton_->setEnabled(state_.upgradeMode == 0);
+  if (mode >= 1 && mode <= LocalUpgradePage::kBoxCount) {
+    curGauge_ = localUpgradePage_->Gauge(mode);
+    curStatusLabel_ = localUpgradePage_->StatusLabel(mode);
+  } else if (mode == 10) {
+    curGauge_ = internetUpgradePage_->Gauge();
+    curStatusLabel_ = Label_Status;
+  }
+  if (curGauge_ != nullptr) curGauge_->setValue(0);
+}
+
+// --- port discovery ---------------------------------------------------------------------------
+
+void TFormMain::ScanDevicePort() {
+  const int port = FindComPortByUsbId(*services_.devices, kToolVendorId, kToolProductId);
+  if (port == state_.comPort) return;
+  if (port > 0) {
+    initUartPort(port);
+  } else {
+    SetConnectionStatus(QString::fromStdString(state_.langText[TextId::LabelStatus]), QString());
+    syncUart_->fSetActive(false);
+    state_.comPort = 0;
+  }
+  UpdateUartReadTimer();
+  SetUpgradeMode(-1);
+}
+
+void TFormMain::initUartPort(int port) {
+  syncUart_->fSetActive(false);
+  syncUart_->fSetPort(port);
+  syncUart_->Open();
+  const QString path = QString::fromStdString(syncUart_->DevicePath());
+  if (syncUart_->Active()) {
+    SetConnectionStatus(QString::fromStdString(ConnectedStatusText(state_.langText, port)), path);
+    state_.comPort = port;
+  } else {
+    SetConnectionStatus(QString::fromStdString(ConnectingStatusText(state_.langText, port)), path);
+  }
+}
+
+void TFormMain::SetConnectionStatus(const QString& text, const QString& toolTip) {
+  connectionStatus_ = text;
+  connectionToolTip_ = toolTip;
+  ShowConnectionStatus();
+}
+
+void TFormMain::ShowConnectionStatus() {
+  // Before the first search the line keeps the language's prompt.
+  if (connectionStatus_.isEmpty()) return;
+  Label_Status->setText(connectionStatus_);
+  Label_Status->setToolTip(connectionToolTip_);
+}
+
+void TFormMain::UpdateUartReadTimer() {
+  if (syncUart_->Active() && state_.curTab == kPrintTab) {
+    UartReadTimer->start();
+  } else {
+    UartReadTimer->stop();
+  }
+}
+
+// --- hidden developer buttons (fixed English texts, fixed port numbers) ----------------------
+
+// Takes port `port` as the tool's without looking for it: status line, port, receive timer.
+void TFormMain::OpenDiagnosticPort(int port) {
+  state_.comPort = port;
+  SetConnectionStatus(QStringLiteral("Device connected to COM%1").arg(port), QString());
+  syncUart_->fSetPort(port);
+  syncUart_->Open();
+  if (state_.curTab == kPrintTab) {
+    UartReadTimer->start();
+  } else {
+    UartReadTimer->stop();
+  }
+}
+
+void TFormMain::Button_Test2Click() {
+  OpenDiagnosticPort(3);
+}
+
+void TFormMain::Button_Test1Click() {
+  OpenDiagnosticPort(4);
+  curStatusLabel_ = Label_Status;
+  Label_Status->show();
+  // The legacy update check for a fixed tool, then the ROM it names; the result is not shown.
+  UpdateOffer offer;
+  if (CheckUpgradeLegacy(config_.legacyServer, "Tq850", "1.2", &offer)) {
+    curGauge_ = internetUpgradePage_->Gauge();
+    (void)DownloadLegacyFile(*this, config_.legacyServer, offer.romLocation);
+  }
+}
+
+void TFormMain::Button3Click() {
+  OpenDiagnosticPort(4);
+  curGauge_ = localUpgradePage_->Gauge(2);
+  curStatusLabel_ = localUpgradePage_->StatusLabel(2);
+  // The test transfer reads a fixed file; on Linux it lives in the temporary folder.
+  if (BurnTestFile(*this, *syncUart_, platform::TempDir() + "test.fls")) {
+    ShowMessageBox(this, QStringLiteral("OK"));
+  }
+}
+
+}  // namespace vortik

@@ -1,0 +1,230 @@
+#include "i18n/ui/lang_ui.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMetaProperty>
+#include <QWidget>
+
+#include <cstdint>
+#include <initializer_list>
+
+namespace vortik {
+
+namespace {
+
+// A text that becomes a control's caption as it is loaded, and the control's object name.
+struct LangCaption {
+  TextId id;
+  const char* control;
+};
+
+constexpr LangCaption kCaptions[] = {
+    {TextId::Product, "Label_Product"},
+    {TextId::ContactInformation, "Label_ContactInformation"},
+    {TextId::Email, "Label_Email"},
+    {TextId::ManufactureBrand, "Label_ManufactureBrand"},
+    {TextId::Model, "Label_Model"},
+    {TextId::ProducedYearMonth, "Label_ProducedYearMonth"},
+    {TextId::Origin, "Label_Origin"},
+    {TextId::VinCode, "Label_VINCode"},
+    {TextId::Problems, "Label_Problems"},
+    {TextId::ButtonSummit, "Button_summit"},
+    {TextId::LabelInternetUpgrade, "Label_InternetUpgrade"},
+    {TextId::LabelPrint, "Label_Print"},
+    {TextId::LabelDtcLoopup, "Label_DtcLookup"},
+    {TextId::LabelFeedback, "Label_Feedback"},
+    {TextId::LabelCheckUpdate, "Label_CheckUpdate"},
+    {TextId::LabelUpgrade, "Label_Upgrade"},
+    {TextId::LabelStep1Part1, "Label_Step1Part1"},
+    {TextId::LabelStep1Part2, "Label_Step1Part2"},
+    {TextId::LabelStep2, "Label_Step2"},
+    {TextId::LabelStep2Part2, "Label_Step2Part2"},
+    {TextId::LabelStep3, "Label_Step3"},
+    {TextId::LabelStep3Part2, "Label_Step3Part2"},
+    {TextId::LabelPrintPrint, "Label_PrintPrint"},
+    {TextId::LabelClear, "Label_Clear"},
+    {TextId::LabelCopy, "Label_Copy"},
+    {TextId::LabelEdit, "Label_Edit"},
+    {TextId::LabelSearch, "Label_Search"},
+    {TextId::LabelItems, "Label_Items"},
+    {TextId::LabelContents, "Label_Contents"},
+    {TextId::LabelBrands, "Label_Brands"},
+};
+
+// The labels that language 1 sets in its own face.
+constexpr const char* kChineseFontLabels[] = {
+    "Label_Upgrade",
+    "Label_Step1Part1",
+    "Label_Step1Part2",
+    "Label_Step2",
+    "Label_Step2Part2",
+    "Label_Step3",
+    "Label_Step3Part2",
+    "Label_CheckUpdate",
+    "Label_InternetConnected",
+    "Label_InternetUpgrade",
+    "Label_Print",
+    "Label_DtcLookup",
+    "Label_Feedback",
+    "Label_PrintPrint",
+    "Label_Clear",
+    "Label_Copy",
+    "Label_Edit",
+    "Label_Search",
+    "Label_Items",
+    "Label_Contents",
+    "Label_Brands",
+    "Label_Product",
+    "Label_ContactInformation",
+    "Label_Email",
+    "Label_ManufactureBrand",
+    "Label_Model",
+    "Label_ProducedYearMonth",
+    "Label_Origin",
+    "Label_VINCode",
+    "Label_Problems",
+    "Label_Status",
+};
+
+// The Print page's action captions, in the colour of their buttons.
+constexpr const char* kPrintActionLabels[] = {"Label_PrintPrint", "Label_Clear", "Label_Copy",
+                                              "Label_Edit"};
+const QColor kPrintActionColour(28, 102, 183);
+
+// The feedback page's fields in reading order, then the submit button.
+constexpr const char* kFeedbackTabOrder[] = {
+    "RichEdit_Product",  "RichEdit_ContactInformation",
+    "RichEdit_Email",    "RichEdit_ManufactureBrand",
+    "RichEdit_Model",    "RichEdit_DateTime",
+    "RichEdit_Origin",   "RichEdit_VINCode",
+    "RichEdit_Problems", "Button_summit",
+};
+
+constexpr uint32_t Langs(std::initializer_list<int> numbers) {
+  uint32_t mask = 0;
+  for (int n : numbers) mask |= 1u << n;
+  return mask;
+}
+
+// Where a language's longer texts need a smaller font or another place. Positions are in the
+// coordinates of the control's page; -1 (0 for the font) keeps the designed value.
+struct LayoutChange {
+  const char* control;
+  uint32_t languages;  // bit n set for language number n
+  int left = -1;
+  int top = -1;
+  int height = -1;
+  int fontPoints = 0;
+};
+
+const LayoutChange kCorrections[] = {
+    {"Label_Step1Part1", Langs({7}), -1, -1, -1, 12},
+    {"Label_Step1Part2", Langs({7}), -1, -1, -1, 12},
+    {"Label_Step2", Langs({7}), -1, -1, -1, 12},
+    {"Label_Step2Part2", Langs({7}), -1, -1, -1, 12},
+    {"Label_Step3", Langs({7}), -1, -1, -1, 12},
+    {"Label_Step3Part2", Langs({7}), -1, -1, -1, 12},
+    {"Label_Search", Langs({8}), -1, -1, -1, 13},
+    {"Label_Items", Langs({6}), -1, -1, -1, 13},
+    {"Label_Items", Langs({7}), -1, 60, -1, 12},
+    {"Label_Items", Langs({8}), -1, 52, 50, 13},
+    {"Label_Items", Langs({11}), -1, -1, -1, 12},
+    {"Label_Contents", Langs({6}), -1, 65, -1, 13},
+    {"Label_Contents", Langs({7}), -1, 65, -1, 12},
+    {"Label_Contents", Langs({8}), -1, 52, 50, 13},
+    {"Label_Contents", Langs({11}), -1, 65, -1, 12},
+    {"Label_Brands", Langs({6}), -1, -1, -1, 13},
+    {"Label_Brands", Langs({7}), -1, -1, -1, 12},
+    {"Label_Brands", Langs({8}), -1, -1, -1, 13},
+    {"Label_Brands", Langs({11}), -1, -1, -1, 12},
+};
+
+bool HasLanguage(uint32_t mask, int language) {
+  return language >= 1 && language <= kLanguageCount && (mask & (1u << language)) != 0;
+}
+
+QWidget* Find(QWidget* root, const char* name) {
+  if (root == nullptr || name == nullptr) return nullptr;
+  if (root->objectName() == QLatin1String(name)) return root;
+  return root->findChild<QWidget*>(QString::fromLatin1(name));
+}
+
+void ApplyChange(QWidget* root, const LayoutChange& change) {
+  QWidget* w = Find(root, change.control);
+  if (w == nullptr) return;
+  QRect g = w->geometry();
+  if (change.left >= 0) g.moveLeft(change.left);
+  if (change.top >= 0) g.moveTop(change.top);
+  if (change.height >= 0) g.setHeight(change.height);
+  if (g != w->geometry()) w->setGeometry(g);
+  if (change.fontPoints > 0) {
+    QFont font = w->font();
+    font.setPixelSize(PointsToPixels(change.fontPoints));
+    w->setFont(font);
+  }
+}
+
+void SetTextColour(QWidget* w, const QColor& colour) {
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::WindowText, colour);
+  pal.setColor(QPalette::ButtonText, colour);
+  pal.setColor(QPalette::Text, colour);
+  w->setPalette(pal);
+}
+
+void ApplyLanguageFonts(QWidget* root, int language) {
+  if (language != 1) return;
+  for (const char* name : kChineseFontLabels) {
+    QWidget* w = Find(root, name);
+    if (w == nullptr) continue;
+    QFont font = w->font();
+    font.setFamilies({QString::fromUtf8(kChineseFontName)});
+    w->setFont(font);
+  }
+}
+
+}  // namespace
+
+int PointsToPixels(int points) {
+  return (points * 96 + 36) / 72;
+}
+
+void SetCaption(QWidget* control, const std::string& utf8) {
+  if (control == nullptr) return;
+  const QString text = QString::fromStdString(utf8);
+  if (auto* label = qobject_cast<QLabel*>(control)) {
+    // Texts come from a file anyone can edit: show them as they are, never as markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+    button->setText(text);
+  } else if (control->metaObject()->indexOfProperty("text") >= 0) {
+    control->setProperty("text", text);
+  }
+}
+
+void ApplyLanguageTexts(QWidget* root, MainState& state, const LanguageTable& table) {
+  const int language = table.langIndex;
+  state.langIndex = language;
+  ApplyLanguageFonts(root, language);
+
+  state.langText = table.texts;
+  for (const LangCaption& c : kCaptions) SetCaption(Find(root, c.control), table.texts[c.id]);
+
+  for (const char* name : kPrintActionLabels) {
+    if (QWidget* w = Find(root, name)) SetTextColour(w, kPrintActionColour);
+  }
+  for (const LayoutChange& change : kCorrections) {
+    if (HasLanguage(change.languages, language)) ApplyChange(root, change);
+  }
+
+  QWidget* previous = nullptr;
+  for (const char* name : kFeedbackTabOrder) {
+    QWidget* w = Find(root, name);
+    if (w == nullptr) continue;
+    if (previous != nullptr) QWidget::setTabOrder(previous, w);
+    previous = w;
+  }
+}
+
+}  // namespace vortik

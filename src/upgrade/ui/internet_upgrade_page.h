@@ -1,0 +1,87 @@
+// The Internet Upgrade page: the three steps, the gauge, "Check Update" and the connectivity
+// indicator, over the window's skin.
+#pragma once
+
+#include <QWidget>
+
+#include "base/app_config.h"
+#include "upgrade/catalogue.h"
+#include "upgrade/connectivity.h"
+
+class QProgressBar;
+class QTimer;
+
+namespace vortik {
+
+class ClickLabel;
+class Host;
+class PictureControl;
+class TBitmapFactory;
+class TSyncUart;
+
+class InternetUpgradePage : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The indicator drives the window's poll and blink timers; their ticks come back through
+  // PollInternet and BlinkInternetIcon. The page keeps its own copy of `config` (the servers'
+  // addresses and whether loopback counts as a connection).
+  InternetUpgradePage(QWidget* window, Host& host, TSyncUart& uart, TBitmapFactory& pictures,
+                      QTimer* pollTimer, QTimer* blinkTimer, const AppConfig& config);
+  ~InternetUpgradePage() override;
+
+  // "Check Update": the whole internet upgrade of the connected tool.
+  void Button_InternetUpdateClick();
+  // Whether "Check Update" answers clicks (off while the tool is away or an upgrade runs).
+  void SetUpgradeEnabled(bool enabled);
+  // Where the internet upgrade shows its progress.
+  QProgressBar* Gauge() const;
+
+  void UpdateInternetState(bool connected);
+  void PollInternet();
+  void BlinkInternetIcon();
+
+  // After the language texts are set: the indicator's caption, and the sizes at which the step
+  // texts, "Check Update" and that caption fit their places in this language.
+  void ApplyLanguage();
+
+ Q_SIGNALS:
+  // A click on one of the page's texts.
+  void textClicked();
+
+ private:
+  class IndicatorWidgets;
+
+  void BuildControls();
+  // The indicator's caption shrinks until its text (connected or not) fits the plate.
+  void FitInternetCaption();
+
+  Host& host_;
+  TSyncUart& uart_;
+  TBitmapFactory& pictures_;
+  QTimer* pollTimer_;
+  QTimer* blinkTimer_;
+  const AppConfig config_;
+  InternetIndicator indicator_;
+  // The product and language choice of the last run: a legacy tool, which makes none of its
+  // own, is upgraded by what it left.
+  CatalogueState catalogue_;
+
+  PictureControl* Image_bak1 = nullptr;
+  ClickLabel* Label_Upgrade = nullptr;
+  ClickLabel* Label_Step1Part1 = nullptr;
+  ClickLabel* Label_Step1Part2 = nullptr;
+  ClickLabel* Label_Step2 = nullptr;
+  ClickLabel* Label_Step2Part2 = nullptr;
+  ClickLabel* Label_Step3 = nullptr;
+  ClickLabel* Label_Step3Part2 = nullptr;
+  QWidget* PanelGauge = nullptr;
+  QProgressBar* ProgressBar10 = nullptr;
+  PictureControl* Button_InternetUpdate = nullptr;
+  ClickLabel* Label_CheckUpdate = nullptr;
+  PictureControl* img_internet_status_text = nullptr;
+  PictureControl* img_internet_status_icon = nullptr;
+  ClickLabel* Label_InternetConnected = nullptr;
+};
+
+}  // namespace vortik

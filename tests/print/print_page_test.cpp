@@ -1,0 +1,335 @@
+// The Print page in the real window: its controls, the pressed look of its labels, the report
+// view's actions (clear, copy, edit in three types, print to a PDF file) and the chart.
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextBlock>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ui/form_main.h"
+#include "helpers/click.h"
+#include "helpers/test_config.h"
+#include "print/ui/print_page.h"
+#include "print/ui/print_panel.h"
+#include "print/ui/report_view.h"
+#include "print/ui/wave_chart.h"
+#include "skin/ui/click_label.h"
+#include "skin/ui/file_dialog.h"
+#include "skin/ui/message_box.h"
+#include "skin/ui/picture_control.h"
+#include "skin/ui/print_dialog.h"
+
+namespace vortik {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class PrintPageTest : public ::testing::Test {
+ protected:
+  PrintPageTest() {
+    SetMessageBoxHook([this](const QString& text) { messages.push_back(text); });
+    SetDesktopOpenHook([this](const QString& path) { opened.push_back(path); });
+    form = std::make_unique<TFormMain>(test::TestConfig());
+    form->show();
+    form->SwitchTabImgBtn(1);
+    page = static_cast<vortik::PrintPage*>(form->page(PageId::kPrint))->panel();
+  }
+  ~PrintPageTest() override {
+    form.reset();
+    SetMessageBoxHook(nullptr);
+    SetDesktopOpenHook(nullptr);
+    SetSaveFileHook(nullptr);
+    SetPrintDialogHook(nullptr);
+  }
+
+  // One read from the tool, as the receive timer hands it on.
+  void Read(const Bytes& bytes) {
+    page->receiver().HandleRead(bytes.data(), static_cast<int>(bytes.size()));
+  }
+  void Read(const std::string& text) { Read(Bytes(text.begin(), text.end())); }
+  void RedReport() {
+    Read("plain\r\n");
+    Read(Bytes{0x00, 0x24, 0x24, 0x01, 'I'});
+    Read("hot line\r\n");
+  }
+  void Capture(const std::vector<int>& samples) {
+    Bytes payload;
+    for (int v : samples) payload.insert(payload.end(), {uint8_t(v & 0xFF), uint8_t(v >> 8)});
+    page->AddWaveSamples(payload.data(), static_cast<int>(payload.size()));
+    page->TimerMonitorWaveRecvTimer();
+  }
+  // The colour of the text at `position` of the report.
+  QColor ColourAt(int position) {
+    QTextCursor cursor(page->RichEdit->document());
+    cursor.setPosition(position + 1);
+    return cursor.charFormat().foreground().color();
+  }
+
+  std::unique_ptr<TFormMain> form;
+  PrintPanel* page = nullptr;
+  std::vector<QString> messages;
+  std::vector<QString> opened;
+};
+
+TEST_F(PrintPageTest, ControlsSitAtTheirPlacesOnTheWindow) {
+  struct Place {
+    QWidget* widget;
+    QRect bounds;  // page coordinates
+  };
+  for (const Place& p :
+       {Place{page->imgbtn_print, {15, 0, 140, 46}}, Place{page->imgbtn_edit, {471, 0, 140, 46}},
+        Place{page->Label_PrintPrint, {75, 12, 78, 19}}, Place{page->Label_Edit, {537, 12, 72, 19}},
+        Place{page->RichEdit, {18, 59, 921, 425}}, Place{page->Chart1, {24, 64, 913, 417}}}) {
+    SCOPED_TRACE(p.widget->objectName().toStdString());
+    EXPECT_EQ(QRect(p.widget->mapTo(form.get(), QPoint(0, 0)), p.widget->size()),
+              p.bounds.translated(0, 156));
+  }
+  EXPECT_TRUE(page->RichEdit->isVisible());
+  EXPECT_FALSE(page->Chart1->isVisible());
+  EXPECT_EQ(form->findChild<QWidget*>(QStringLiteral("Label_Copy")), page->Label_Copy);
+}
+
+TEST_F(PrintPageTest, LabelPressShowsThePressedPicture) {
+  auto shows = [&](const char* name) {
+    BitmapRef expected = form->Pictures().LoadBitmapA(name, false);
+    BitmapRef canvas = Bitmap::Create(140, 46, 32);
+    DrawBitmap(*expected, *canvas, 0, 0, 140, 46, kDefaultBackColour);
+    return canvas->pixels == page->imgbtn_copy->surface().pixels;
+  };
+  ASSERT_TRUE(shows("png:btn_copy_normal"));
+  const QPointF at(10, 10);
+  QMouseEvent press(QEvent::MouseButtonPress, at, page->Label_Copy->mapToGlobal(at),
+                    Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+  QApplication::sendEvent(page->Label_Copy, &press);
+  EXPECT_TRUE(shows("png:btn_copy_light"));
+  EXPECT_TRUE(page->Label_Copy->autoFillBackground());
+  EXPECT_EQ(page->Label_Copy->palette().color(QPalette::Window), QColor(0x00, 0xEE, 0x58));
+  QMouseEvent release(QEvent::MouseButtonRelease, at, page->Label_Copy->mapToGlobal(at),
+                      Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(page->Label_Copy, &release);
+  EXPECT_TRUE(shows("png:btn_copy_normal"));
+  EXPECT_FALSE(page->Label_Copy->autoFillBackground());
+}
+
+TEST_F(PrintPageTest, ReportShowsColouredRuns) {
+  RedReport();
+  Read(Bytes{0x00, 0x24, 0x24, 0x25, 0x24, 0xF1, 0x04});
+  EXPECT_EQ(page->RichEdit->ReportPlainText(), QString::fromUtf8("plain\nhot line\nعوض شود\n"));
+  EXPECT_EQ(ColourAt(0), QColor(0, 238, 0));
+  EXPECT_EQ(ColourAt(6), QColor(255, 0, 0));
+  EXPECT_EQ(ColourAt(15), QColor(255, 0, 0));  // the built-in text takes the last colour
+}
+
+TEST_F(PrintPageTest, ClearInBothViews) {
+  RedReport();
+  Read(Bytes{0x00, 0x24});  // a sequence in progress
+  const Bytes samples = {0x78, 0x00};
+  test::SendLeftClick(page->Label_Clear, QPointF(5, 5));
+  EXPECT_TRUE(page->RichEdit->ReportPlainText().isEmpty());
+  EXPECT_EQ(page->receiver().reportMarkerState(), 0);
+  EXPECT_EQ(page->receiver().reportTextColour(), kReportDefaultColour);
+  EXPECT_EQ(page->RichEdit->currentCharFormat().foreground().color(), QColor(0, 238, 0));
+
+  Capture({120, 125, 118});
+  ASSERT_TRUE(page->Chart1->isVisible());
+  EXPECT_TRUE(form->TimerMonitorWaveRecv->isActive());
+  // Clear while the report shows leaves the capture alone...
+  page->SetPrintView(false);
+  Read("x");
+  test::SendLeftClick(page->imgbtn_clear, QPointF(5, 5));
+  EXPECT_EQ(form->state().waveLength, 6);
+  // ...and while the chart shows empties it and returns to the report.
+  page->SetPrintView(true);
+  test::SendLeftClick(page->imgbtn_clear, QPointF(5, 5));
+  EXPECT_EQ(form->state().waveLength, 0);
+  EXPECT_EQ(page->Chart1->graph(0)->dataCount(), 0);
+  EXPECT_FALSE(page->Chart1->isVisible());
+  EXPECT_TRUE(page->RichEdit->isVisible());
+  EXPECT_FALSE(form->state().chartShown);
+  EXPECT_FALSE(form->TimerMonitorWaveRecv->isActive());
+}
+
+TEST_F(PrintPageTest, CopyPutsPlainTextAndColouredHtml) {
+  test::SendLeftClick(page->Label_Copy, QPointF(5, 5));
+  EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
+  RedReport();
+  test::SendLeftClick(page->imgbtn_copy, QPointF(5, 5));
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data->text(), QStringLiteral("plain\nhot line\n"));
+  EXPECT_TRUE(data->html().contains(QStringLiteral("#ff0000"))) << data->html().toStdString();
+  EXPECT_TRUE(data->html().contains(QStringLiteral("hot line")));
+  EXPECT_EQ(page->RichEdit->textCursor().selectedText().size(), 15);  // all stays selected
+}
+
+TEST_F(PrintPageTest, EditWritesEachTypeAndOpensIt) {
+  QTemporaryDir dir;
+  RedReport();
+  Read(Bytes{0x00, 0x24, 0x24, 0xFF, 0xFE, 0xE3, 0x04, 0xC0, 0x7F});  // "А" and Ω in 1251
+  struct Case {
+    int choice;
+    const char* typed;
+    const char* written;
+  };
+  for (const Case& c : {Case{0, "report", "report.txt"}, Case{1, "report", "report.html"},
+                        Case{2, "report", "report.odt"}, Case{0, "named.log", "named.log"}}) {
+    SCOPED_TRACE(c.written);
+    QString folder;
+    SetSaveFileHook([&](const SaveFileRequest& request) {
+      folder = request.folder;
+      EXPECT_EQ(request.filter, QStringLiteral("Text|*.txt|HTML|*.html|OpenDocument text|*.odt"));
+      return SaveFileAnswer{dir.filePath(QString::fromLatin1(c.typed)), c.choice};
+    });
+    opened.clear();
+    test::SendLeftClick(page->Label_Edit, QPointF(5, 5));
+    const QString path = dir.filePath(QString::fromLatin1(c.written));
+    ASSERT_EQ(opened, std::vector<QString>{path});
+    EXPECT_TRUE(folder.startsWith(QDir::tempPath()) || folder.startsWith(QStringLiteral("/tmp")));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    if (c.choice == 0) {
+      QByteArray expected("\xFF\xFE", 2);
+      for (char16_t ch : u"plain\r\nhot line\r\n\u0410\u03A9") {
+        if (ch == 0) break;
+        expected.append(static_cast<char>(ch & 0xFF)).append(static_cast<char>(ch >> 8));
+      }
+      EXPECT_EQ(bytes, expected);
+    } else if (c.choice == 1) {
+      EXPECT_TRUE(bytes.contains("#ff0000"));
+      EXPECT_TRUE(QString::fromUtf8(bytes).contains(QString::fromUtf8("АΩ")));
+    } else {
+      EXPECT_TRUE(bytes.startsWith("PK"));  // an OpenDocument package
+    }
+  }
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(PrintPageTest, EditThatCannotWriteSaysSoAndOpensNothing) {
+  SetSaveFileHook([](const SaveFileRequest&) {
+    return SaveFileAnswer{QStringLiteral("/nonexistent-folder/report.txt"), 0};
+  });
+  test::SendLeftClick(page->imgbtn_edit, QPointF(5, 5));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot create file")));
+  EXPECT_TRUE(messages[0].contains(QStringLiteral("/nonexistent-folder/report.txt")));
+  EXPECT_TRUE(opened.empty());
+  // Cancelled: nothing at all.
+  SetSaveFileHook([](const SaveFileRequest&) { return SaveFileAnswer{}; });
+  test::SendLeftClick(page->imgbtn_edit, QPointF(5, 5));
+  EXPECT_EQ(messages.size(), 1u);
+}
+
+TEST_F(PrintPageTest, PrintsTheReportToAPdf) {
+  QTemporaryDir dir;
+  RedReport();
+  Read(Bytes{0x00, 0x24, 0x24, 0x25, 0x24, 0xF1, 0x03});
+  const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+  QString title;
+  SetPrintDialogHook([&](QPrinter& printer) {
+    title = printer.docName();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    return true;
+  });
+  test::SendLeftClick(page->Label_PrintPrint, QPointF(5, 5));
+  EXPECT_EQ(title, QStringLiteral("Marvissa DTC"));
+  QProcess text;
+  text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+  ASSERT_TRUE(text.waitForFinished(20000));
+  const QString out = QString::fromUtf8(text.readAllStandardOutput());
+  EXPECT_TRUE(out.contains(QStringLiteral("hot line"))) << out.toStdString();
+  EXPECT_TRUE(out.contains(QStringLiteral("plain")));
+  // A cancelled dialog prints nothing.
+  QFile::remove(pdf);
+  SetPrintDialogHook([](QPrinter&) { return false; });
+  test::SendLeftClick(page->imgbtn_print, QPointF(5, 5));
+  EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST_F(PrintPageTest, ChartShowsTheExampleCapture) {
+  Capture({120, 125, 118});
+  WaveChart* chart = page->Chart1;
+  ASSERT_TRUE(chart->isVisible());
+  EXPECT_TRUE(chart->StaticText_SampleStat->isVisible());
+  EXPECT_EQ(chart->StaticText_SampleStat->text(),
+            QStringLiteral("Voltage Min=11.8V and Max=12.5V"));
+  ASSERT_EQ(chart->graph(0)->dataCount(), 3);
+  EXPECT_NEAR(chart->graph(0)->data()->at(1)->value, 12.5, 1e-6);
+  EXPECT_NEAR(chart->graph(1)->data()->at(0)->value, 11.7, 1e-6);
+  EXPECT_NEAR(chart->graph(2)->data()->at(0)->value, 12.6, 1e-6);
+  EXPECT_NEAR(chart->yAxis->range().lower, 11.7, 1e-6);
+  EXPECT_NEAR(chart->yAxis->range().upper, 12.6, 1e-6);
+  EXPECT_EQ(chart->xAxis->label(), QStringLiteral("Time"));
+  EXPECT_EQ(chart->yAxis->label(), QStringLiteral("Voltage (V)"));
+  // A click places the measuring line at the clicked voltage, in tenths.
+  chart->replot();
+  const double x = chart->xAxis->coordToPixel(500);
+  const double y = chart->yAxis->coordToPixel(12.34);
+  test::SendLeftClick(chart, QPointF(x, y));
+  ASSERT_EQ(chart->graph(3)->dataCount(), 2);
+  EXPECT_NEAR(chart->graph(3)->data()->at(0)->value, 12.3, 1e-5);
+  EXPECT_NEAR(chart->graph(3)->data()->at(1)->key, 500, 2);
+}
+
+TEST_F(PrintPageTest, TrackBarReleaseScrollsTheChart) {
+  std::vector<int> samples(3000, 125);
+  Capture(samples);
+  QSlider* bar = page->Chart1->TrackBar_ChartLine;
+  EXPECT_EQ(bar->maximum(), 3000 - 1024);
+  EXPECT_EQ(bar->focusPolicy(), Qt::NoFocus);
+  bar->setValue(300);
+  const QPointF at(5, 5);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, bar->mapToGlobal(at), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(bar, &release);
+  EXPECT_EQ(page->Chart1->xAxis->range(), QCPRange(300, 1323));
+}
+
+TEST_F(PrintPageTest, SavesTheChartInEachType) {
+  QTemporaryDir dir;
+  Capture({120, 125});
+  for (int choice : {0, 1, 2}) {
+    SCOPED_TRACE(choice);
+    SetSaveFileHook([&](const SaveFileRequest& request) {
+      EXPECT_EQ(request.title, QStringLiteral("Save chart curve to file ..."));
+      return SaveFileAnswer{dir.filePath(QStringLiteral("curve")), choice};
+    });
+    messages.clear();
+    test::SendLeftClick(page->Chart1->Btn_SaveChart, QPointF(3, 3));
+    ASSERT_EQ(messages, std::vector<QString>{QStringLiteral("Chart curve is saved successfully!")});
+    const char* extensions[] = {".bmp", ".png", ".csv"};
+    QFile file(dir.filePath(QStringLiteral("curve")) + QString::fromLatin1(extensions[choice]));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray head = file.read(8);
+    if (choice == 0) {
+      EXPECT_TRUE(head.startsWith("BM"));
+    } else if (choice == 1) {
+      EXPECT_TRUE(head.startsWith("\x89PNG"));
+    } else {
+      file.seek(0);
+      EXPECT_EQ(file.readAll(), QByteArray("sample,volts\n0,12.0\n1,12.5\n"));
+    }
+  }
+  SetSaveFileHook([](const SaveFileRequest&) {
+    return SaveFileAnswer{QStringLiteral("/nonexistent-folder/curve.png"), 1};
+  });
+  messages.clear();
+  test::SendLeftClick(page->Chart1->Btn_SaveChart, QPointF(3, 3));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot create file")));
+}
+
+}  // namespace
+}  // namespace vortik
