@@ -13,9 +13,22 @@ namespace vortik {
 
 inline constexpr uint32_t kWaveInitialCapacity = 8192;
 
+// MainState::upgradeMode: what holds the window busy. The local upgrade's boxes are 1..3.
+inline constexpr int32_t kUpgradeIdle = 0;
+inline constexpr int32_t kUpgradeLocalFirstBox = 1;
+inline constexpr int32_t kUpgradeLocalLastBox = 3;
+inline constexpr int32_t kUpgradeInternet = 10;
+// Host::SetUpgradeMode with this keeps the mode and only refreshes the controls it governs.
+inline constexpr int32_t kUpgradeModeRefresh = -1;
+
+// MainState::progressMode: how the download gauge counts.
+inline constexpr int32_t kProgressSingleFile = 0;  // each file on a gauge of its own
+inline constexpr int32_t kProgressRomShare = 1;    // one gauge for ROM and FLASH: the ROM now
+inline constexpr int32_t kProgressFlashShare = 2;  // ... the FLASH, after the ROM's share
+
 struct MainState {
-  int32_t comPort = -1;     // port the tool was opened on; 0 after a scan found none; -1 before
-  int32_t upgradeMode = 0;  // 0 idle; 1..3 local upgrade box n; 10 internet upgrade
+  int32_t comPort = -1;  // port the tool was opened on; 0 after a scan found none; -1 before
+  int32_t upgradeMode = kUpgradeIdle;  // kUpgrade*: idle, local upgrade box n, internet
   int32_t curTab = 0;  // 0 Internet Upgrade, 1 Print, 2 DTC Lookup, 3 Feedback; 4 Manual, 5 Local
                        // Upgrade (pages of the menu: no tab current)
   bool appClosing = false;  // set once the window agreed to close; loops stop at next check
@@ -35,7 +48,7 @@ struct MainState {
   int32_t langIndex = 0;
 
   // Download progress state.
-  int32_t progressMode = 0;
+  int32_t progressMode = kProgressSingleFile;
   int32_t romProgressSize = 0;
   int32_t flashProgressSize = 0;
 

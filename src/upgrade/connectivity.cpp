@@ -28,7 +28,7 @@ void InternetIndicator::Update(bool connected, MainState& state, IndicatorView& 
 
 void InternetIndicator::Poll(const std::function<bool()>& isConnected, MainState& state,
                              IndicatorView& view) {
-  if (state.upgradeMode != 0) return;
+  if (state.upgradeMode != kUpgradeIdle) return;
   Update(isConnected(), state, view);
 }
 

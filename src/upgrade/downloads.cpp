@@ -79,12 +79,13 @@ void OnDownloadProgress(Host& host, int64_t progress, int64_t progressMax, bool&
   MainState& state = host.state();
   if (!text.empty()) host.SetStatusText(text);
   if (statusCode == platform::kDownloadBegin) {
-    host.SetGaugeMax(state.progressMode != 0
+    host.SetGaugeMax(state.progressMode != kProgressSingleFile
                          ? ToGauge(int64_t{state.romProgressSize} + state.flashProgressSize)
                          : ToGauge(progressMax));
   } else if (statusCode == platform::kDownloadData) {
-    host.SetGaugePos(state.progressMode == 2 ? ToGauge(state.romProgressSize + progress)
-                                             : ToGauge(progress));
+    host.SetGaugePos(state.progressMode == kProgressFlashShare
+                         ? ToGauge(state.romProgressSize + progress)
+                         : ToGauge(progress));
   }
   if (state.appClosing) cancel = true;
 }
@@ -152,7 +153,7 @@ FetchOutcome DownloadFlashPart(Host& host, const std::string& url, const std::st
   MainState& state = host.state();
   state.flashProgressSize = gaugeSize;
   host.SetStatusText(host.Msg(TextId::MsgInfo4));
-  if (state.progressMode != 0) state.progressMode = 2;
+  if (state.progressMode != kProgressSingleFile) state.progressMode = kProgressFlashShare;
   if (!DownloadToFile(host, DownloadRequestUrl(url), path) || !FileExists(path)) {
     return FetchOutcome::kFailed;
   }

@@ -216,7 +216,7 @@ class UpgradeRun {
     host_.SetStatusText(host_.Msg(TextId::MsgInfo3));
     if (doFlash_) {
       // One gauge for both downloads: the ROM's share first, then the FLASH's.
-      state_.progressMode = 1;
+      state_.progressMode = kProgressRomShare;
       state_.romProgressSize = offer_.romLength;
       state_.flashProgressSize = extended_ ? 0 : offer_.flashLength;
     }
@@ -235,7 +235,7 @@ class UpgradeRun {
                                 flashBlockSize_);
     }
     host_.SetStatusText(host_.Msg(TextId::MsgInfo4));
-    if (state_.progressMode != 0) state_.progressMode = 2;
+    if (state_.progressMode != kProgressSingleFile) state_.progressMode = kProgressFlashShare;
     const FetchedFile flash = FetchLegacyFile(host_, config_.legacyServer, offer_.flashLocation,
                                               flashLength_, state_.flashProgressSize);
     if (flash.outcome != FetchOutcome::kFetched) {
@@ -303,11 +303,11 @@ void RunInternetUpgrade(Host& host, TSyncUart& uart, CatalogueState& catalogue,
     return Show(host, Outcome::kNoServer);
   }
   if (!state.internetConnected) return Show(host, Outcome::kNotConnected);
-  host.SetUpgradeMode(10);
+  host.SetUpgradeMode(kUpgradeInternet);
   UpgradeRun run(host, uart, catalogue, config);
   RunSteps(host, run);
-  state.progressMode = 0;
-  host.SetUpgradeMode(0);
+  state.progressMode = kProgressSingleFile;
+  host.SetUpgradeMode(kUpgradeIdle);
   // The tool restarts after a burn and may come back on another port.
   host.ScanDevicePort();
 }
@@ -355,7 +355,7 @@ InternetUpgradeOutcome DownloadFlashParts(Host& host, const FlashPartTables& off
     int item = part.entryIndex - 1;
     if (item < 0 || item >= offered.Count()) return Outcome::kFlashPartsUnusable;
     host.SetStatusText(host.Msg(TextId::MsgInfo4));
-    if (state.progressMode != 0) state.progressMode = 2;
+    if (state.progressMode != kProgressSingleFile) state.progressMode = kProgressFlashShare;
     const FlashPartOffer& offer = offered.parts[static_cast<size_t>(item)];
     int32_t gaugeSize = static_cast<int32_t>(std::min<uint32_t>(part.size, INT32_MAX));
     const FetchOutcome fetched =

@@ -59,7 +59,7 @@ void RunLocalUpgrade(Host& host, TSyncUart& uart, int box, const std::string& pa
   const TextId message =
       size > INT32_MAX ? BurnFailureText(kind) : UpgradeSteps(host, uart, kind, path, size);
   host.ShowMessage(host.Msg(message));
-  host.SetUpgradeMode(0);
+  host.SetUpgradeMode(kUpgradeIdle);
 }
 
 }  // namespace vortik

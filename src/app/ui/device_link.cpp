@@ -64,16 +64,16 @@ void TFormMain::StartDeviceMonitor() {
 // --- upgrade mode -----------------------------------------------------------------------------
 
 void TFormMain::SetUpgradeMode(int mode) {
-  const bool runEnded = mode == 0 && state_.upgradeMode != 0;
-  if (mode != -1) state_.upgradeMode = mode;
+  const bool runEnded = mode == kUpgradeIdle && state_.upgradeMode != kUpgradeIdle;
+  if (mode != kUpgradeModeRefresh) state_.upgradeMode = mode;
   // The last step of a run that has ended is no longer running: the status line says again
   // where the tool is (the run's outcome was its message).
   if (runEnded) ShowConnectionStatus();
-  const bool enabled = syncUart_->Active() && state_.upgradeMode == 0;
+  const bool enabled = syncUart_->Active() && state_.upgradeMode == kUpgradeIdle;
   internetUpgradePage_->SetUpgradeEnabled(enabled);
   localUpgradePage_->ShowUpgradeMode(state_.upgradeMode, enabled);
   // The open menu would hold the upgrade's handler in its own event loop.
-  menuButton_->setEnabled(state_.upgradeMode == 0);
+  menuButton_->setEnabled(state_.upgradeMode == kUpgradeIdle);
   if (mode >= 1 && mode <= LocalUpgradePage::kBoxCount) {
     curGauge_ = localUpgradePage_->Gauge(mode);
     curStatusLabel_ = localUpgradePage_->StatusLabel(mode);
@@ -97,7 +97,7 @@ void TFormMain::ScanDevicePort() {
     state_.comPort = 0;
   }
   UpdateUartReadTimer();
-  SetUpgradeMode(-1);
+  SetUpgradeMode(kUpgradeModeRefresh);
 }
 
 void TFormMain::initUartPort(int port) {

@@ -210,7 +210,7 @@ void TFormMain::ShowPage(PageId page) {
     SwitchTabImgBtn(index);
     return;
   }
-  if (state_.upgradeMode != 0 || index == state_.curTab) return;
+  if (state_.upgradeMode != kUpgradeIdle || index == state_.curTab) return;
   // No tab is current while a page outside the tab row shows.
   if (state_.curTab >= 0 && state_.curTab < kTabCount) ShowTabCurrent(state_.curTab, false);
   RoutePage(page);
@@ -239,11 +239,11 @@ void TFormMain::SetGaugePos(int pos) {
 void TFormMain::ShowMessage(const std::string& utf8) {
   // During a run a message is its outcome (or the failure of a step): the status line shows it
   // instead of the step that led to it.
-  if (state_.upgradeMode != 0) SetStatusText(utf8);
+  if (state_.upgradeMode != kUpgradeIdle) SetStatusText(utf8);
   ShowMessageBox(this, QString::fromStdString(utf8));
   // Outside a run a message ends a device command (or says something of its own); the
   // command's step is over, so the status line shows the connection again.
-  if (state_.upgradeMode == 0) ShowConnectionStatus();
+  if (state_.upgradeMode == kUpgradeIdle) ShowConnectionStatus();
 }
 
 void TFormMain::ProcessEvents() {

@@ -114,7 +114,9 @@ void TFormMain::DrawTabPicture(int tab, bool current) {
 }
 
 void TFormMain::SwitchTabImgBtn(int index) {
-  if (state_.upgradeMode != 0 || index < 0 || index >= kTabCount || index == state_.curTab) return;
+  if (state_.upgradeMode != kUpgradeIdle || index < 0 || index >= kTabCount ||
+      index == state_.curTab)
+    return;
   const int previous = state_.curTab;
   ShowTabCurrent(index, true);
   // A page of the menu was showing: no tab picture to turn off.

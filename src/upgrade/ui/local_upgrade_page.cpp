@@ -138,7 +138,7 @@ void LocalUpgradePage::LocalUpgrade(int box) {
 }
 
 bool LocalUpgradePage::DeviceButtonsUsable() const {
-  return uart_.Active() && host_.state().upgradeMode == 0;
+  return uart_.Active() && host_.state().upgradeMode == kUpgradeIdle;
 }
 
 void LocalUpgradePage::Button_QueryIDClick() {
