@@ -63,6 +63,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # faces the skin names.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${VORTIK_PACKAGING}/postinst ${VORTIK_PACKAGING}/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${VORTIK_PACKAGING}/postinst ${VORTIK_PACKAGING}/postrm
+                                       ${VORTIK_PACKAGING}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
