@@ -14,8 +14,10 @@
 #include "app/ui/app_main.h"
 #include "helpers/test_config.h"
 #include "i18n/ui/language_dialog.h"
+#include "print/ui/print_page.h"
 #include "upgrade/pickers.h"
 #include "upgrade/ui/car_type_picker.h"
+#include "upgrade/ui/internet_upgrade_page.h"
 #include "upgrade/ui/language_picker.h"
 
 namespace vortik {
@@ -40,15 +42,15 @@ TEST(FormMain, StartsWithTheDocumentedState) {
   EXPECT_EQ(form.windowTitle(), QStringLiteral("VORTIK"));
   EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
 
-  EXPECT_FALSE(form.UartReadTimer->isActive());
-  EXPECT_EQ(form.UartReadTimer->interval(), 100);
-  EXPECT_TRUE(form.TimerCheckInternet->isActive());
+  EXPECT_FALSE(form.printPage()->UartReadTimer->isActive());
+  EXPECT_EQ(form.printPage()->UartReadTimer->interval(), 100);
+  EXPECT_TRUE(form.internetUpgradePage()->TimerCheckInternet->isActive());
   // 1000 ms at step 6; the skin's first drawing of the disconnected indicator makes it 5000.
-  EXPECT_EQ(form.TimerCheckInternet->interval(), 5000);
-  EXPECT_FALSE(form.TimerAnimator->isActive());
-  EXPECT_EQ(form.TimerAnimator->interval(), 800);
-  EXPECT_FALSE(form.TimerMonitorWaveRecv->isActive());
-  EXPECT_EQ(form.TimerMonitorWaveRecv->interval(), 1000);
+  EXPECT_EQ(form.internetUpgradePage()->TimerCheckInternet->interval(), 5000);
+  EXPECT_FALSE(form.internetUpgradePage()->TimerAnimator->isActive());
+  EXPECT_EQ(form.internetUpgradePage()->TimerAnimator->interval(), 800);
+  EXPECT_FALSE(form.printPage()->TimerMonitorWaveRecv->isActive());
+  EXPECT_EQ(form.printPage()->TimerMonitorWaveRecv->interval(), 1000);
 
   const struct {
     const char* name;

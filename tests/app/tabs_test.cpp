@@ -15,9 +15,11 @@
 #include "app/ui/form_main.h"
 #include "app/ui/main_menu.h"
 #include "helpers/test_config.h"
+#include "print/ui/print_page.h"
 #include "skin/ui/click_label.h"
 #include "skin/ui/message_box.h"
 #include "skin/ui/picture_control.h"
+#include "upgrade/ui/internet_upgrade_page.h"
 
 namespace vortik {
 namespace {
@@ -135,9 +137,9 @@ TEST_F(SkinnedWindow, TabSwitchShowsOnePageAndTheTimersFollow) {
   EXPECT_EQ(form_->currentPage(), PageId::kPrint);
   EXPECT_TRUE(printControl->isVisibleTo(form_.get()));
   EXPECT_FALSE(upgradeText->isVisibleTo(form_.get()));
-  EXPECT_TRUE(form_->UartReadTimer->isActive());  // even without an open port
-  EXPECT_FALSE(form_->TimerCheckInternet->isActive());
-  EXPECT_FALSE(form_->TimerAnimator->isActive());
+  EXPECT_TRUE(form_->printPage()->UartReadTimer->isActive());  // even without an open port
+  EXPECT_FALSE(form_->internetUpgradePage()->TimerCheckInternet->isActive());
+  EXPECT_FALSE(form_->internetUpgradePage()->TimerAnimator->isActive());
   EXPECT_TRUE(ShowsTabPicture(1, true));
   EXPECT_TRUE(ShowsTabPicture(0, false));
 
@@ -145,7 +147,7 @@ TEST_F(SkinnedWindow, TabSwitchShowsOnePageAndTheTimersFollow) {
   EXPECT_EQ(s.curTab, 2);
   EXPECT_FALSE(printControl->isVisibleTo(form_.get()));
   EXPECT_TRUE(dtcControl->isVisibleTo(form_.get()));
-  EXPECT_FALSE(form_->UartReadTimer->isActive());
+  EXPECT_FALSE(form_->printPage()->UartReadTimer->isActive());
   EXPECT_TRUE(ShowsTabPicture(2, true));
   EXPECT_TRUE(ShowsTabPicture(1, false));
 
@@ -159,8 +161,9 @@ TEST_F(SkinnedWindow, TabSwitchShowsOnePageAndTheTimersFollow) {
   EXPECT_EQ(QRect(upgradeText->mapTo(form_.get(), QPoint(0, 0)), upgradeText->size()),
             QRect(80, 225, 249, 28));
   EXPECT_FALSE(printControl->isVisibleTo(form_.get()));
-  EXPECT_TRUE(form_->TimerCheckInternet->isActive());
-  EXPECT_FALSE(form_->TimerAnimator->isActive());  // not connected: no blinking
+  EXPECT_TRUE(form_->internetUpgradePage()->TimerCheckInternet->isActive());
+  EXPECT_FALSE(
+      form_->internetUpgradePage()->TimerAnimator->isActive());  // not connected: no blinking
   EXPECT_TRUE(ShowsTabPicture(0, true));
   EXPECT_TRUE(ShowsTabPicture(1, false));
   EXPECT_TRUE(ShowsTabPicture(2, false));
@@ -168,9 +171,9 @@ TEST_F(SkinnedWindow, TabSwitchShowsOnePageAndTheTimersFollow) {
   // Back to page 0 while connected starts the blinking.
   form_->UpdateInternetState(true);
   form_->SwitchTabImgBtn(3);
-  EXPECT_FALSE(form_->TimerAnimator->isActive());
+  EXPECT_FALSE(form_->internetUpgradePage()->TimerAnimator->isActive());
   form_->SwitchTabImgBtn(0);
-  EXPECT_TRUE(form_->TimerAnimator->isActive());
+  EXPECT_TRUE(form_->internetUpgradePage()->TimerAnimator->isActive());
 }
 
 // The Manual and Local Upgrade pages, reached through the menu, have no tab: while one shows no
@@ -178,7 +181,7 @@ TEST_F(SkinnedWindow, TabSwitchShowsOnePageAndTheTimersFollow) {
 TEST_F(SkinnedWindow, PagesOfTheMenuStopTheTabTimersUntilATabIsChosen) {
   MainState& s = form_->state();
   form_->SwitchTabImgBtn(1);
-  ASSERT_TRUE(form_->UartReadTimer->isActive());
+  ASSERT_TRUE(form_->printPage()->UartReadTimer->isActive());
   for (PageId page : {PageId::kManual, PageId::kLocalUpgrade}) {
     form_->ShowPage(page);
     EXPECT_EQ(form_->currentPage(), page);
@@ -186,25 +189,25 @@ TEST_F(SkinnedWindow, PagesOfTheMenuStopTheTabTimersUntilATabIsChosen) {
     EXPECT_TRUE(form_->page(PageId::kPrint)->isHidden());
     EXPECT_EQ(s.curTab, static_cast<int>(page));
     for (int tab = 0; tab < kTabCount; ++tab) EXPECT_TRUE(ShowsTabPicture(tab, false)) << tab;
-    EXPECT_FALSE(form_->UartReadTimer->isActive());
-    EXPECT_FALSE(form_->TimerCheckInternet->isActive());
-    EXPECT_FALSE(form_->TimerAnimator->isActive());
+    EXPECT_FALSE(form_->printPage()->UartReadTimer->isActive());
+    EXPECT_FALSE(form_->internetUpgradePage()->TimerCheckInternet->isActive());
+    EXPECT_FALSE(form_->internetUpgradePage()->TimerAnimator->isActive());
   }
   // The tab that was current before: its page and its timer come back.
   Click(form_->tabImages()[1]);
   EXPECT_EQ(form_->currentPage(), PageId::kPrint);
   EXPECT_TRUE(form_->page(PageId::kLocalUpgrade)->isHidden());
   EXPECT_TRUE(ShowsTabPicture(1, true));
-  EXPECT_TRUE(form_->UartReadTimer->isActive());
+  EXPECT_TRUE(form_->printPage()->UartReadTimer->isActive());
 
   // Tab 0 while connected: the poll and the blinking come back with it.
   form_->UpdateInternetState(true);
   form_->ShowPage(PageId::kManual);
-  EXPECT_FALSE(form_->TimerAnimator->isActive());
+  EXPECT_FALSE(form_->internetUpgradePage()->TimerAnimator->isActive());
   Click(Find("Label_InternetUpgrade"));
   EXPECT_EQ(form_->currentPage(), PageId::kInternetUpgrade);
-  EXPECT_TRUE(form_->TimerAnimator->isActive());
-  EXPECT_TRUE(form_->TimerCheckInternet->isActive());
+  EXPECT_TRUE(form_->internetUpgradePage()->TimerAnimator->isActive());
+  EXPECT_TRUE(form_->internetUpgradePage()->TimerCheckInternet->isActive());
 
   form_->ShowPage(PageId::kFeedback);  // a tab's page switches its tab
   EXPECT_EQ(s.curTab, 3);
@@ -252,7 +255,7 @@ TEST_F(SkinnedWindow, NoTabChangesDuringAnUpgrade) {
   EXPECT_EQ(s.curTab, 0);
   EXPECT_EQ(tab2->surface().pixels, before);
   EXPECT_FALSE(form_->page(PageId::kInternetUpgrade)->isHidden());
-  EXPECT_TRUE(form_->TimerCheckInternet->isActive());
+  EXPECT_TRUE(form_->internetUpgradePage()->TimerCheckInternet->isActive());
   s.upgradeMode = 0;
   form_->SwitchTabImgBtn(0);  // the current tab: nothing to do
   EXPECT_EQ(s.curTab, 0);
@@ -267,7 +270,7 @@ TEST_F(SkinnedWindow, IndicatorStartsDisconnectedAndFollowsTheState) {
     return canvas->pixels == control->surface().pixels;
   };
   // The skin set-up draws the disconnected state, which sets the first poll to 5 s.
-  EXPECT_EQ(form_->TimerCheckInternet->interval(), 5000);
+  EXPECT_EQ(form_->internetUpgradePage()->TimerCheckInternet->interval(), 5000);
   EXPECT_FALSE(form_->state().internetConnected);
   auto* caption = Find<QLabel>("Label_InternetConnected");
   auto* plate = Find<PictureControl>("img_internet_status_text");
@@ -277,22 +280,22 @@ TEST_F(SkinnedWindow, IndicatorStartsDisconnectedAndFollowsTheState) {
   EXPECT_TRUE(shows(icon, "png:internet_connected_icon0"));
 
   form_->UpdateInternetState(true);
-  EXPECT_EQ(form_->TimerCheckInternet->interval(), 15000);
-  EXPECT_TRUE(form_->TimerAnimator->isActive());
+  EXPECT_EQ(form_->internetUpgradePage()->TimerCheckInternet->interval(), 15000);
+  EXPECT_TRUE(form_->internetUpgradePage()->TimerAnimator->isActive());
   EXPECT_EQ(caption->text(), QStringLiteral("Internet Connected"));
   EXPECT_TRUE(shows(plate, "png:internet_connected_text2"));
-  form_->TimerAnimatorTimer();
+  form_->internetUpgradePage()->BlinkInternetIcon();
   EXPECT_TRUE(shows(icon, "png:internet_connected_icon3"));
-  form_->TimerAnimatorTimer();
+  form_->internetUpgradePage()->BlinkInternetIcon();
   EXPECT_TRUE(shows(icon, "png:internet_connected_icon2"));
 
   form_->state().upgradeMode = 10;
-  form_->TimerCheckInternetTimer();  // frozen, whatever the network says
+  form_->internetUpgradePage()->PollInternet();  // frozen, whatever the network says
   EXPECT_TRUE(form_->state().internetConnected);
   form_->state().upgradeMode = 0;
   form_->UpdateInternetState(false);
-  EXPECT_FALSE(form_->TimerAnimator->isActive());
-  EXPECT_EQ(form_->TimerCheckInternet->interval(), 5000);
+  EXPECT_FALSE(form_->internetUpgradePage()->TimerAnimator->isActive());
+  EXPECT_EQ(form_->internetUpgradePage()->TimerCheckInternet->interval(), 5000);
 }
 
 TEST_F(SkinnedWindow, EveryPictureIsDecodedOnceWhileItStaysCached) {
@@ -307,8 +310,8 @@ TEST_F(SkinnedWindow, EveryPictureIsDecodedOnceWhileItStaysCached) {
   for (int round = 0; round < 3; ++round) {
     for (int tab : {1, 2, 3, 0}) form_->SwitchTabImgBtn(tab);
     form_->UpdateInternetState(true);
-    form_->TimerAnimatorTimer();
-    form_->TimerAnimatorTimer();
+    form_->internetUpgradePage()->BlinkInternetIcon();
+    form_->internetUpgradePage()->BlinkInternetIcon();
     form_->UpdateInternetState(false);
     checkButton->setEnabled(false);
     checkButton->setEnabled(true);

@@ -18,6 +18,7 @@
 #include "helpers/test_config.h"
 #include "platform/device_enum.h"
 #include "platform/serial_port.h"
+#include "print/ui/print_page.h"
 #include "scantool_sim.h"
 #include "skin/ui/message_box.h"
 #include "upgrade/ui/ask_string.h"
@@ -85,7 +86,7 @@ TEST_F(FormDevice, ConnectsAtStartAndFollowsUnplugAndReplug) {
   EXPECT_EQ(Status()->text().toStdString(), "Device connected to COM" + std::to_string(port) + " ");
   EXPECT_EQ(Status()->toolTip().toStdString(), tool.path());
   EXPECT_TRUE(AllEnabled(true));
-  EXPECT_FALSE(form->UartReadTimer->isActive());  // not on the Print tab
+  EXPECT_FALSE(form->printPage()->UartReadTimer->isActive());  // not on the Print tab
 
   // The same port again: nothing changes, not even the status line.
   Status()->setText(QStringLiteral("unchanged"));
@@ -104,7 +105,7 @@ TEST_F(FormDevice, ConnectsAtStartAndFollowsUnplugAndReplug) {
   PlugTool();
   form->ScanDevicePort();
   EXPECT_EQ(form->state().comPort, port);
-  EXPECT_TRUE(form->UartReadTimer->isActive());
+  EXPECT_TRUE(form->printPage()->UartReadTimer->isActive());
 }
 
 TEST_F(FormDevice, NoToolAtStart) {

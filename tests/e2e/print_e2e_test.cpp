@@ -56,7 +56,7 @@ TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
     ASSERT_GT(form.state().comPort, 0);
     form.SwitchTabImgBtn(1);
     ASSERT_EQ(form.state().curTab, 1);
-    EXPECT_TRUE(form.UartReadTimer->isActive());
+    EXPECT_TRUE(form.printPage()->UartReadTimer->isActive());
     PrintPanel* page = static_cast<PrintPage*>(form.page(PageId::kPrint))->panel();
 
     ASSERT_TRUE(RunUntil(
@@ -82,7 +82,7 @@ TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
     EXPECT_FALSE(page->RichEdit->isVisible());
     ASSERT_TRUE(RunUntil(
         [&] {
-          return !form.TimerMonitorWaveRecv->isActive() &&
+          return !form.printPage()->TimerMonitorWaveRecv->isActive() &&
                  page->Chart1->graph(kVoltageSeries)->dataCount() == 20000;
         },
         10000));

@@ -24,6 +24,7 @@
 #include "i18n/ui/language_dialog.h"
 #include "skin/ui/text_fit.h"
 #include "upgrade/ui/car_type_picker.h"
+#include "upgrade/ui/internet_upgrade_page.h"
 #include "upgrade/ui/language_picker.h"
 
 namespace vortik {
@@ -114,7 +115,7 @@ TEST_P(CaptionsFit, InTheWindowOnEveryPageAndInTheDialogs) {
   AppConfig config;
   config.language = {path_, path_};
   TFormMain form(config);
-  form.TimerCheckInternet->stop();
+  form.internetUpgradePage()->TimerCheckInternet->stop();
   for (PageId page : {PageId::kInternetUpgrade, PageId::kPrint, PageId::kDtcLookup,
                       PageId::kFeedback, PageId::kManual, PageId::kLocalUpgrade}) {
     form.ShowPage(page);
@@ -124,7 +125,7 @@ TEST_P(CaptionsFit, InTheWindowOnEveryPageAndInTheDialogs) {
   form.ShowPage(PageId::kInternetUpgrade);
   for (bool connected : {true, false}) {
     form.UpdateInternetState(connected);
-    form.TimerAnimator->stop();
+    form.internetUpgradePage()->TimerAnimator->stop();
     for (const std::string& m : Misfits(&form)) ADD_FAILURE() << connected << ": " << m;
     EXPECT_TRUE(LiesOn(&form, "Label_InternetConnected", "img_internet_status_text"));
   }

@@ -143,7 +143,7 @@ TEST_F(PrintPageTest, ClearInBothViews) {
 
   Capture({120, 125, 118});
   ASSERT_TRUE(page->Chart1->isVisible());
-  EXPECT_TRUE(form->TimerMonitorWaveRecv->isActive());
+  EXPECT_TRUE(form->printPage()->TimerMonitorWaveRecv->isActive());
   // Clear while the report shows leaves the capture alone...
   page->SetPrintView(false);
   Read("x");
@@ -157,7 +157,7 @@ TEST_F(PrintPageTest, ClearInBothViews) {
   EXPECT_FALSE(page->Chart1->isVisible());
   EXPECT_TRUE(page->RichEdit->isVisible());
   EXPECT_FALSE(form->state().chartShown);
-  EXPECT_FALSE(form->TimerMonitorWaveRecv->isActive());
+  EXPECT_FALSE(form->printPage()->TimerMonitorWaveRecv->isActive());
 }
 
 TEST_F(PrintPageTest, CopyPutsPlainTextAndColouredHtml) {

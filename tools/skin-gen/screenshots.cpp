@@ -36,6 +36,7 @@
 #include "scantool_sim.h"
 #include "skin/ui/message_box.h"
 #include "update_server_sim.h"
+#include "upgrade/ui/internet_upgrade_page.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ void Settle() {
 // the whole capture is in view.
 void ShowPrintPage(vortik::TFormMain& form, bool capture) {
   form.SwitchTabImgBtn(1);
-  form.UartReadTimer->stop();  // no port: the pictures show what is handed over below
+  form.printPage()->UartReadTimer->stop();  // no port: the pictures show what is handed over below
   vortik::PrintPanel& page =
       *static_cast<vortik::PrintPage*>(form.page(vortik::PageId::kPrint))->panel();
   const std::vector<uint8_t> report = vortik::sim::SampleReport();
@@ -67,7 +68,7 @@ void ShowPrintPage(vortik::TFormMain& form, bool capture) {
     const size_t n = std::min<size_t>(2048, frames.size() - at);
     page.receiver().HandleRead(frames.data() + at, static_cast<int>(n));
   }
-  form.TimerMonitorWaveRecv->stop();
+  form.printPage()->TimerMonitorWaveRecv->stop();
   for (int tick = 0; tick < 3; ++tick) page.TimerMonitorWaveRecvTimer();
 }
 
@@ -161,7 +162,7 @@ bool ShootMenuAndForms(const QString& folder, const QString& langCopy) {
   for (const auto& l : languages) {
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
     vortik::TFormMain form(config);
-    form.TimerCheckInternet->stop();
+    form.internetUpgradePage()->TimerCheckInternet->stop();
     form.show();
     const QString suffix = QString::fromLatin1(l.suffix);
     // The manual beside this program is not the one of the runnable folder it runs in.
@@ -245,7 +246,7 @@ bool ShootEveryLanguage(const QString& folder, const QString& frames, const QStr
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.number);
     vortik::InstallFontSubstitutions(l.number);
     vortik::TFormMain form(ShotConfig(langCopy));
-    form.TimerCheckInternet->stop();
+    form.internetUpgradePage()->TimerCheckInternet->stop();
     form.show();
     Settle();
     windows.push_back(form.grab());
@@ -317,7 +318,8 @@ int main(int argc, char** argv) {
   {
     vortik::WriteStoredLanguage(langCopy.toStdString(), 2);
     vortik::TFormMain form(ShotConfig(langCopy));
-    form.TimerCheckInternet->stop();  // the pictures show the states chosen below
+    form.internetUpgradePage()
+        ->TimerCheckInternet->stop();  // the pictures show the states chosen below
     form.show();
     ok = Shoot(form, folder, "main_window") && ok;
     const char* tabs[4] = {"tab0_internet_upgrade", "tab1_print", "tab2_dtc_lookup",
@@ -332,7 +334,7 @@ int main(int argc, char** argv) {
     ok = Shoot(form, folder, "tab1_print_chart") && ok;
     form.SwitchTabImgBtn(0);
     form.UpdateInternetState(true);
-    form.TimerAnimator->stop();
+    form.internetUpgradePage()->TimerAnimator->stop();
     ok = Shoot(form, folder, "tab0_internet_connected") && ok;
     auto* gauge = form.findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));
     gauge->setRange(0, 100);
@@ -354,7 +356,7 @@ int main(int argc, char** argv) {
   for (const auto& l : languages) {
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
     vortik::TFormMain form(ShotConfig(langCopy));
-    form.TimerCheckInternet->stop();
+    form.internetUpgradePage()->TimerCheckInternet->stop();
     form.show();
     if (l.name != nullptr) ok = Shoot(form, folder, l.name) && ok;
     if (l.print != nullptr) {
@@ -370,7 +372,7 @@ int main(int argc, char** argv) {
   for (const auto& l : searches) {
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
     vortik::TFormMain form(ShotConfig(langCopy));
-    form.TimerCheckInternet->stop();
+    form.internetUpgradePage()->TimerCheckInternet->stop();
     form.show();
     form.SwitchTabImgBtn(2);
     if (auto* edit = form.findChild<QLineEdit*>(QStringLiteral("EditSearch"))) {

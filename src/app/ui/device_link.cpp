@@ -15,6 +15,7 @@
 #include "skin/ui/message_box.h"
 #include "upgrade/burn_engine.h"
 #include "upgrade/downloads.h"
+#include "print/ui/print_page.h"
 #include "upgrade/ui/internet_upgrade_page.h"
 #include "upgrade/ui/local_upgrade_page.h"
 #include "upgrade/update_server.h"
@@ -127,11 +128,7 @@ void TFormMain::ShowConnectionStatus() {
 }
 
 void TFormMain::UpdateUartReadTimer() {
-  if (syncUart_->Active() && state_.curTab == kPrintTab) {
-    UartReadTimer->start();
-  } else {
-    UartReadTimer->stop();
-  }
+  printPage_->SetReceiving(syncUart_->Active() && state_.curTab == kPrintTab);
 }
 
 // --- hidden developer buttons (fixed English texts, fixed port numbers) ----------------------
@@ -142,11 +139,7 @@ void TFormMain::OpenDiagnosticPort(int port) {
   SetConnectionStatus(QStringLiteral("Device connected to COM%1").arg(port), QString());
   syncUart_->fSetPort(port);
   syncUart_->Open();
-  if (state_.curTab == kPrintTab) {
-    UartReadTimer->start();
-  } else {
-    UartReadTimer->stop();
-  }
+  printPage_->SetReceiving(state_.curTab == kPrintTab);
 }
 
 void TFormMain::Button_Test2Click() {

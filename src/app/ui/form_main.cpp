@@ -51,14 +51,6 @@ QPushButton* MakeFlatButton(QWidget* parent, const char* name, int x, int y, int
   return button;
 }
 
-QTimer* MakeTimer(QObject* parent, const char* name, int intervalMs, bool enabled) {
-  auto* timer = new QTimer(parent);
-  timer->setObjectName(QString::fromLatin1(name));
-  timer->setInterval(intervalMs);
-  if (enabled) timer->start();
-  return timer;
-}
-
 }  // namespace
 
 TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
@@ -80,15 +72,6 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
   syncUart_->fSetParity(ptNONE);
   syncUart_->fSetDataBits(db8BITS);
   syncUart_->fSetStopBits(sb1BITS);
-
-  UartReadTimer = MakeTimer(this, "UartReadTimer", 100, false);
-  TimerCheckInternet = MakeTimer(this, "TimerCheckInternet", 1000, true);
-  TimerAnimator = MakeTimer(this, "TimerAnimator", 800, false);
-  TimerMonitorWaveRecv = MakeTimer(this, "TimerMonitorWaveRecv", 1000, false);
-  connect(UartReadTimer, &QTimer::timeout, this, &TFormMain::UartReadTimerTimer);
-  connect(TimerCheckInternet, &QTimer::timeout, this, &TFormMain::TimerCheckInternetTimer);
-  connect(TimerAnimator, &QTimer::timeout, this, &TFormMain::TimerAnimatorTimer);
-  connect(TimerMonitorWaveRecv, &QTimer::timeout, this, &TFormMain::TimerMonitorWaveRecvTimer);
 
   bitmapFactory_ = std::make_unique<TBitmapFactory>(QtResourceStore::Instance());
   bitmapFactory_->cacheLimit = 16;
@@ -149,10 +132,8 @@ void TFormMain::BuildChrome() {
 
 void TFormMain::BuildPages() {
   TBitmapFactory& pictures = *bitmapFactory_;
-  internetUpgradePage_ = new InternetUpgradePage(this, *this, *syncUart_, pictures,
-                                                 TimerCheckInternet, TimerAnimator, config_);
-  printPage_ = new PrintPage(this, *this, *syncUart_, pictures, TimerMonitorWaveRecv,
-                             config_.demoPushOnPrintTab);
+  internetUpgradePage_ = new InternetUpgradePage(this, *this, *syncUart_, pictures, config_);
+  printPage_ = new PrintPage(this, *this, *syncUart_, pictures, config_.demoPushOnPrintTab);
   dtcLookupPage_ = new DtcLookupPage(this, *this, pictures);
   feedbackPage_ = new FeedbackPage(this, *this, config_.feedbackServer);
   manualPage_ = new ManualPage(this, *this);
@@ -251,22 +232,6 @@ void TFormMain::ProcessEvents() {
 }
 
 // --- timers -----------------------------------------------------------------------------------
-
-void TFormMain::UartReadTimerTimer() {
-  printPage_->UartReadTimerTimer();
-}
-
-void TFormMain::TimerMonitorWaveRecvTimer() {
-  printPage_->TimerMonitorWaveRecvTimer();
-}
-
-void TFormMain::TimerCheckInternetTimer() {
-  internetUpgradePage_->PollInternet();
-}
-
-void TFormMain::TimerAnimatorTimer() {
-  internetUpgradePage_->BlinkInternetIcon();
-}
 
 void TFormMain::UpdateInternetState(bool connected) {
   internetUpgradePage_->UpdateInternetState(connected);

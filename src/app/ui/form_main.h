@@ -88,20 +88,13 @@ class TFormMain : public QWidget, public Host {
   MainMenuButton* menuButton() const { return menuButton_; }
   const std::array<PictureControl*, kTabCount>& tabImages() const { return tabImages_; }
 
-  // The window's timers; each tick goes to the page that does the work.
-  QTimer* UartReadTimer = nullptr;
-  QTimer* TimerCheckInternet = nullptr;
-  QTimer* TimerAnimator = nullptr;
-  QTimer* TimerMonitorWaveRecv = nullptr;
+  InternetUpgradePage* internetUpgradePage() const { return internetUpgradePage_; }
+  PrintPage* printPage() const { return printPage_; }
 
  public Q_SLOTS:
   void btn_minimizeClick();
   void SpeedButton4Click();
   void SpeedButtonSettingClick();
-  void UartReadTimerTimer();
-  void TimerCheckInternetTimer();
-  void TimerAnimatorTimer();
-  void TimerMonitorWaveRecvTimer();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

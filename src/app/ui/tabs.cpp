@@ -12,6 +12,7 @@
 #include "skin/ui/click_label.h"
 #include "skin/ui/picture_control.h"
 #include "skin/ui/text_fit.h"
+#include "upgrade/ui/internet_upgrade_page.h"
 
 namespace vortik {
 
@@ -30,14 +31,6 @@ void SetCaptionColour(QLabel* caption, const QColor& colour) {
   QPalette palette = caption->palette();
   palette.setColor(QPalette::WindowText, colour);
   caption->setPalette(palette);
-}
-
-void SetTimerEnabled(QTimer* timer, bool enabled) {
-  if (!enabled) {
-    timer->stop();
-  } else if (!timer->isActive()) {
-    timer->start();
-  }
 }
 
 }  // namespace
@@ -133,9 +126,8 @@ void TFormMain::ShowTabCurrent(int tab, bool current) {
 }
 
 void TFormMain::ApplyTabTimers() {
-  SetTimerEnabled(TimerAnimator, state_.internetConnected && state_.curTab == 0);
-  SetTimerEnabled(TimerCheckInternet, state_.curTab == 0);
-  SetTimerEnabled(UartReadTimer, state_.curTab == 1);
+  internetUpgradePage_->SetCurrent(state_.curTab == 0);
+  printPage_->SetReceiving(state_.curTab == 1);
   if (state_.curTab == 1) printPage_->PageShown();
 }
 

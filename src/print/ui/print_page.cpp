@@ -6,24 +6,26 @@
 #include "device/frame.h"
 #include "device/sync_uart.h"
 #include "print/ui/print_panel.h"
+#include "skin/ui/timers.h"
 
 namespace vortik {
 
 PrintPage::PrintPage(QWidget* window, Host& host, TSyncUart& uart, TBitmapFactory& pictures,
-                     QTimer* waveTimer, bool demoPushOnShow)
+                     bool demoPushOnShow)
     : QWidget(window), uart_(uart), demoPushOnShow_(demoPushOnShow) {
   setObjectName(QStringLiteral("TabSheetPrint"));
   setAttribute(Qt::WA_TranslucentBackground);
   panel_ = new PrintPanel(this, host.state());
   panel_->AttachSkin(&pictures);
-  panel_->SetCaptureTimerSwitch([waveTimer](bool run) {
-    if (waveTimer == nullptr) return;
-    if (!run) {
-      waveTimer->stop();
-    } else if (!waveTimer->isActive()) {
-      waveTimer->start();
-    }
-  });
+  UartReadTimer = MakeTimer(this, "UartReadTimer", 100, false);
+  TimerMonitorWaveRecv = MakeTimer(this, "TimerMonitorWaveRecv", 1000, false);
+  connect(UartReadTimer, &QTimer::timeout, this, &PrintPage::UartReadTimerTimer);
+  connect(TimerMonitorWaveRecv, &QTimer::timeout, this, &PrintPage::TimerMonitorWaveRecvTimer);
+  panel_->SetCaptureTimerSwitch([this](bool run) { SetTimerRunning(TimerMonitorWaveRecv, run); });
+}
+
+void PrintPage::SetReceiving(bool on) {
+  SetTimerRunning(UartReadTimer, on);
 }
 
 void PrintPage::UartReadTimerTimer() {

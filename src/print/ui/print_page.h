@@ -17,22 +17,26 @@ class PrintPage : public QWidget {
   Q_OBJECT
 
  public:
-  // `waveTimer` is the window's chart timer, which runs while the chart is shown. With
-  // `demoPushOnShow` (the demo build) showing the page asks the emulated tool to push its sample
-  // report and capture.
+  // With `demoPushOnShow` (the demo build) showing the page asks the emulated tool to push its
+  // sample report and capture.
   PrintPage(QWidget* window, Host& host, TSyncUart& uart, TBitmapFactory& pictures,
-            QTimer* waveTimer, bool demoPushOnShow = false);
+            bool demoPushOnShow = false);
 
-  // The window's 100 ms receive timer, which runs while this page is current.
+  // The ticks of UartReadTimer (100 ms; it runs while the page is current and the tool is
+  // there) and of TimerMonitorWaveRecv (1 s; it runs while a capture arrives).
   void UartReadTimerTimer();
-  // The window's chart timer.
   void TimerMonitorWaveRecvTimer();
+  // Runs or stops the receive timer.
+  void SetReceiving(bool on);
   // The page has been switched in by its tab.
   void PageShown();
   // After the language texts: captions that do not fit their labels get a smaller font.
   void FitLabels();
 
   PrintPanel* panel() const { return panel_; }
+
+  QTimer* UartReadTimer = nullptr;
+  QTimer* TimerMonitorWaveRecv = nullptr;
 
  private:
   TSyncUart& uart_;

@@ -10,6 +10,7 @@
 #include "skin/ui/gauge_bar.h"
 #include "skin/ui/picture_control.h"
 #include "skin/ui/text_fit.h"
+#include "skin/ui/timers.h"
 #include "upgrade/internet_upgrade.h"
 
 namespace vortik {
@@ -59,15 +60,9 @@ class InternetUpgradePage::IndicatorWidgets : public IndicatorView {
     factory.FreeBitmap(icon);
   }
 
-  void SetPollInterval(int ms) override { page_.pollTimer_->setInterval(ms); }
+  void SetPollInterval(int ms) override { page_.TimerCheckInternet->setInterval(ms); }
 
-  void SetBlinking(bool on) override {
-    if (!on) {
-      page_.blinkTimer_->stop();
-    } else if (!page_.blinkTimer_->isActive()) {
-      page_.blinkTimer_->start();
-    }
-  }
+  void SetBlinking(bool on) override { SetTimerRunning(page_.TimerAnimator, on); }
 
   void SetCaption(const std::string& utf8) override {
     page_.Label_InternetConnected->setText(QString::fromStdString(utf8));
@@ -84,17 +79,14 @@ class InternetUpgradePage::IndicatorWidgets : public IndicatorView {
 };
 
 InternetUpgradePage::InternetUpgradePage(QWidget* window, Host& host, TSyncUart& uart,
-                                         TBitmapFactory& pictures, QTimer* pollTimer,
-                                         QTimer* blinkTimer, const AppConfig& config)
-    : QWidget(window),
-      host_(host),
-      uart_(uart),
-      pictures_(pictures),
-      pollTimer_(pollTimer),
-      blinkTimer_(blinkTimer),
-      config_(config) {
+                                         TBitmapFactory& pictures, const AppConfig& config)
+    : QWidget(window), host_(host), uart_(uart), pictures_(pictures), config_(config) {
   setObjectName(QStringLiteral("TabSheet_InternetUpgrade"));
   setAttribute(Qt::WA_TranslucentBackground);
+  TimerCheckInternet = MakeTimer(this, "TimerCheckInternet", 1000, true);
+  TimerAnimator = MakeTimer(this, "TimerAnimator", 800, false);
+  connect(TimerCheckInternet, &QTimer::timeout, this, &InternetUpgradePage::PollInternet);
+  connect(TimerAnimator, &QTimer::timeout, this, &InternetUpgradePage::BlinkInternetIcon);
   BuildControls();
 
   if (BitmapRef emblem = pictures_.LoadBitmapA("jpg:image_bak1", false)) {
@@ -193,6 +185,11 @@ void InternetUpgradePage::PollInternet() {
 void InternetUpgradePage::BlinkInternetIcon() {
   IndicatorWidgets view(*this);
   indicator_.Blink(view);
+}
+
+void InternetUpgradePage::SetCurrent(bool current) {
+  SetTimerRunning(TimerAnimator, current && host_.state().internetConnected);
+  SetTimerRunning(TimerCheckInternet, current);
 }
 
 void InternetUpgradePage::ApplyLanguage() {

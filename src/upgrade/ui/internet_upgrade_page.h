@@ -23,11 +23,10 @@ class InternetUpgradePage : public QWidget {
   Q_OBJECT
 
  public:
-  // The indicator drives the window's poll and blink timers; their ticks come back through
-  // PollInternet and BlinkInternetIcon. The page keeps its own copy of `config` (the servers'
-  // addresses and whether loopback counts as a connection).
+  // The indicator drives the page's poll and blink timers. The page keeps its own copy of
+  // `config` (the servers' addresses and whether loopback counts as a connection).
   InternetUpgradePage(QWidget* window, Host& host, TSyncUart& uart, TBitmapFactory& pictures,
-                      QTimer* pollTimer, QTimer* blinkTimer, const AppConfig& config);
+                      const AppConfig& config);
   ~InternetUpgradePage() override;
 
   // "Check Update": the whole internet upgrade of the connected tool.
@@ -38,8 +37,14 @@ class InternetUpgradePage : public QWidget {
   QProgressBar* Gauge() const;
 
   void UpdateInternetState(bool connected);
+  // The ticks of TimerCheckInternet and TimerAnimator.
   void PollInternet();
   void BlinkInternetIcon();
+  // While the page is current the connectivity poll runs, and the blink while connected.
+  void SetCurrent(bool current);
+
+  QTimer* TimerCheckInternet = nullptr;  // 1 s connectivity poll
+  QTimer* TimerAnimator = nullptr;       // 800 ms blink of the connected icon
 
   // After the language texts are set: the indicator's caption, and the sizes at which the step
   // texts, "Check Update" and that caption fit their places in this language.
@@ -59,8 +64,6 @@ class InternetUpgradePage : public QWidget {
   Host& host_;
   TSyncUart& uart_;
   TBitmapFactory& pictures_;
-  QTimer* pollTimer_;
-  QTimer* blinkTimer_;
   const AppConfig config_;
   InternetIndicator indicator_;
   // The product and language choice of the last run: a legacy tool, which makes none of its
