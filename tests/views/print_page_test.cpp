@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/form_main.h"
+#include "device/frame.h"
 #include "helpers/click.h"
 #include "skin/click_label.h"
 #include "skin/file_dialog.h"
@@ -67,6 +68,13 @@ class PrintPageTest : public ::testing::Test {
     for (int v : samples) payload.insert(payload.end(), {uint8_t(v & 0xFF), uint8_t(v >> 8)});
     page->AddWaveSamples(payload.data(), static_cast<int>(payload.size()));
     page->TimerMonitorWaveRecvTimer();
+  }
+  static Bytes WaveFrame(const std::vector<int>& samples, uint16_t code = kCodeWaveSamples) {
+    Bytes payload;
+    for (int v : samples) payload.insert(payload.end(), {uint8_t(v & 0xFF), uint8_t(v >> 8)});
+    Bytes frame(payload.size() + kFrameOverhead);
+    BuildReplyFrame(frame.data(), code, payload.data(), static_cast<int>(payload.size()));
+    return frame;
   }
   // The colour of the text at `position` of the report.
   QColor ColourAt(int position) {
@@ -157,6 +165,63 @@ TEST_F(PrintPageTest, ClearInBothViews) {
   EXPECT_TRUE(page->RichEdit->isVisible());
   EXPECT_FALSE(form->state().chartShown);
   EXPECT_FALSE(form->TimerMonitorWaveRecv->isActive());
+}
+
+// Report text never goes missing around a capture: text after the end frame in the same read,
+// and a report pushed after a capture that was cut off (the tool unplugged mid-capture).
+TEST_F(PrintPageTest, ReportAfterACaptureAppears) {
+  Read(WaveFrame({120, 125}));
+  ASSERT_TRUE(page->Chart1->isVisible());
+  Bytes endAndText = WaveFrame({}, kCodeWaveEnd);
+  for (char c : std::string("Result: good\r\n")) endAndText.push_back(static_cast<uint8_t>(c));
+  Read(endAndText);
+  EXPECT_TRUE(page->Chart1->isVisible());  // the chart stays until the timer's next tick
+  page->TimerMonitorWaveRecvTimer();
+  EXPECT_FALSE(form->TimerMonitorWaveRecv->isActive());
+  page->receiver().Idle();
+  EXPECT_TRUE(page->RichEdit->isVisible());
+  EXPECT_EQ(page->RichEdit->ReportPlainText(), QStringLiteral("Result: good\n"));
+
+  Read(WaveFrame({121, 122, 123}));  // no end frame ever comes
+  ASSERT_TRUE(page->Chart1->isVisible());
+  for (int tick = 0; tick < kCaptureSilenceTicks; ++tick) page->TimerMonitorWaveRecvTimer();
+  EXPECT_FALSE(form->TimerMonitorWaveRecv->isActive());
+  Read("Replugged\r\n");
+  EXPECT_TRUE(page->RichEdit->isVisible());
+  EXPECT_EQ(page->RichEdit->ReportPlainText(), QStringLiteral("Result: good\nReplugged\n"));
+}
+
+// Clear during a capture whose end frame has not come: the next capture is shown as a chart and
+// its frames never reach the report.
+TEST_F(PrintPageTest, ClearDuringACaptureLetsTheNextOneShow) {
+  Read(WaveFrame({120, 125}));
+  ASSERT_TRUE(page->Chart1->isVisible());
+  test::SendLeftClick(page->Label_Clear, QPointF(5, 5));
+  EXPECT_FALSE(page->Chart1->isVisible());
+  EXPECT_TRUE(form->state().waveRestart);
+  Read(WaveFrame({118, 119, 117}));
+  EXPECT_TRUE(page->Chart1->isVisible());
+  EXPECT_TRUE(form->TimerMonitorWaveRecv->isActive());
+  EXPECT_EQ(form->state().waveLength, 6);
+  EXPECT_TRUE(page->RichEdit->ReportPlainText().isEmpty());
+}
+
+// A flat capture gets a left axis range with the curve in it (red pixels on the chart) and the
+// lowest and highest lines inside the range.
+TEST_F(PrintPageTest, FlatCaptureIsInView) {
+  Capture(std::vector<int>(50, 120));
+  WaveChart* chart = page->Chart1;
+  const QCPRange range = chart->yAxis->range();
+  EXPECT_LT(range.lower, 12.0);
+  EXPECT_GT(range.upper, 12.0);
+  EXPECT_LE(range.lower, chart->graph(1)->data()->at(0)->value + 1e-5);
+  EXPECT_GE(range.upper, chart->graph(2)->data()->at(0)->value - 1e-5);
+  const QImage image = chart->toPixmap().toImage();
+  int red = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) red += image.pixelColor(x, y) == QColor(255, 0, 0);
+  }
+  EXPECT_GT(red, 20);
 }
 
 TEST_F(PrintPageTest, CopyPutsPlainTextAndColouredHtml) {
