@@ -280,6 +280,27 @@ TEST_F(PrintPageTest, EditWritesEachTypeAndOpensIt) {
   EXPECT_TRUE(messages.empty());
 }
 
+// Non-breaking spaces the tool prints stay what they are in copied and saved text.
+TEST_F(PrintPageTest, CopiedAndSavedTextKeepNonBreakingSpaces) {
+  QTemporaryDir dir;
+  Read(Bytes{'1', '2', 0xA0, 'V', '\r', '\n'});  // ISO 8859-15: 0xA0 is U+00A0
+  const QString expected = QStringLiteral("12\u00A0V\n");
+  test::SendLeftClick(page->Label_Copy, QPointF(5, 5));
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
+  const QString path = dir.filePath(QStringLiteral("report.txt"));
+  SetSaveFileHook([&](const SaveFileRequest&) { return SaveFileAnswer{path, 0}; });
+  test::SendLeftClick(page->Label_Edit, QPointF(5, 5));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray("\xFF\xFE"
+                                       "1\0"
+                                       "2\0"
+                                       "\xA0\0"
+                                       "V\0"
+                                       "\r\0\n\0",
+                                       14));
+}
+
 TEST_F(PrintPageTest, EditThatCannotWriteSaysSoAndOpensNothing) {
   SetSaveFileHook([](const SaveFileRequest&) {
     return SaveFileAnswer{QStringLiteral("/nonexistent-folder/report.txt"), 0};
@@ -347,6 +368,30 @@ TEST_F(PrintPageTest, ChartShowsTheExampleCapture) {
   EXPECT_NEAR(chart->graph(3)->data()->at(1)->key, 500, 2);
 }
 
+// Dragging the chart pans it sideways over the capture; the voltage axis stays.
+TEST_F(PrintPageTest, DragPansTheChartSideways) {
+  Capture(std::vector<int>(3000, 125));
+  WaveChart* chart = page->Chart1;
+  page->wave().ScrollChart(1000);
+  chart->replot();
+  const QCPRange left = chart->yAxis->range();
+  const QPointF from(chart->xAxis->coordToPixel(1500), chart->yAxis->coordToPixel(12.5));
+  const QPointF to = from + QPointF(-200, 30);
+  QMouseEvent press(QEvent::MouseButtonPress, from, chart->mapToGlobal(from), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent move(QEvent::MouseMove, to, chart->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, to, chart->mapToGlobal(to), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(chart, &press);
+  QApplication::sendEvent(chart, &move);
+  QApplication::sendEvent(chart, &release);
+  EXPECT_GT(chart->xAxis->range().lower, 1100);
+  EXPECT_NEAR(chart->xAxis->range().size(), 1023, 1e-6);
+  EXPECT_EQ(chart->yAxis->range(), left);
+  EXPECT_EQ(chart->TrackBar_ChartLine->value(), static_cast<int>(chart->xAxis->range().lower));
+}
+
 TEST_F(PrintPageTest, TrackBarReleaseScrollsTheChart) {
   std::vector<int> samples(3000, 125);
   Capture(samples);
@@ -385,6 +430,18 @@ TEST_F(PrintPageTest, SavesTheChartInEachType) {
       file.seek(0);
       EXPECT_EQ(file.readAll(), QByteArray("sample,volts\n0,12.0\n1,12.5\n"));
     }
+  }
+  // A typed extension names the type whatever the choice.
+  for (const char* typed : {"typed.png", "typed.BMP"}) {
+    SCOPED_TRACE(typed);
+    const QString path = dir.filePath(QString::fromLatin1(typed));
+    SetSaveFileHook([&](const SaveFileRequest&) {
+      return SaveFileAnswer{path, typed[6] == 'p' ? 0 : 1};
+    });
+    test::SendLeftClick(page->Chart1->Btn_SaveChart, QPointF(3, 3));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(4).startsWith(typed[6] == 'p' ? "\x89PNG" : "BM"));
   }
   SetSaveFileHook([](const SaveFileRequest&) {
     return SaveFileAnswer{QStringLiteral("/nonexistent-folder/curve.png"), 1};
