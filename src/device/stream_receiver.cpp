@@ -165,8 +165,15 @@ void FrameCollector::Scan(size_t held, std::time_t now) {
       // A damaged or cut-off frame: its bytes are dropped up to the next start within it, so
       // a good frame after one cut short is not lost with it.
       const size_t end = pos + length;
-      ++pos;
-      while (pos < end && FrameStart(a + pos, w - pos) == Start::kNo) ++pos;
+      size_t next = pos + 1;
+      while (next < end && FrameStart(a + next, w - next) == Start::kNo) ++next;
+      if (next < end && FrameStart(a + next, w - next) == Start::kMaybe) {
+        // A start inside it whose header the read cuts short: the next read decides, with the
+        // damaged frame held back, so the outcome does not depend on where the read ended.
+        text = pos;
+        break;
+      }
+      pos = next;
     }
     text = pos;
   }
