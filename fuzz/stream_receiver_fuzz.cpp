@@ -1,6 +1,9 @@
 // The receiver of what the tool pushes unasked, on arbitrary bytes cut into arbitrary reads:
 // report text with its control sequences and code pages, and "$$" capture frames split between
-// reads, with the clock moving on between some of them.
+// reads, with the clock moving on between some of them. Then two checks that no report byte is
+// lost or doubled wherever the reads cut the stream: the same bytes in one read and in reads of
+// random lengths show the same text and samples, and a stream built of known text and good
+// frames shows exactly that text and those samples.
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
@@ -8,6 +11,7 @@
 #include <vector>
 
 #include "base/main_state.h"
+#include "device/frame.h"
 #include "device/stream_receiver.h"
 #include "fuzz_support.h"
 
@@ -59,6 +63,128 @@ class CheckingView : public vortik::ReceiverView {
   bool chart = false;
 };
 
+// Records everything shown, for comparing two runs over the same bytes.
+class RecordingView : public vortik::ReceiverView {
+ public:
+  explicit RecordingView(const vortik::MainState& state) : state_(state) {}
+  void AppendReportText(const std::string& utf8, vortik::Colour colour) override {
+    singleByte = singleByte && state_.reportCodePage == 28605;
+    // CR LF split between runs shows as CR alone (the CR already breaks the line), so line
+    // feeds are left out of the comparison.
+    for (char c : utf8) {
+      if (c != '\n') {
+        text.push_back(c);
+        colours.push_back(colour);
+      }
+    }
+  }
+  void AppendBuiltInText(const std::string& utf8) override { builtIn += utf8 + "|"; }
+  void AddWaveSamples(const uint8_t* payload, int length) override {
+    samples.insert(samples.end(), payload, payload + length);
+    capture = true;
+  }
+  void EndWaveCapture() override {
+    ++ends;
+    capture = false;
+  }
+  bool CaptureTimerEnabled() const override { return capture; }
+  bool ChartVisible() const override { return false; }
+  void SetPrintView(bool) override {}
+
+  bool Same(const RecordingView& other) const {
+    return text == other.text && colours == other.colours && builtIn == other.builtIn &&
+           samples == other.samples && ends == other.ends;
+  }
+
+  std::string text;
+  std::vector<vortik::Colour> colours;
+  std::string builtIn;
+  std::vector<uint8_t> samples;
+  int ends = 0;
+  bool capture = false;
+  bool singleByte = true;
+
+ private:
+  const vortik::MainState& state_;
+};
+
+// Feeds `stream` to a fresh receiver in reads whose lengths come from `seed` (0: one read), the
+// clock standing still, then lets what is held back go once it is stale.
+void Run(const std::vector<uint8_t>& stream, uint32_t seed, RecordingView& view,
+         vortik::MainState& state) {
+  std::time_t now = 1000;
+  vortik::StreamReceiver receiver(state, view, [&now] { return now; });
+  size_t offset = 0;
+  while (offset < stream.size()) {
+    size_t n = stream.size() - offset;
+    if (seed != 0) {
+      seed = seed * 1103515245u + 12345u;
+      n = std::min(n, static_cast<size_t>((seed >> 16) % 70 + 1));
+    }
+    const std::vector<uint8_t> piece(stream.begin() + static_cast<std::ptrdiff_t>(offset),
+                                     stream.begin() + static_cast<std::ptrdiff_t>(offset + n));
+    receiver.HandleRead(piece.data(), static_cast<int>(piece.size()));
+    offset += n;
+  }
+  // A frame start found again behind a stale one is held anew; every round drops a byte of it.
+  for (size_t round = 0; round <= stream.size() && receiver.frames().pending() > 0; ++round) {
+    now += vortik::kStaleFrameSeconds;
+    receiver.Idle();
+  }
+  Check(receiver.frames().pending() == 0, "nothing held back once stale");
+}
+
+// The same bytes in one read and cut into many show the same.
+void CheckCutsOfRawBytes(const uint8_t* data, size_t size) {
+  if (size < 2) return;
+  const std::vector<uint8_t> stream(data + 1, data + size);
+  vortik::MainState wholeState;
+  RecordingView whole(wholeState);
+  Run(stream, 0, whole, wholeState);
+  vortik::MainState cutState;
+  RecordingView cut(cutState);
+  Run(stream, 0x9E3779B9u ^ data[0], cut, cutState);
+  // A text of a multi-byte code page converts each run on its own; compare single-byte text.
+  if (!whole.singleByte || !cut.singleByte) return;
+  Check(whole.Same(cut), "the same text and samples for any cut of the reads");
+  Check(wholeState.reportCodePage == cutState.reportCodePage, "the same code page");
+}
+
+// A stream of known text (no NUL, so no control sequence, and no 0xFF, so never a frame start)
+// with good capture frames between: the text and the samples come out exactly.
+void CheckKnownStream(const uint8_t* data, size_t size) {
+  std::vector<uint8_t> stream;
+  std::vector<uint8_t> text;
+  std::vector<uint8_t> samples;
+  size_t i = 0;
+  while (i < size) {
+    const uint8_t b = data[i++];
+    if (b == 0x00 && i < size) {  // a frame whose payload is the next few bytes
+      const size_t wanted = data[i++] % 64;
+      const size_t n = std::min<size_t>(wanted, size - i);
+      std::vector<uint8_t> frame(n + vortik::kFrameOverhead);
+      vortik::BuildReplyFrame(frame.data(), vortik::kCodeWaveSamples, data + i,
+                              static_cast<int>(n));
+      stream.insert(stream.end(), frame.begin(), frame.end());
+      samples.insert(samples.end(), data + i, data + i + n);
+      i += n;
+      continue;
+    }
+    const uint8_t c = b == 0x00 ? ' ' : (b == 0xFF ? 'y' : b);
+    stream.push_back(c);
+    text.push_back(c);
+  }
+  vortik::MainState referenceState;
+  RecordingView reference(referenceState);
+  Run(text, 0, reference, referenceState);  // the text alone, in one read
+  vortik::MainState state;
+  RecordingView view(state);
+  Run(stream, 0x2545F491u ^ static_cast<uint32_t>(size), view, state);
+  Check(view.text == reference.text && view.colours == reference.colours,
+        "no report byte lost or doubled");
+  Check(view.samples == samples, "every sample delivered once");
+}
+
 }  // namespace
 
 // Input: pairs of (read length byte, bytes). A length byte with its top bit set also moves the
@@ -82,5 +208,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "pending frame bounded");
     i += n;
   }
+  CheckCutsOfRawBytes(data, size);
+  CheckKnownStream(data, size);
   return 0;
 }

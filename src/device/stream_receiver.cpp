@@ -35,8 +35,24 @@ constexpr BuiltIn kBuiltInTexts[] = {
     {0xF108, "بررسى تستر\r\n"},
 };
 
-// Room for a pending frame of the largest declared length and one more read after it.
-constexpr size_t kCollectionLimit = kLargestPushedFrame + kReceiverReadSize;
+// A frame start: "$$", the length, and the class byte of the frames the tool pushes.
+constexpr size_t kFrameHeader = 5;
+constexpr uint8_t kPushedClass = 0xFF;
+
+enum class Start { kNo, kMaybe, kYes };
+
+// Whether the `available` bytes at `a` begin a frame: kMaybe while the header is cut short and
+// the bytes that are there fit it.
+Start FrameStart(const uint8_t* a, size_t available) {
+  if (available == 0 || a[0] != kDollar) return Start::kNo;
+  if (available < 2) return Start::kMaybe;
+  if (a[1] != kDollar) return Start::kNo;
+  if (available < 4) return Start::kMaybe;
+  const int length = FrameLengthField(a);
+  if (length < kFrameOverhead || length > kLargestPushedFrame) return Start::kNo;
+  if (available < kFrameHeader) return Start::kMaybe;
+  return a[4] == kPushedClass ? Start::kYes : Start::kNo;
+}
 
 std::string ReplaceDelete(const std::string& text) {
   // U+007F shows as Ω (U+03A9); in UTF-8 the byte 0x7F is only ever that character.
@@ -73,10 +89,6 @@ FrameCollector::FrameCollector(Handlers handlers, Clock clock)
   if (!clock_) clock_ = [] { return std::time(nullptr); };
 }
 
-void FrameCollector::Remove(size_t count) {
-  buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(count));
-}
-
 void FrameCollector::Dispatch(const uint8_t* frame, int length) {
   const uint16_t command = FrameCommand(frame);
   if (command == kCodeWaveSamples) {
@@ -86,67 +98,90 @@ void FrameCollector::Dispatch(const uint8_t* frame, int length) {
   }
 }
 
+void FrameCollector::Text(const uint8_t* bytes, size_t count) {
+  if (count > 0 && handlers_.text) handlers_.text(bytes, static_cast<int>(count));
+}
+
+bool FrameCollector::Stale(std::time_t now) const {
+  const std::time_t age = now - started_;
+  return age < 0 || age >= kStaleFrameSeconds;
+}
+
+void FrameCollector::Expire() {
+  if (buffer_.empty()) return;
+  const std::time_t now = clock_();
+  if (!Stale(now)) return;
+  work_.swap(buffer_);
+  buffer_.clear();
+  if (FrameStart(work_.data(), work_.size()) != Start::kYes) {
+    // A start never completed: its bytes were text.
+    Text(work_.data(), work_.size());
+    return;
+  }
+  // A frame that stopped arriving (the tool was unplugged or gave up) is dropped up to the next
+  // start within what came after it; frames and text after that start are read as usual.
+  size_t next = 1;
+  while (next < work_.size() &&
+         FrameStart(work_.data() + next, work_.size() - next) == Start::kNo) {
+    ++next;
+  }
+  work_.erase(work_.begin(), work_.begin() + static_cast<std::ptrdiff_t>(next));
+  Scan(0, now);
+}
+
 void FrameCollector::CollectFrames(const uint8_t* bytes, int count) {
   if (bytes == nullptr || count <= 0) return;
-  const std::time_t now = clock_();
-  const size_t n = static_cast<size_t>(count);
-  bool continued = false;
-  if (!buffer_.empty()) {
-    const std::time_t age = now - started_;
-    // A partial frame older than the limit is stale; so is one that the read would push past
-    // the largest frame (which cannot be: a declared length is waited for only up to it).
-    if (age >= 0 && age < kStaleFrameSeconds && buffer_.size() + n <= kCollectionLimit) {
-      buffer_.insert(buffer_.end(), bytes, bytes + n);
-      continued = true;
-    } else {
-      buffer_.clear();
-    }
-  }
-  if (!continued) {
-    const bool frameStart =
-        (n >= 2 && bytes[0] == kDollar && bytes[1] == kDollar) || (n == 1 && bytes[0] == kDollar);
-    if (!frameStart) return;
-    started_ = now;
-    buffer_.assign(bytes, bytes + n);
-  }
+  Expire();
+  const size_t held = buffer_.size();
+  work_.assign(buffer_.begin(), buffer_.end());
+  work_.insert(work_.end(), bytes, bytes + count);
+  buffer_.clear();
+  Scan(held, clock_());
+}
 
-  while (buffer_.size() >= static_cast<size_t>(kFrameOverhead)) {
-    uint8_t* a = buffer_.data();
-    const int length = CheckFrame(a, static_cast<uint32_t>(buffer_.size()));
-    if (length > 0) {
-      Dispatch(a, length);
-      Remove(static_cast<size_t>(length));
-      if (buffer_.empty()) return;
-      // What follows began with this read: the stale rule counts its age from now, so a steady
-      // stream of frames is never cut off.
-      started_ = now;
-    } else if (a[0] == kDollar && a[1] == kDollar) {
-      const size_t declared = FrameLengthField(a);
-      if (declared >= 1) {
-        if (buffer_.size() < declared) return;  // wait for the rest
-        Remove(declared);                       // a bad frame, skipped by its declared length
-        if (buffer_.empty()) return;
-        started_ = now;
-      } else {
-        a[0] = 0;  // a start that is not believed
-      }
-    }
-    // Resynchronise on the next "$$".
-    a = buffer_.data();
-    const size_t c = buffer_.size();
-    if (a[0] == kDollar && (c == 1 || a[1] == kDollar)) continue;
-    size_t j = 1;
-    while (j + 1 < c && !(a[j] == kDollar && a[j + 1] == kDollar)) ++j;
-    if (j + 1 < c) {
-      Remove(j);
+void FrameCollector::Scan(size_t held, std::time_t now) {
+  const uint8_t* a = work_.data();
+  const size_t w = work_.size();
+  size_t pos = 0;   // where the scan stands
+  size_t text = 0;  // where the text not yet handed on begins
+  while (pos < w) {
+    if (a[pos] != kDollar) {
+      ++pos;
       continue;
     }
-    if (a[c - 1] == kDollar) {
-      buffer_.assign(1, kDollar);
-    } else {
-      buffer_.clear();
+    const Start start = FrameStart(a + pos, w - pos);
+    if (start == Start::kNo) {
+      ++pos;
+      continue;
     }
-    return;
+    if (start == Start::kMaybe) break;  // the next read decides
+    const size_t length = FrameLengthField(a + pos);
+    if (w - pos < length) break;  // the rest of the frame is still to come
+    Text(a + text, pos - text);
+    if (CheckFrame(a + pos, static_cast<uint32_t>(length)) == static_cast<int>(length)) {
+      Dispatch(a + pos, static_cast<int>(length));
+      pos += length;
+    } else {
+      // A damaged or cut-off frame: its bytes are dropped up to the next start within it, so
+      // a good frame after one cut short is not lost with it.
+      const size_t end = pos + length;
+      size_t next = pos + 1;
+      while (next < end && FrameStart(a + next, w - next) == Start::kNo) ++next;
+      if (next < end && FrameStart(a + next, w - next) == Start::kMaybe) {
+        // A start inside it whose header the read cuts short: the next read decides, with the
+        // damaged frame held back, so the outcome does not depend on where the read ended.
+        text = pos;
+        break;
+      }
+      pos = next;
+    }
+    text = pos;
+  }
+  Text(a + text, pos - text);
+  if (pos < w) {
+    // Held back: a start whose header or frame is cut short by the end of the read.
+    buffer_.assign(a + pos, a + w);
+    if (pos >= held) started_ = now;  // it began in this read
   }
 }
 
@@ -155,11 +190,13 @@ void FrameCollector::CollectFrames(const uint8_t* bytes, int count) {
 StreamReceiver::StreamReceiver(MainState& state, ReceiverView& view, FrameCollector::Clock clock)
     : state_(state),
       view_(view),
-      frames_(FrameCollector::Handlers{[this](const uint8_t* payload, int length) {
-                                         view_.AddWaveSamples(payload, length);
-                                       },
-                                       [this] { view_.EndWaveCapture(); }},
-              std::move(clock)) {}
+      frames_(
+          FrameCollector::Handlers{
+              [this](const uint8_t* payload, int length) { view_.AddWaveSamples(payload, length); },
+              [this] { view_.EndWaveCapture(); },
+              [this](const uint8_t* bytes, int count) { HandleText(bytes, count); }},
+          clock),
+      clock_(clock ? std::move(clock) : [] { return std::time(nullptr); }) {}
 
 int StreamReceiver::UartReadTimerTimer(const ReadFn& read, const WaitFn& wait) {
   uint8_t buffer[kReceiverReadSize + 1];
@@ -180,24 +217,25 @@ int StreamReceiver::UartReadTimerTimer(const ReadFn& read, const WaitFn& wait) {
     sinceWait += taken;
     ++piece;
   }
+  Idle();
   return total;
 }
 
 void StreamReceiver::HandleRead(const uint8_t* bytes, int count) {
   if (bytes == nullptr || count < 1) return;
-  int start = 0;
-  if (view_.CaptureTimerEnabled() && frames_.pending() == 0) {
-    // A capture is being shown, so this read is not text. If bytes were lost it can begin
-    // inside a frame: the frames after it are taken from the next "$$" on, not dropped with it.
-    while (start < count &&
-           !(bytes[start] == kDollar && (start + 1 == count || bytes[start + 1] == kDollar))) {
-      ++start;
-    }
-  }
-  if (start < count) frames_.CollectFrames(bytes + start, count - start);
-  if (view_.CaptureTimerEnabled()) return;  // a capture is shown: the read is not text
+  ShowReportWhenCaptureStopped();
+  frames_.CollectFrames(bytes, count);
+}
+
+void StreamReceiver::Idle() {
+  frames_.Expire();
+  ShowReportWhenCaptureStopped();
+}
+
+void StreamReceiver::ShowReportWhenCaptureStopped() {
+  if (!hiddenText_ || view_.CaptureTimerEnabled()) return;
+  hiddenText_ = false;
   if (view_.ChartVisible()) view_.SetPrintView(false);
-  HandleText(bytes, count);
 }
 
 void StreamReceiver::ResetTextState() {
@@ -205,6 +243,7 @@ void StreamReceiver::ResetTextState() {
   textColour_ = kReportDefaultColour;
   argument_ = Argument::kNone;
   argumentCount_ = 0;
+  afterCr_ = false;
 }
 
 void StreamReceiver::TakeArgument(uint8_t byte) {
@@ -222,9 +261,27 @@ void StreamReceiver::TakeArgument(uint8_t byte) {
 }
 
 void StreamReceiver::HandleText(const uint8_t* bytes, int count) {
+  if (count < 1) return;
+  // While the capture timer runs the chart stays; the text goes into the report behind it.
+  if (view_.CaptureTimerEnabled()) {
+    hiddenText_ = true;
+  } else if (view_.ChartVisible()) {
+    view_.SetPrintView(false);
+  }
+  // Argument bytes belong to their sequence only while they follow it closely: text seconds
+  // later is text.
+  if (argument_ != Argument::kNone) {
+    const std::time_t age = clock_() - argumentStarted_;
+    if (age < 0 || age >= kStaleFrameSeconds) {
+      argument_ = Argument::kNone;
+      argumentCount_ = 0;
+    }
+  }
   text_.clear();
   for (int i = 0; i < count; ++i) {
     const uint8_t c = bytes[i];
+    const bool afterCr = afterCr_;
+    afterCr_ = c == kCr;
     if (argument_ != Argument::kNone) {  // argument bytes are taken as they are
       TakeArgument(c);
       continue;
@@ -233,9 +290,9 @@ void StreamReceiver::HandleText(const uint8_t* bytes, int count) {
       markerState_ = 1;
       continue;
     }
-    // A LF not preceded by CR in this read is dropped; one that begins a read follows the
-    // previous read's CR, which has already broken the line.
-    if (c == kLf && (i == 0 || bytes[i - 1] != kCr)) continue;
+    // CR breaks the line; a LF only completes a CR LF pair in the same run of text. A lone LF,
+    // or one whose CR was shown before (and has broken the line already), adds nothing.
+    if (c == kLf && !(afterCr && !text_.empty() && text_.back() == '\r')) continue;
     const int s = markerState_;
     if (s == 0) {
       text_.push_back(static_cast<char>(c));
@@ -263,6 +320,7 @@ void StreamReceiver::HandleText(const uint8_t* bytes, int count) {
         AppendReportText();
         argument_ = s == 14 ? Argument::kCodePage : Argument::kBuiltInText;
         argumentCount_ = 0;
+        argumentStarted_ = clock_();
       }
       markerState_ = 0;
     } else {

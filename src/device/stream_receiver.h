@@ -22,9 +22,11 @@ inline constexpr int kReceiverMaxPiecesPerTick = 64;
 // discipline passes on a few kilobytes at a time): a tick waits this long for the next step
 // before it ends, so a tool pushing at the full line rate never fills the driver.
 inline constexpr int kReceiverRefillWaitMs = 2;
-// The declared length of a frame that is waited for: the largest the length field allows.
-inline constexpr int kLargestPushedFrame = 0xFFFF;
-// A partial frame is dropped once this many whole seconds have passed since it began.
+// The largest frame the tool pushes (a sample frame of 2,039 payload bytes); a start declaring
+// more is not believed and its bytes are read as text.
+inline constexpr int kLargestPushedFrame = 2049;
+// A partial frame is dropped once this many whole seconds have passed since it began; so are the
+// argument bytes of a code-page or built-in-text sequence still waited for.
 inline constexpr int kStaleFrameSeconds = 2;
 
 inline constexpr Colour kReportDefaultColour = Rgb(0x00, 0xEE, 0x00);
@@ -34,29 +36,43 @@ Colour ReportSequenceColour(int k);
 // The built-in text of a code in UTF-8 (with its CR LF where it has one); empty for other codes.
 std::string BuiltInText(uint16_t code);
 
-// Collects "$$" frames from successive reads and hands on the capture frames it completes.
+// Splits the bytes the tool pushes into "$$" capture frames and report text, wherever the reads
+// cut them. A frame start is believed only as a whole header: "$$", a length from 10 to the
+// largest pushed frame, and the class byte 0xFF of the pushed frames; every other byte is text.
+// Bytes that may still become a frame start (a "$" at the end of a read, a header cut short) and
+// a believed frame still arriving are held back until the next read decides them, so text comes
+// out the same and in order for any cut of the reads.
 class FrameCollector {
  public:
   using Clock = std::function<std::time_t()>;
   struct Handlers {
     std::function<void(const uint8_t* payload, int length)> waveSamples;
     std::function<void()> waveEnd;
+    // Bytes that are report text, in the order they came.
+    std::function<void(const uint8_t* bytes, int count)> text;
   };
   explicit FrameCollector(Handlers handlers, Clock clock = nullptr);
 
-  // Feeds one read. A read that does not continue a pending frame is frame data only when it
-  // begins with "$$" (or is the single byte "$").
+  // Feeds one read: hands on the frames it completes and the text around them.
   void CollectFrames(const uint8_t* bytes, int count);
+  // What is held back once it is stale: a frame still arriving is dropped (it will not be
+  // completed), the bytes of a start never completed go on as text. Called between reads.
+  void Expire();
   int pending() const { return static_cast<int>(buffer_.size()); }
 
  private:
   void Dispatch(const uint8_t* frame, int length);
-  void Remove(size_t count);
+  void Text(const uint8_t* bytes, size_t count);
+  // Hands on the frames and text in work_; what may still become a frame is held in buffer_.
+  // The first `held` bytes of work_ were held before, since started_.
+  void Scan(size_t held, std::time_t now);
+  bool Stale(std::time_t now) const;
 
   Handlers handlers_;
   Clock clock_;
-  std::vector<uint8_t> buffer_;
-  std::time_t started_ = 0;  // when the frame at the front of the buffer began to arrive
+  std::vector<uint8_t> buffer_;  // a frame start (or a frame) not yet decided
+  std::vector<uint8_t> work_;    // the held-back bytes and the read being scanned
+  std::time_t started_ = 0;      // when the bytes held back began to arrive
 };
 
 // What the receiver asks of the Print page (report view, wave monitor, view switch).
@@ -69,7 +85,8 @@ class ReceiverView {
   virtual void AppendBuiltInText(const std::string& utf8) = 0;
   virtual void AddWaveSamples(const uint8_t* payload, int length) = 0;
   virtual void EndWaveCapture() = 0;
-  // The capture timer runs: a capture is being shown, so reads are not report text.
+  // The capture timer runs: the chart stays on show, report text arriving meanwhile is added to
+  // the report behind it and shown once the timer has stopped.
   virtual bool CaptureTimerEnabled() const = 0;
   virtual bool ChartVisible() const = 0;
   virtual void SetPrintView(bool showChart) = 0;
@@ -88,8 +105,11 @@ class StreamReceiver {
   // read. When an empty read follows at least a full piece's worth of bytes, `wait` (if given)
   // gives the driver a moment to pass on the rest of its backlog. Returns the bytes read.
   int UartReadTimerTimer(const ReadFn& read, const WaitFn& wait = nullptr);
-  // One read: through the frame collection, then, unless a capture is shown, as report text.
+  // One read: frames to the wave monitor, everything else as report text.
   void HandleRead(const uint8_t* bytes, int count);
+  // Between reads: releases what has been held back too long, and shows the report once the
+  // capture timer has stopped if text came while it ran.
+  void Idle();
 
   // The report view's Clear: no sequence in progress, the default colour.
   void ResetTextState();
@@ -102,6 +122,7 @@ class StreamReceiver {
   void HandleText(const uint8_t* bytes, int count);
   void TakeArgument(uint8_t byte);
   void AppendReportText();
+  void ShowReportWhenCaptureStopped();
 
   MainState& state_;
   ReceiverView& view_;
@@ -109,12 +130,16 @@ class StreamReceiver {
   platform::CodePageConverter converter_;
   int markerState_ = 0;
   Colour textColour_ = kReportDefaultColour;
+  FrameCollector::Clock clock_;
   // A code-page or built-in-text sequence whose two argument bytes are still to come (they may
-  // arrive in the next read).
+  // arrive in the next read, while it is recent).
   Argument argument_ = Argument::kNone;
   uint8_t argumentBytes_[2] = {0, 0};
   int argumentCount_ = 0;
-  std::string text_;  // bytes of the current read waiting to be shown
+  std::time_t argumentStarted_ = 0;
+  bool afterCr_ = false;     // the last text byte was CR (a LF after it breaks the line)
+  bool hiddenText_ = false;  // text came while the capture timer ran (the chart is on show)
+  std::string text_;         // bytes of the current read waiting to be shown
 };
 
 }  // namespace vortik

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "platform/folders.h"
@@ -116,18 +117,13 @@ int32_t CountDtcLines(std::string_view bytes) {
 }
 
 std::vector<std::string_view> ScanDtcMatchCodes(std::string_view bytes) {
+  // No room is reserved ahead: the count of lines says nothing of the count of records (a file
+  // of empty lines has none), and a vector grows by doubling anyway.
   std::vector<std::string_view> codes;
-  codes.reserve(static_cast<size_t>(CountDtcLines(bytes)));
-  Scanner in(bytes);
-  std::string_view code;
-  std::string_view rest;
-  for (;;) {
-    if (!in.Word(kDtcMatchCodeMax, &code)) break;
-    in.SkipBlanks();
-    if (!in.Rest(kDtcMatchRestMax, &rest)) break;
-    in.SkipLineEnds();
+  ForEachDtcMatchCode(bytes, [&](std::string_view code) {
     codes.push_back(code);
-  }
+    return true;
+  });
   return codes;
 }
 
@@ -139,18 +135,39 @@ std::vector<std::string> ReadDtcMatchCodes(std::string_view bytes) {
 
 std::vector<DtcEntryView> ScanDtcEntries(std::string_view bytes) {
   std::vector<DtcEntryView> entries;
-  entries.reserve(static_cast<size_t>(CountDtcLines(bytes)));  // at most one entry a line
+  ForEachDtcEntry(bytes, [&](const DtcEntryView& entry) {
+    entries.push_back(entry);
+    return true;
+  });
+  return entries;
+}
+
+void ForEachDtcMatchCode(std::string_view bytes,
+                         const std::function<bool(std::string_view code)>& visit) {
+  Scanner in(bytes);
+  std::string_view code;
+  std::string_view rest;
+  for (;;) {
+    if (!in.Word(kDtcMatchCodeMax, &code)) return;
+    in.SkipBlanks();
+    if (!in.Rest(kDtcMatchRestMax, &rest)) return;
+    in.SkipLineEnds();
+    if (!visit(code)) return;
+  }
+}
+
+void ForEachDtcEntry(std::string_view bytes,
+                     const std::function<bool(const DtcEntryView& entry)>& visit) {
   Scanner in(bytes);
   DtcEntryView entry;
   for (;;) {
-    if (!in.Word(kDtcCodeMax, &entry.code)) break;
-    if (!in.Word(kDtcBrandMax, &entry.brand)) break;
+    if (!in.Word(kDtcCodeMax, &entry.code)) return;
+    if (!in.Word(kDtcBrandMax, &entry.brand)) return;
     in.SkipBlanks();
-    if (!in.Rest(kDtcContentsMax, &entry.contents)) break;
+    if (!in.Rest(kDtcContentsMax, &entry.contents)) return;
     in.SkipLineEnds();
-    entries.push_back(entry);
+    if (!visit(entry)) return;
   }
-  return entries;
 }
 
 std::vector<DtcEntry> ReadDtcEntries(std::string_view bytes) {
@@ -184,33 +201,51 @@ DtcTable::DtcTable(std::function<std::string()> locate) : locate_(std::move(loca
 
 DtcTable::DtcTable(std::string path) : locate_([path = std::move(path)] { return path; }) {}
 
+void DtcTable::Forget() {
+  present_ = false;
+  lines_ = 0;
+  std::string().swap(bytes_);  // the memory goes with the table
+}
+
 void DtcTable::Refresh() {
+  try {
+    Reread();
+  } catch (const std::bad_alloc&) {
+    // A table too large for the memory there is reads like one that cannot be opened.
+    Forget();
+  }
+}
+
+void DtcTable::Reread() {
   std::string path = locate_();
   platform::FileStamp now;
   const bool exists = platform::StampFile(path, &now);
   if (exists && present_ && path == path_ && !stamp_.recent && now.SameVersion(stamp_)) return;
 
-  path_ = path;
-  present_ = false;
-  lines_ = 0;
-  matchCodes_.clear();
-  entries_.clear();
-  bytes_.clear();
-  if (!exists) return;
-
-  platform::File file;
-  // The stamp is taken from the open file before reading, so a change made while reading
-  // shows in the next call's stamp.
-  if (!file.Open(path, platform::File::Mode::kRead) || !file.Stamp(&stamp_) ||
-      !ReadAll(file, &bytes_)) {
-    bytes_.clear();
+  const bool samePath = path == path_;
+  path_ = std::move(path);
+  if (!exists) {
+    Forget();
     return;
   }
-  ++reads_;
+  platform::File file;
+  platform::FileStamp stamp;
+  std::string fresh;
+  // The stamp is taken from the open file before reading, so a change made while reading
+  // shows in the next call's stamp.
+  if (!file.Open(path_, platform::File::Mode::kRead) || !file.Stamp(&stamp) ||
+      !ReadAll(file, &fresh)) {
+    Forget();
+    return;
+  }
+  stamp_ = stamp;
+  // A stamp that proves nothing (the file changed within the last two seconds) has the file read
+  // again on every call; the table is taken anew only when its bytes differ.
+  if (present_ && samePath && fresh == bytes_) return;
+  bytes_.swap(fresh);
   present_ = true;
+  ++reads_;
   lines_ = CountDtcLines(bytes_);
-  matchCodes_ = ScanDtcMatchCodes(bytes_);
-  entries_ = ScanDtcEntries(bytes_);
 }
 
 int32_t DtcTable::LineCount() {
@@ -221,17 +256,16 @@ int32_t DtcTable::LineCount() {
 int32_t DtcTable::MatchCount(std::string_view search) {
   Refresh();
   int32_t count = 0;
-  for (std::string_view code : matchCodes_) {
+  ForEachDtcMatchCode(bytes_, [&](std::string_view code) {
     if (DtcCodeMatches(code, search)) ++count;
-  }
+    return true;
+  });
   return count;
 }
 
 void DtcTable::ReadEntries(const std::function<bool(const DtcEntryView&)>& visit) {
   Refresh();
-  for (const DtcEntryView& entry : entries_) {
-    if (!visit(entry)) return;
-  }
+  ForEachDtcEntry(bytes_, visit);
 }
 
 }  // namespace vortik

@@ -55,6 +55,11 @@ std::vector<std::string> ReadDtcMatchCodes(std::string_view bytes);
 // that cannot be completed. The views point into `bytes`.
 std::vector<DtcEntryView> ScanDtcEntries(std::string_view bytes);
 std::vector<DtcEntry> ReadDtcEntries(std::string_view bytes);
+// The same records handed to `visit` one by one, until it returns false; nothing is stored.
+void ForEachDtcMatchCode(std::string_view bytes,
+                         const std::function<bool(std::string_view code)>& visit);
+void ForEachDtcEntry(std::string_view bytes,
+                     const std::function<bool(const DtcEntryView& entry)>& visit);
 
 // True when `code` contains `search` (byte comparison, case-sensitive).
 inline bool DtcCodeMatches(std::string_view code, std::string_view search) {
@@ -75,10 +80,12 @@ std::string FindDtcTable();
 
 // --- The table as the page reads it ---------------------------------------------------------
 
-// The readers over one table file. The parsed table is kept between calls and read again when
-// the file's size, modification time or identity differs from the last reading (checked on
-// every call), so results are those of reading the file afresh each time. A missing or
-// unreadable file reads as empty: no lines, no matches, no entries.
+// The readers over one table file. The file's bytes are kept between calls (and nothing more:
+// matches and entries are scanned from them on each call, so the memory stays that of the
+// file) and read again when the file's size, modification time or identity differs from the
+// last reading (checked on every call), so results are those of reading the file afresh each
+// time. A missing or unreadable file, or one too large for the memory, reads as empty: no
+// lines, no matches, no entries.
 class DtcTable {
  public:
   // `locate` gives the path on every call (FindDtcTable in the program; a fixed path in tests).
@@ -92,20 +99,22 @@ class DtcTable {
   // until the next call.
   void ReadEntries(const std::function<bool(const DtcEntryView&)>& visit);
 
-  // How many times the file has been read (for tests of the cache).
+  // How many times a new table has been taken from the file (for tests of the cache).
   int reads() const { return reads_; }
+  // The bytes kept (for tests of the memory).
+  size_t keptBytes() const { return bytes_.capacity(); }
 
  private:
   void Refresh();
+  void Reread();
+  void Forget();
 
   std::function<std::string()> locate_;
   std::string path_;
   bool present_ = false;
   platform::FileStamp stamp_;
   int32_t lines_ = 0;
-  std::string bytes_;  // the file as last read; the views below point into it
-  std::vector<std::string_view> matchCodes_;
-  std::vector<DtcEntryView> entries_;
+  std::string bytes_;  // the file as last read
   int reads_ = 0;
 };
 

@@ -134,8 +134,13 @@ int ParseHttpResponseHead(const char* text, int* offset, int* value) {
     int length = -1;
     if (const char* name = FindFolded(p, end, "Content-Length:")) {
       const char* q = name + 15;
-      while (*q == ' ') ++q;
+      while (*q == ' ' || *q == '\t') ++q;
+      // Decimal digits only: a negative length or one that is no number would let a body cut
+      // short pass as whole, so such a response is refused.
+      if (*q < '0' || *q > '9') return -1;
       length = ReadDigits(q);
+      while (*q == ' ' || *q == '\t') ++q;
+      if (q[0] != '\r' || q[1] != '\n') return -1;
     }
     *offset = static_cast<int>(end + 4 - text);
     *value = length;

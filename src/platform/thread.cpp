@@ -59,7 +59,19 @@ struct Thread::State {
 Thread::Thread() : state_(std::make_unique<State>()) {}
 
 Thread::~Thread() {
-  Join();
+  if (state_) Join();
+}
+
+Thread::Thread(Thread&& other) noexcept : state_(std::make_unique<State>()) {
+  state_.swap(other.state_);
+}
+
+Thread& Thread::operator=(Thread&& other) noexcept {
+  if (this != &other) {
+    Join();
+    state_.swap(other.state_);
+  }
+  return *this;
 }
 
 bool Thread::Start(std::function<void()> body) {
@@ -86,6 +98,10 @@ bool Thread::Start(std::function<void()> body) {
 
 bool Thread::Started() const {
   return state_->started;
+}
+
+bool Thread::IsCurrent() const {
+  return state_->started && pthread_equal(state_->handle, pthread_self()) != 0;
 }
 
 void Thread::Join() {

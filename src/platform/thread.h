@@ -13,11 +13,17 @@ class Thread {
   ~Thread();  // joins
   Thread(const Thread&) = delete;
   Thread& operator=(const Thread&) = delete;
+  // Takes over a running thread (the other object is then not started); a started target is
+  // joined first.
+  Thread(Thread&& other) noexcept;
+  Thread& operator=(Thread&& other) noexcept;
 
   // Starts `body` on a new thread. False when the system cannot make one (or a test asked for
   // a failure); the object is then as before.
   bool Start(std::function<void()> body);
   bool Started() const;
+  // Whether the caller runs on this thread (which must then not join itself).
+  bool IsCurrent() const;
   // Waits for the body to return. No-op when not started.
   void Join();
   // Interrupts the thread's blocking system calls (they fail with EINTR) until its body has

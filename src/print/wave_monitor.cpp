@@ -90,6 +90,7 @@ void WaveMonitor::ClearCapture() {
   }
   shown_ = 0;
   state_.waveLength = 0;
+  state_.waveRestart = true;
   chart_.Redraw();
 }
 
@@ -134,6 +135,8 @@ void WaveMonitor::TimerMonitorWaveRecvTimer() {
     chart_.SetTrackBarPosition(0);
     chart_.SetBottomRange(0, std::max(total, kWaveWindow));
     chart_.Redraw();
+  } else if (timerTag_ >= kCaptureSilenceTicks && !state_.waveRestart) {
+    EndWaveCapture();
   }
   if (state_.waveRestart) SetCaptureTimer(false);
 }
@@ -160,7 +163,7 @@ void WaveMonitor::UpdateStatistics(int first, int total) {
   chart_.ClearSeries(kMaxLineSeries);
   chart_.AddPoints(kMaxLineSeries, {0.0, static_cast<double>(total)},
                    {waveMax_ + 0.1, waveMax_ + 0.1});
-  const float margin = (waveMax_ - waveMin_) * 0.1f;
+  const float margin = std::max((waveMax_ - waveMin_) * 0.1f, kLeftAxisLeastMargin);
   chart_.SetLeftRange(Tenths(waveMin_ - margin), Tenths(waveMax_ + margin), 0.1);
   chart_.SetStatText("Voltage Min=" + FormatVolts(waveMin_) + "V and Max=" + FormatVolts(waveMax_) +
                      "V");

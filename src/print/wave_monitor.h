@@ -19,6 +19,12 @@ enum WaveSeries : int {
   kCursorLineSeries = 3
 };
 inline constexpr int kWaveWindow = 1024;  // samples in view at a time
+// A capture that gets no samples for this many capture timer ticks (seconds) has been cut off
+// (the tool was unplugged or gave up): it is ended as if its end frame had come.
+inline constexpr int kCaptureSilenceTicks = 3;
+// The left axis reaches at least this far beyond the lowest and highest voltage, so the lines
+// drawn 0.1 V beyond them stay in view and a flat capture still gets a range.
+inline constexpr float kLeftAxisLeastMargin = 0.1f;
 
 // The chart with its statistics text and track bar; the ui chart implements it, tests fake it.
 class WaveChartView {
@@ -72,7 +78,8 @@ class WaveMonitor {
   int captureTimerTag() const { return timerTag_; }
   // When the page shows the chart: bottom axis 0 to 1023.
   void ResetBottomAxis();
-  // Clear while the chart is visible: every series emptied, waveLength := 0.
+  // Clear while the chart is visible: every series emptied, waveLength := 0, and the next
+  // samples begin a new capture.
   void ClearCapture();
 
   // Bottom axis from `start` over one window; the track bar follows.

@@ -7,7 +7,7 @@
 namespace vortik {
 
 std::unique_ptr<ByteRing> ByteRing::Create(int blockSize) {
-  if (blockSize <= kBookkeeping) return nullptr;
+  if (blockSize < kSmallestBlockSize) return nullptr;
   const size_t capacity = static_cast<size_t>(blockSize) - kBookkeeping;
   std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[capacity]);
   if (!data) return nullptr;

@@ -13,9 +13,11 @@ class ByteRing {
  public:
   // A block of `blockSize` bytes keeps this much for bookkeeping; the rest is the capacity.
   static constexpr int kBookkeeping = 20;
+  // The smallest block whose ring holds a byte (one byte of the capacity always stays free).
+  static constexpr int kSmallestBlockSize = kBookkeeping + 2;
 
   // A ring for a block of `blockSize` bytes; null when the size leaves no room for data
-  // (kBookkeeping or less) or the memory cannot be had.
+  // (below kSmallestBlockSize) or the memory cannot be had.
   static std::unique_ptr<ByteRing> Create(int blockSize);
 
   size_t capacity() const { return capacity_; }

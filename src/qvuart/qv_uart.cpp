@@ -81,6 +81,7 @@ TqvUart::TqvUart(Dispatcher dispatcher)
 TqvUart::~TqvUart() {
   alive_->store(false);
   Close();
+  retiredWatcher_.InterruptAndJoin();
   // The threads go before the rings and the events they wait on.
   quit_.Signal();
   reader_.Join();
@@ -110,7 +111,7 @@ void TqvUart::fSetOutBufSize(int blockSize) {
 void TqvUart::ReplaceRing(std::mutex& mutex, std::unique_ptr<ByteRing>& ring, int blockSize,
                           int code) {
   // The threads own a ring's bytes while the port is open; a ring with no data room is useless.
-  if (Active() || blockSize <= ByteRing::kBookkeeping) {
+  if (Active() || blockSize < kSmallestBlockSize) {
     NotifyCommError(code);
     return;
   }
@@ -207,16 +208,17 @@ bool TqvUart::Open() {
   if (!ApplyRecord(*port, false)) return false;
 
   platform::ModemLines lines;
-  const bool hasLines = port->ReadModemLines(lines);
+  const bool hasLines = ReadModemLines(*port, lines);
   cts_ = lines.cts;
   dsr_ = lines.dsr;
   ring_ = lines.ring;
   rlsd_ = lines.rlsd;
   // Only a device with modem lines can report their changes (a pseudo-terminal has none).
   if (hasLines) {
-    watcherStop_ = false;
+    StopWatcher();  // one that a status handler stopped may still be ending
+    watcherStop_ = std::make_shared<std::atomic<bool>>(false);
     platform::SerialPort* device = port.get();
-    if (!watcher_.Start([this, device] { WatchModemLines(*device); })) {
+    if (!watcher_.Start([this, device, stop = watcherStop_] { WatchModemLines(*device, *stop); })) {
       NotifyCommError(kCommSetMask);
       return false;
     }
@@ -236,8 +238,14 @@ void TqvUart::Close() {
     std::lock_guard<std::mutex> lock(portMutex_);
     active_ = false;
   }
-  watcherStop_ = true;
-  watcher_.InterruptAndJoin();
+  {
+    // A block the write thread has taken but not yet written is void: it must not go out
+    // after a reopen, with other settings or to another device.
+    std::lock_guard<std::mutex> lock(txMutex_);
+    tx_->Clear();
+    ++txAborts_;
+  }
+  StopWatcher();
   // Both threads leave the device before its descriptor is closed.
   readWake_.Signal();
   writeRequest_.Signal();
@@ -292,6 +300,17 @@ void TqvUart::ToggleParity(bool space) {
   if (Active()) {
     Close();
     Open();
+  }
+}
+
+void TqvUart::StopWatcher() {
+  if (watcherStop_) *watcherStop_ = true;
+  if (!retiredWatcher_.IsCurrent()) retiredWatcher_.InterruptAndJoin();
+  if (watcher_.IsCurrent()) {
+    // A status handler on the watcher's thread: the watcher ends once the handler returns.
+    retiredWatcher_ = std::move(watcher_);
+  } else {
+    watcher_.InterruptAndJoin();
   }
 }
 
@@ -510,14 +529,15 @@ void TqvUart::WriteLoop() {
       if (length == 0) break;
       NoteActivity();  // room in the transmit ring
       platform::SerialPort* port = nullptr;
+      WriteBlockTaken();
       {
         std::lock_guard<std::mutex> lock(portMutex_);
-        if (active_ && port_) {
+        if (active_ && port_ && txAborts_ == aborts) {
           port = port_.get();
           writerOnPort_ = true;
         }
       }
-      if (port == nullptr) continue;  // closed meanwhile: the block goes with the ring
+      if (port == nullptr) continue;  // closed or purged meanwhile: the block goes with the ring
       WriteOut(*port, block.data(), length, aborts);
       {
         std::lock_guard<std::mutex> lock(portMutex_);
@@ -549,12 +569,16 @@ void TqvUart::WriteOut(platform::SerialPort& port, const uint8_t* data, size_t l
 
 // --- modem lines ------------------------------------------------------------------------------
 
-void TqvUart::WatchModemLines(platform::SerialPort& port) {
+bool TqvUart::ReadModemLines(platform::SerialPort& port, platform::ModemLines& lines) {
+  return port.ReadModemLines(lines);
+}
+
+void TqvUart::WatchModemLines(platform::SerialPort& port, const std::atomic<bool>& stop) {
   platform::ModemLines lines{cts_, dsr_, ring_, rlsd_};
   platform::ModemCounts counts;
   // Counters, where the driver keeps them, also catch a pulse that is over before we look.
   bool haveCounts = port.ReadModemCounts(counts);
-  while (!watcherStop_) {
+  while (!stop) {
     const platform::ModemWait wait = port.WaitModemChange();
     if (wait == platform::ModemWait::kInterrupted) continue;
     if (wait != platform::ModemWait::kChanged) return;  // the device cannot tell, or is gone

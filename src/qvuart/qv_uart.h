@@ -59,12 +59,13 @@ class TqvUart : public CommPortBase {
   using CommStatusEvent = std::function<void(TqvUart& sender, int index)>;
   // Runs a task on the owner's thread later (the ui passes one that posts to its event loop).
   // The owner destroys the component on that same thread; tasks that run after it is gone do
-  // nothing. Without a dispatcher OnCommStatusChanged runs on the thread that saw the change,
-  // and must then not close the port.
+  // nothing. Without a dispatcher OnCommStatusChanged runs on the thread that saw the change;
+  // it may still close, reopen or reconfigure the port there.
   using Dispatcher = std::function<void(std::function<void()> task)>;
 
   static constexpr int kDefaultBlockSize = 8196;  // capacity 8176
   static constexpr size_t kWriteBlock = 2048;     // at most this much per write to the device
+  static constexpr int kSmallestBlockSize = ByteRing::kSmallestBlockSize;
 
   explicit TqvUart(Dispatcher dispatcher = {});
   // Closes the port, then stops and joins both threads before the rings go.
@@ -78,7 +79,7 @@ class TqvUart : public CommPortBase {
   bool RLSD() const { return rlsd_.load(); }
   // Capacities of the rings. Writing a block size s replaces the ring by an empty one of
   // capacity s - 20; refused (the ring stays, OnCommError tells) while the port is open or for
-  // s of 20 or less.
+  // s below kSmallestBlockSize (a ring keeps one byte free, so capacity 1 would hold nothing).
   int InBufSize() const;
   int OutBufSize() const;
   void fSetInBufSize(int blockSize);
@@ -128,6 +129,12 @@ class TqvUart : public CommPortBase {
   // A change of the input lines: stores them and, when a handler is assigned, delivers
   // OnCommStatusChanged(mask) through the dispatcher. Runs on the thread that saw the change.
   void ModemLinesChanged(int mask, const platform::ModemLines& now);
+  // The device's input lines; false for a device without them (no watcher is started).
+  virtual bool ReadModemLines(platform::SerialPort& port, platform::ModemLines& lines);
+  // The watcher thread's body: reports line changes until `stop` is set.
+  virtual void WatchModemLines(platform::SerialPort& port, const std::atomic<bool>& stop);
+  // On the write thread, between taking a block from the transmit ring and writing it.
+  virtual void WriteBlockTaken() {}
 
  private:
   platform::SerialPort* Device() override { return port_.get(); }
@@ -137,7 +144,9 @@ class TqvUart : public CommPortBase {
   void ReadWhileOpen(platform::SerialPort& port);
   void WriteLoop();
   void WriteOut(platform::SerialPort& port, const uint8_t* data, size_t length, uint64_t purges);
-  void WatchModemLines(platform::SerialPort& port);
+  // Stops the modem-line watcher and joins it, or, on the watcher's own thread (a status
+  // handler closing the port), leaves it to end when the handler returns and joins it later.
+  void StopWatcher();
   uint64_t ActivitySeen();
   void NoteActivity();
   void WaitForActivity(uint64_t seen, uint32_t ms);
@@ -178,13 +187,14 @@ class TqvUart : public CommPortBase {
   TickFn now_;
   WaitFn wait_;
 
-  platform::EventFd quit_;          // set once, by the destructor
-  platform::EventFd readWake_;      // open, close, or room made in the receive ring
-  platform::EventFd writeRequest_;  // bytes in the transmit ring, close, abort
-  std::atomic<bool> watcherStop_{false};
+  platform::EventFd quit_;                          // set once, by the destructor
+  platform::EventFd readWake_;                      // open, close, or room made in the receive ring
+  platform::EventFd writeRequest_;                  // bytes in the transmit ring, close, abort
+  std::shared_ptr<std::atomic<bool>> watcherStop_;  // the running watcher's own stop flag
   platform::Thread reader_;
   platform::Thread writer_;
-  platform::Thread watcher_;  // modem lines, while open on a device that has them
+  platform::Thread watcher_;         // modem lines, while open on a device that has them
+  platform::Thread retiredWatcher_;  // stopped from its own thread; joined later
 };
 
 }  // namespace vortik

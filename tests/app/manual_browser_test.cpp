@@ -43,7 +43,7 @@ class ManualBrowserTest : public ::testing::Test {
       ASSERT_TRUE(test::WriteFileText(folder_ + name, "x"));
     }
     ASSERT_EQ(mkdir((folder_ + "images").c_str(), 0700), 0);
-    SetOpenDocumentHook([this](const QString& path) { opened_.push_back(path.toStdString()); });
+    SetOpenDocumentHook([this](const std::string& path) { opened_.push_back(path); });
     page_.resize(960, 494);
     browser_ = new ManualBrowser(&page_, texts_);
     browser_->LoadManualList(folder_);
@@ -85,6 +85,29 @@ TEST_F(ManualBrowserTest, DoubleClickOpensTheSelectedDocumentOnly) {
   DoubleClick(viewport, below);
   EXPECT_EQ(opened_.back(), folder_ + "errata.txt");
   EXPECT_EQ(opened_.size(), 2u);
+}
+
+// A name that is not UTF-8 (an archive unpacked from another system) opens its own file.
+TEST_F(ManualBrowserTest, ANameThatIsNotUtf8OpensItsFile) {
+  const std::string name =
+      "Gu\xED"
+      "a.html";  // ISO 8859-1
+  ASSERT_TRUE(test::WriteFileText(folder_ + name, "x"));
+  browser_->LoadManualList(folder_);
+  ASSERT_EQ(List()->count(), 3);
+  int row = 0;
+  while (row < 3 && (List()->item(row)->text() == QStringLiteral("errata.txt") ||
+                     List()->item(row)->text() == QStringLiteral("Guide.html"))) {
+    ++row;
+  }
+  ASSERT_LT(row, 3);
+  DoubleClick(List()->viewport(), List()->visualItemRect(List()->item(row)).center());
+  ASSERT_EQ(opened_.size(), 1u);
+  EXPECT_EQ(opened_[0], folder_ + name);
+  EXPECT_EQ(DocumentUrl("/m/Gu\xED"
+                        "a 1.html")
+                .toEncoded(),
+            QByteArray("file:///m/Gu%EDa%201.html"));
 }
 
 TEST(MainMenu, EntriesCallTheirActionsAndF1AsksForTheManual) {

@@ -74,8 +74,12 @@ struct Fixture {
   std::time_t now = 1000;
   StreamReceiver receiver{state, view, [this] { return now; }};
 
-  void Reads(const std::vector<Bytes>& reads) {
-    for (const Bytes& read : reads) receiver.HandleRead(read.data(), static_cast<int>(read.size()));
+  // Reads `gap` seconds apart.
+  void Reads(const std::vector<Bytes>& reads, int gap = 0) {
+    for (const Bytes& read : reads) {
+      receiver.HandleRead(read.data(), static_cast<int>(read.size()));
+      now += gap;
+    }
   }
 };
 
@@ -84,6 +88,7 @@ struct TextCase {
   std::vector<Bytes> reads;
   std::vector<std::string> shown;
   uint32_t codePage = 28605;
+  int gap = 0;  // seconds between the reads
 };
 
 TEST(StreamReceiver, TextAndControlSequences) {
@@ -114,6 +119,14 @@ TEST(StreamReceiver, TextAndControlSequences) {
        {seq + Bytes{0xFF, 0xFE}, Bytes{0xFB, 0x04, 'k'}},
        {"green:k"},
        1275},
+      {"arguments are not taken from text seconds later",
+       {seq + Bytes{0xFF, 0xFE}, B("ok\r\n")},
+       {"green:ok\r\n"},
+       28605,
+       3},
+      {"LF after a CR shown with an earlier run adds nothing",
+       {B("A\r") + seq + Bytes{0x01, 'I'} + B("\nB")},
+       {"green:A\r", "red:B"}},
       {"code page that does not match", {seq + Bytes{0xFF, 0xFD, 'q'}}, {"green:q"}},
       {"Cyrillic code page",
        {seq + Bytes{0xFF, 0xFE, 0xE3, 0x04} + Bytes{0xCF, 0xF0, 0xE8}},
@@ -137,7 +150,7 @@ TEST(StreamReceiver, TextAndControlSequences) {
   for (const TextCase& c : cases) {
     SCOPED_TRACE(c.name);
     Fixture f;
-    f.Reads(c.reads);
+    f.Reads(c.reads, c.gap);
     EXPECT_EQ(f.view.events, c.shown);
     EXPECT_EQ(f.state.reportCodePage, c.codePage);
   }
@@ -145,8 +158,8 @@ TEST(StreamReceiver, TextAndControlSequences) {
 
 TEST(StreamReceiver, ColourLastsAcrossReadsUntilReset) {
   Fixture f;
-  f.Reads({Bytes{0x00, 0x24, 0x24, 0x01, 'I'}, B("a"), Bytes{0x00, 0x24}});
-  EXPECT_EQ(f.receiver.reportMarkerState(), 2);
+  f.Reads({Bytes{0x00, 0x24, 0x24, 0x01, 'I'}, B("a"), Bytes{0x00}});
+  EXPECT_EQ(f.receiver.reportMarkerState(), 1);
   f.receiver.ResetTextState();
   EXPECT_EQ(f.receiver.reportMarkerState(), 0);
   EXPECT_EQ(f.receiver.reportTextColour(), kReportDefaultColour);
@@ -217,51 +230,105 @@ TEST(StreamReceiver, TickWaitsForTheDriverToHandOverItsBacklog) {
   }
 }
 
-TEST(StreamReceiver, FramesGoToTheWaveMonitor) {
+// Frames go to the wave monitor and every byte around them is report text, wherever the reads
+// cut them.
+TEST(StreamReceiver, FramesGoToTheWaveMonitorAndTheRestIsText) {
   const Bytes samples = WaveFrame({0x78, 0x00, 0x7D, 0x00, 0x76, 0x00});
   const Bytes end = WaveFrame({}, kCodeWaveEnd);
   const Bytes big = WaveFrame(Bytes(1500, 0x42));
+  const Bytes largest = WaveFrame(Bytes(kLargestPushedFrame - kFrameOverhead, 0x43));
   const Bytes half1(samples.begin(), samples.begin() + 7);
   const Bytes half2(samples.begin() + 7, samples.end());
   const Bytes big1(big.begin(), big.begin() + 600);
   const Bytes big2(big.begin() + 600, big.end());
+  const Bytes cutOff(big.begin(), big.begin() + 20);
   Bytes badCrc = samples;
   badCrc[samples.size() - 4] ^= 1;
   struct Case {
     const char* name;
     std::vector<std::pair<int, Bytes>> reads;  // seconds after the first read, bytes
     std::vector<std::string> events;
+    const char* text;  // all report text shown; nullptr: not looked at (bytes of lost frames)
   };
   const std::vector<Case> cases = {
-      {"whole frame and end", {{0, samples + end}}, {"samples:6", "end"}},
-      {"split 100 ms apart", {{0, half1}, {0, half2}}, {"samples:6"}},
-      {"split one second apart", {{0, half1}, {1, half2}}, {"samples:6"}},
-      {"second half three seconds later is lost", {{0, half1}, {3, half2}}, {}},
-      {"longer than 512 bytes, split", {{0, big1}, {0, big2}}, {"samples:1500"}},
-      {"bad CRC skipped by its length", {{0, badCrc + samples}}, {"samples:6"}},
+      {"whole frame and end", {{0, samples + end}}, {"samples:6", "end"}, ""},
+      {"split 100 ms apart: no text", {{0, half1}, {0, half2}}, {"samples:6"}, ""},
+      {"split inside the header",
+       {{0, Bytes(samples.begin(), samples.begin() + 3)},
+        {0, Bytes(samples.begin() + 3, samples.end())}},
+       {"samples:6"},
+       ""},
+      {"a lone $ at the end of a read", {{0, B("5$")}, {0, B("!")}}, {}, "5$!"},
+      {"split one second apart", {{0, half1}, {1, half2}}, {"samples:6"}, ""},
+      {"second half three seconds later is lost", {{0, half1}, {3, half2}}, {}, nullptr},
+      {"longer than 512 bytes, split", {{0, big1}, {0, big2}}, {"samples:1500"}, ""},
+      {"the largest frame", {{0, largest}}, {"samples:2039"}, ""},
+      {"bad CRC skipped by its length", {{0, badCrc + samples}}, {"samples:6"}, ""},
+      {"a cut-off frame does not take the next one with it",
+       {{0, cutOff + samples}, {2, B("after")}},
+       {"samples:6"},
+       "after"},
       {"garbage before the next frame",
        {{0, B("$$") + Bytes{0x00, 0x00, 1, 2, 3, 4, 5, 6, 7, 8} + samples}},
-       {"samples:6"}},
-      {"not beginning with $$ is no frame data", {{0, B("x") + samples}}, {}},
+       {"samples:6"},
+       nullptr},
+      {"text before a frame", {{0, B("x") + samples}}, {"samples:6"}, "x"},
+      {"text after the end frame in the same read",
+       {{0, samples + end + B("Result: OK\r\n")}},
+       {"samples:6", "end"},
+       "Result: OK\r\n"},
+      {"$$ with a length beyond the largest frame is text",
+       {{0, B("$$\r\nprice") + samples}},
+       {"samples:6"},
+       "$$\r\nprice"},
+      {"a colour sequence is not a frame start",
+       {{0, Bytes{0x00, 0x24, 0x24, 0x01, 'I'} + B("hot")}},
+       {},
+       "hot"},
       {"while a capture is shown, a read beginning inside a frame is searched for the next",
        {{0, samples}, {0, Bytes(samples.begin() + 7, samples.end()) + samples}},
-       {"samples:6", "samples:6"}},
+       {"samples:6", "samples:6"},
+       nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Fixture f;
-    f.view.captureTimer = false;
     std::vector<std::string> frameEvents;
     for (const auto& [seconds, bytes] : c.reads) {
       f.now = 1000 + seconds;
       f.receiver.HandleRead(bytes.data(), static_cast<int>(bytes.size()));
     }
+    std::string text;
     for (const std::string& e : f.view.events) {
       if (e.rfind("samples:", 0) == 0 || e == "end") frameEvents.push_back(e);
+      const size_t colon = e.find(':');
+      if (e.rfind("samples:", 0) != 0 && e.rfind("view:", 0) != 0 && colon != std::string::npos) {
+        text += e.substr(colon + 1);
+      }
     }
     EXPECT_EQ(frameEvents, c.events);
+    if (c.text != nullptr) {
+      EXPECT_EQ(text, c.text);
+    }
     EXPECT_EQ(f.receiver.frames().pending(), 0);
   }
+}
+
+// A believed start whose frame never completes: held for at most the stale time, then its bytes
+// are dropped and what comes next is read afresh.
+TEST(StreamReceiver, HeldBytesAreReleasedWhenStale) {
+  Fixture f;
+  const Bytes samples = WaveFrame({0x78, 0x00});
+  f.Reads({B("total 5$")});
+  EXPECT_EQ(f.receiver.frames().pending(), 1);
+  f.now += 2;
+  f.receiver.Idle();  // a tick without reads
+  EXPECT_EQ(f.receiver.frames().pending(), 0);
+  f.Reads({Bytes(samples.begin(), samples.begin() + 8)});
+  f.now += 2;
+  f.Reads({B("next report")});
+  EXPECT_EQ(f.view.events,
+            (std::vector<std::string>{"green:total 5", "green:$", "green:next report"}));
 }
 
 TEST(StreamReceiver, SteadyFrameStreamIsNeverCutOff) {
@@ -279,16 +346,24 @@ TEST(StreamReceiver, SteadyFrameStreamIsNeverCutOff) {
   EXPECT_EQ(f.view.samples.size(), 200u * 100u);
 }
 
-TEST(StreamReceiver, TextIgnoredWhileCaptureShown) {
+// Text while the capture timer runs goes into the report behind the chart; the report comes
+// into view once the timer has stopped.
+TEST(StreamReceiver, TextWhileCaptureShownIsKeptAndShownAfter) {
   Fixture f;
   const Bytes frame = WaveFrame({1, 2});
-  f.Reads({frame + B("hidden"), B("also hidden")});
-  EXPECT_EQ(f.view.events, (std::vector<std::string>{"samples:2"}));
-  // Once the capture timer is off, the next read switches back to the report text.
-  f.view.captureTimer = false;
+  f.view.chartVisible = true;
+  f.Reads({frame + B("kept"), B(" also kept")});
+  f.receiver.Idle();
+  EXPECT_EQ(f.view.events,
+            (std::vector<std::string>{"samples:2", "green:kept", "green: also kept"}));
+  f.view.captureTimer = false;  // the capture has ended
+  f.receiver.Idle();
+  EXPECT_EQ(f.view.events.back(), "view:text");
+  // Once the timer is off, a read of text switches back at once.
   f.view.chartVisible = true;
   f.Reads({B("shown")});
-  EXPECT_EQ(f.view.events, (std::vector<std::string>{"samples:2", "view:text", "green:shown"}));
+  EXPECT_EQ(f.view.events, (std::vector<std::string>{"samples:2", "green:kept", "green: also kept",
+                                                     "view:text", "view:text", "green:shown"}));
 }
 
 TEST(CodePage, ConvertsTheNamedPagesAndFallsBack) {

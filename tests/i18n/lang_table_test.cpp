@@ -175,6 +175,8 @@ TEST(ShippedLanguageFile, IsCompleteAndReadsBackAsWritten) {
       if (std::string(lang.section) == "en") {
         EXPECT_EQ(*value, TextDefault(id)) << TextKey(id);
       }
+      // No text lost its letters to question marks on the way (as captions once did).
+      EXPECT_EQ(value->find("??"), std::string::npos) << lang.section << "/" << TextKey(id);
     }
   }
 

@@ -1,5 +1,6 @@
 #include "i18n/ui/lang_ui.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -236,6 +237,28 @@ TEST(LanguageInMainWindow, TheWindowLoadsItsTextsWhileItIsBuilt) {
     EXPECT_EQ(form.Msg(TextId::MsgError16), "Нет подключения к Интернету!");
     EXPECT_EQ(TextOf(&form, "Label_Status"), QStringLiteral("Подключите устройство"));
     EXPECT_EQ(TextOf(&form, "Label_InternetConnected"), QStringLiteral("Нет подключения"));
+  }
+}
+
+// The Local Upgrade page's group captions come from the language table.
+TEST(LanguageInMainWindow, LocalUpgradeCaptionsFollowTheLanguage) {
+  TempFolder dir;
+  const std::string path = dir.File("lang.ini");
+  WriteBytes(path, Utf16LeFile("[set]\r\nval=6\r\n[de]\r\n"
+                               "GroupUpgradeRom=MCU aktualisieren (ROM)\r\n"
+                               "GroupUpgradeFlash=FLASH aktualisieren (Daten und LOGO)\r\n"
+                               "GroupUpgradeLogo=LOGO oder LOGO+FLASH aktualisieren\r\n"));
+  {
+    AppConfig config;
+    config.language = {path, path};
+    TFormMain form(config);
+    auto title = [&](const char* name) {
+      auto* group = form.findChild<QGroupBox*>(QString::fromLatin1(name));
+      return group != nullptr ? group->title() : QString();
+    };
+    EXPECT_EQ(title("GroupBox_Upgrade1"), QStringLiteral("MCU aktualisieren (ROM)"));
+    EXPECT_EQ(title("GroupBox_Upgrade2"), QStringLiteral("FLASH aktualisieren (Daten und LOGO)"));
+    EXPECT_EQ(title("GroupBox_Upgrade3"), QStringLiteral("LOGO oder LOGO+FLASH aktualisieren"));
   }
 }
 

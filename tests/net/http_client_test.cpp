@@ -86,6 +86,12 @@ TEST(ParseHttpResponseHead, StatusOffsetsAndValues) {
       {"HTTP/1.1 200 OK\r\nX: y\r\n\r\n", 200, 25, -1},
       {"HTTP/1.1 200 OK\r\nX: y\r\n\r\nContent-Length: 3\r\n\r\n", 200, 25, -1},  // body
       {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n", 0, 0, 0},                      // not complete
+      // A length that is negative or no number is refused, not read as 0.
+      {"HTTP/1.1 200 OK\r\nContent-Length: -5\r\n\r\n", -1, 0, 0},
+      {"HTTP/1.1 200 OK\r\nContent-Length: abc\r\n\r\n", -1, 0, 0},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 12x\r\n\r\n", -1, 0, 0},
+      {"HTTP/1.1 200 OK\r\nContent-Length:\r\n\r\n", -1, 0, 0},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 4 \r\n\r\n", 200, 39, 4},
       {"HTTP/1.1 302 Found\r\nLOCATION:  http://a/b\r\n\r\n", 302, 31, 10},
       {"HTTP/1.1 301 Moved\r\nlocation: http://a/b", 0, 0, 0},  // Location line not ended
       {"HTTP/1.1 302 Found\r\n\r\n", 0, 0, 0},
@@ -188,6 +194,9 @@ TEST(HttpRequest, BodyShorterThanItsContentLengthGivesZero) {
       // Announced beyond the capacity: filling the capacity is all that is asked.
       {"cut at capacity", {{Ok(std::string(20, 'c'), "Content-Length: 100\r\n")}}, 10, 10},
       {"short of capacity", {{Ok(std::string(5, 'c'), "Content-Length: 100\r\n")}}, 10, 0},
+      // A length that is no usable number cannot tell a whole body from a cut one.
+      {"negative length", {{Ok("abc", "Content-Length: -5\r\n")}}, 64, 0},
+      {"length not a number", {{Ok("abc", "Content-Length: abc\r\n")}}, 64, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

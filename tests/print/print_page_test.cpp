@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/ui/form_main.h"
+#include "device/frame.h"
 #include "helpers/click.h"
 #include "helpers/test_config.h"
 #include "print/ui/print_page.h"
@@ -68,6 +69,13 @@ class PrintPageTest : public ::testing::Test {
     for (int v : samples) payload.insert(payload.end(), {uint8_t(v & 0xFF), uint8_t(v >> 8)});
     page->AddWaveSamples(payload.data(), static_cast<int>(payload.size()));
     page->TimerMonitorWaveRecvTimer();
+  }
+  static Bytes WaveFrame(const std::vector<int>& samples, uint16_t code = kCodeWaveSamples) {
+    Bytes payload;
+    for (int v : samples) payload.insert(payload.end(), {uint8_t(v & 0xFF), uint8_t(v >> 8)});
+    Bytes frame(payload.size() + kFrameOverhead);
+    BuildReplyFrame(frame.data(), code, payload.data(), static_cast<int>(payload.size()));
+    return frame;
   }
   // The colour of the text at `position` of the report.
   QColor ColourAt(int position) {
@@ -160,6 +168,63 @@ TEST_F(PrintPageTest, ClearInBothViews) {
   EXPECT_FALSE(form->printPage()->TimerMonitorWaveRecv->isActive());
 }
 
+// Report text never goes missing around a capture: text after the end frame in the same read,
+// and a report pushed after a capture that was cut off (the tool unplugged mid-capture).
+TEST_F(PrintPageTest, ReportAfterACaptureAppears) {
+  Read(WaveFrame({120, 125}));
+  ASSERT_TRUE(page->Chart1->isVisible());
+  Bytes endAndText = WaveFrame({}, kCodeWaveEnd);
+  for (char c : std::string("Result: good\r\n")) endAndText.push_back(static_cast<uint8_t>(c));
+  Read(endAndText);
+  EXPECT_TRUE(page->Chart1->isVisible());  // the chart stays until the timer's next tick
+  page->TimerMonitorWaveRecvTimer();
+  EXPECT_FALSE(form->printPage()->TimerMonitorWaveRecv->isActive());
+  page->receiver().Idle();
+  EXPECT_TRUE(page->RichEdit->isVisible());
+  EXPECT_EQ(page->RichEdit->ReportPlainText(), QStringLiteral("Result: good\n"));
+
+  Read(WaveFrame({121, 122, 123}));  // no end frame ever comes
+  ASSERT_TRUE(page->Chart1->isVisible());
+  for (int tick = 0; tick < kCaptureSilenceTicks; ++tick) page->TimerMonitorWaveRecvTimer();
+  EXPECT_FALSE(form->printPage()->TimerMonitorWaveRecv->isActive());
+  Read("Replugged\r\n");
+  EXPECT_TRUE(page->RichEdit->isVisible());
+  EXPECT_EQ(page->RichEdit->ReportPlainText(), QStringLiteral("Result: good\nReplugged\n"));
+}
+
+// Clear during a capture whose end frame has not come: the next capture is shown as a chart and
+// its frames never reach the report.
+TEST_F(PrintPageTest, ClearDuringACaptureLetsTheNextOneShow) {
+  Read(WaveFrame({120, 125}));
+  ASSERT_TRUE(page->Chart1->isVisible());
+  test::SendLeftClick(page->Label_Clear, QPointF(5, 5));
+  EXPECT_FALSE(page->Chart1->isVisible());
+  EXPECT_TRUE(form->state().waveRestart);
+  Read(WaveFrame({118, 119, 117}));
+  EXPECT_TRUE(page->Chart1->isVisible());
+  EXPECT_TRUE(form->printPage()->TimerMonitorWaveRecv->isActive());
+  EXPECT_EQ(form->state().waveLength, 6);
+  EXPECT_TRUE(page->RichEdit->ReportPlainText().isEmpty());
+}
+
+// A flat capture gets a left axis range with the curve in it (red pixels on the chart) and the
+// lowest and highest lines inside the range.
+TEST_F(PrintPageTest, FlatCaptureIsInView) {
+  Capture(std::vector<int>(50, 120));
+  WaveChart* chart = page->Chart1;
+  const QCPRange range = chart->yAxis->range();
+  EXPECT_LT(range.lower, 12.0);
+  EXPECT_GT(range.upper, 12.0);
+  EXPECT_LE(range.lower, chart->graph(1)->data()->at(0)->value + 1e-5);
+  EXPECT_GE(range.upper, chart->graph(2)->data()->at(0)->value - 1e-5);
+  const QImage image = chart->toPixmap().toImage();
+  int red = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) red += image.pixelColor(x, y) == QColor(255, 0, 0);
+  }
+  EXPECT_GT(red, 20);
+}
+
 TEST_F(PrintPageTest, CopyPutsPlainTextAndColouredHtml) {
   test::SendLeftClick(page->Label_Copy, QPointF(5, 5));
   EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
@@ -214,6 +279,27 @@ TEST_F(PrintPageTest, EditWritesEachTypeAndOpensIt) {
     }
   }
   EXPECT_TRUE(messages.empty());
+}
+
+// Non-breaking spaces the tool prints stay what they are in copied and saved text.
+TEST_F(PrintPageTest, CopiedAndSavedTextKeepNonBreakingSpaces) {
+  QTemporaryDir dir;
+  Read(Bytes{'1', '2', 0xA0, 'V', '\r', '\n'});  // ISO 8859-15: 0xA0 is U+00A0
+  const QString expected = QStringLiteral("12\u00A0V\n");
+  test::SendLeftClick(page->Label_Copy, QPointF(5, 5));
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
+  const QString path = dir.filePath(QStringLiteral("report.txt"));
+  SetSaveFileHook([&](const SaveFileRequest&) { return SaveFileAnswer{path, 0}; });
+  test::SendLeftClick(page->Label_Edit, QPointF(5, 5));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray("\xFF\xFE"
+                                       "1\0"
+                                       "2\0"
+                                       "\xA0\0"
+                                       "V\0"
+                                       "\r\0\n\0",
+                                       14));
 }
 
 TEST_F(PrintPageTest, EditThatCannotWriteSaysSoAndOpensNothing) {
@@ -283,6 +369,30 @@ TEST_F(PrintPageTest, ChartShowsTheExampleCapture) {
   EXPECT_NEAR(chart->graph(3)->data()->at(1)->key, 500, 2);
 }
 
+// Dragging the chart pans it sideways over the capture; the voltage axis stays.
+TEST_F(PrintPageTest, DragPansTheChartSideways) {
+  Capture(std::vector<int>(3000, 125));
+  WaveChart* chart = page->Chart1;
+  page->wave().ScrollChart(1000);
+  chart->replot();
+  const QCPRange left = chart->yAxis->range();
+  const QPointF from(chart->xAxis->coordToPixel(1500), chart->yAxis->coordToPixel(12.5));
+  const QPointF to = from + QPointF(-200, 30);
+  QMouseEvent press(QEvent::MouseButtonPress, from, chart->mapToGlobal(from), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent move(QEvent::MouseMove, to, chart->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, to, chart->mapToGlobal(to), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(chart, &press);
+  QApplication::sendEvent(chart, &move);
+  QApplication::sendEvent(chart, &release);
+  EXPECT_GT(chart->xAxis->range().lower, 1100);
+  EXPECT_NEAR(chart->xAxis->range().size(), 1023, 1e-6);
+  EXPECT_EQ(chart->yAxis->range(), left);
+  EXPECT_EQ(chart->TrackBar_ChartLine->value(), static_cast<int>(chart->xAxis->range().lower));
+}
+
 TEST_F(PrintPageTest, TrackBarReleaseScrollsTheChart) {
   std::vector<int> samples(3000, 125);
   Capture(samples);
@@ -321,6 +431,18 @@ TEST_F(PrintPageTest, SavesTheChartInEachType) {
       file.seek(0);
       EXPECT_EQ(file.readAll(), QByteArray("sample,volts\n0,12.0\n1,12.5\n"));
     }
+  }
+  // A typed extension names the type whatever the choice.
+  for (const char* typed : {"typed.png", "typed.BMP"}) {
+    SCOPED_TRACE(typed);
+    const QString path = dir.filePath(QString::fromLatin1(typed));
+    SetSaveFileHook([&](const SaveFileRequest&) {
+      return SaveFileAnswer{path, typed[6] == 'p' ? 0 : 1};
+    });
+    test::SendLeftClick(page->Chart1->Btn_SaveChart, QPointF(3, 3));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(4).startsWith(typed[6] == 'p' ? "\x89PNG" : "BM"));
   }
   SetSaveFileHook([](const SaveFileRequest&) {
     return SaveFileAnswer{QStringLiteral("/nonexistent-folder/curve.png"), 1};

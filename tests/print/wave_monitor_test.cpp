@@ -144,9 +144,49 @@ TEST(WaveMonitor, TwoQuietTicksShowTheWholeCapture) {
   // A short capture still shows one whole window.
   Fixture g;
   g.Count(10);
-  for (int i = 0; i < 3; ++i) g.monitor.TimerMonitorWaveRecvTimer();
+  for (int i = 0; i < 2; ++i) g.monitor.TimerMonitorWaveRecvTimer();
   EXPECT_EQ(g.chart.bottom, (std::pair<double, double>{0, 1024}));
-  EXPECT_TRUE(g.monitor.CaptureTimerEnabled());  // no end frame: the timer keeps running
+  EXPECT_TRUE(g.monitor.CaptureTimerEnabled());
+}
+
+// A capture cut off (the tool unplugged or gave up) ends after some quiet seconds as if its end
+// frame had come: the timer stops, and the next samples begin a new capture.
+TEST(WaveMonitor, SilentCaptureEndsAsIfItsEndFrameCame) {
+  Fixture f;
+  f.Count(10);
+  for (int tick = 1; tick < kCaptureSilenceTicks; ++tick) {
+    f.monitor.TimerMonitorWaveRecvTimer();
+    EXPECT_TRUE(f.monitor.CaptureTimerEnabled());
+    EXPECT_FALSE(f.state.waveRestart);
+  }
+  f.monitor.TimerMonitorWaveRecvTimer();
+  EXPECT_TRUE(f.state.waveRestart);
+  EXPECT_FALSE(f.monitor.CaptureTimerEnabled());
+  EXPECT_FALSE(f.page.timerRunning);
+  f.Count(4);
+  EXPECT_EQ(f.state.waveLength, 8);
+  EXPECT_TRUE(f.monitor.CaptureTimerEnabled());
+}
+
+// The left axis always has a range, with the curve and the lines 0.1 V beyond the lowest and
+// highest voltage in it; from a range of 0.5 V on it is the margin of a tenth of the range.
+TEST(WaveMonitor, LeftAxisKeepsCurveAndLinesInView) {
+  struct Case {
+    std::vector<int> samples;
+    std::pair<double, double> left;
+  };
+  for (const Case& c : {Case{{120, 125, 118}, {11.7, 12.6}}, Case{{120}, {11.9, 12.1}},
+                        Case{{120, 120, 120}, {11.9, 12.1}}, Case{{120, 123}, {11.9, 12.4}},
+                        Case{{120, 125}, {11.9, 12.6}}, Case{{100, 200}, {9, 21}}}) {
+    SCOPED_TRACE(c.samples.size());
+    Fixture f;
+    f.Samples(c.samples);
+    f.monitor.TimerMonitorWaveRecvTimer();
+    EXPECT_NEAR(f.chart.left.first, c.left.first, 1e-5);
+    EXPECT_NEAR(f.chart.left.second, c.left.second, 1e-5);
+    EXPECT_LE(f.chart.left.first, f.chart.points[kMinLineSeries][0].second + 1e-5);
+    EXPECT_GE(f.chart.left.second, f.chart.points[kMaxLineSeries][0].second - 1e-5);
+  }
 }
 
 TEST(WaveMonitor, TrackBarAndMeasuringLine) {
@@ -209,6 +249,12 @@ TEST(WaveMonitor, ClearAndCsv) {
   f.monitor.ClearCapture();
   EXPECT_EQ(f.state.waveLength, 0);
   for (int s = 0; s < 4; ++s) EXPECT_TRUE(f.chart.points[s].empty());
+  // Clear during a capture without its end frame: the next samples begin a new capture.
+  EXPECT_TRUE(f.state.waveRestart);
+  f.monitor.SetCaptureTimer(false);
+  f.Samples({130});
+  EXPECT_EQ(f.page.views, (std::vector<bool>{true, true}));
+  EXPECT_TRUE(f.monitor.CaptureTimerEnabled());
 }
 
 TEST(WaveMonitor, Formats) {

@@ -6,8 +6,12 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <functional>
+#include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -267,24 +271,124 @@ TEST_F(QvUartOnPty, RingSizesAreRefusedWhileOpenOrWithoutDataRoom) {
                                             {3, "Cannot initialize write buffer"}}));
   uart.Close();
   errors.clear();
-  for (int size : {20, 0, -1}) {
+  // Size 21 leaves a capacity of 1, which holds nothing (a ring keeps one byte free).
+  for (int size : {21, 20, 0, -1}) {
     uart.fSetInBufSize(size);
     uart.fSetOutBufSize(size);
   }
   EXPECT_EQ(uart.InBufSize(), 8176);
   EXPECT_EQ(uart.OutBufSize(), 8176);
-  EXPECT_EQ(errors.size(), 6u);
+  EXPECT_EQ(errors.size(), 8u);
 
   errors.clear();
-  uart.fSetInBufSize(21);
+  uart.fSetInBufSize(22);
   uart.fSetOutBufSize(120);
-  EXPECT_EQ(uart.InBufSize(), 1);
+  EXPECT_EQ(uart.InBufSize(), 2);
   EXPECT_EQ(uart.OutBufSize(), 100);
   EXPECT_TRUE(errors.empty());
   ASSERT_TRUE(uart.Open());
   const Bytes data = Pattern(1000);
   EXPECT_EQ(uart.SendData(data.data(), 1000), 99);
   EXPECT_EQ(Far().Read(99), Bytes(data.begin(), data.begin() + 99));
+}
+
+// A block the write thread has taken but not yet written when the port closes is void: after a
+// reopen it does not go out.
+TEST_F(QvUartOnPty, CloseVoidsTheBlockTheWriteThreadHasTaken) {
+  class HeldWriter : public TqvUart {
+   public:
+    void WriteBlockTaken() override {
+      std::unique_lock<std::mutex> lock(mutex);
+      taken = true;
+      changed.notify_all();
+      changed.wait(lock, [this] { return released; });
+    }
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool taken = false;
+    bool released = false;
+  };
+  uart.Close();  // the pseudo-terminal is taken exclusively
+  HeldWriter held;
+  held.fSetPort(port);
+  ASSERT_TRUE(held.Open());
+  ASSERT_EQ(held.SendString("stale"), 5);
+  {
+    std::unique_lock<std::mutex> lock(held.mutex);
+    ASSERT_TRUE(held.changed.wait_for(lock, std::chrono::seconds(10), [&] { return held.taken; }));
+  }
+  held.Close();
+  held.ToggleParity(true);
+  ASSERT_TRUE(held.Open());
+  {
+    std::lock_guard<std::mutex> lock(held.mutex);
+    held.released = true;
+    held.taken = false;
+  }
+  held.changed.notify_all();
+  ASSERT_EQ(held.SendString("new"), 3);
+  EXPECT_EQ(Far().Read(3), Bytes({'n', 'e', 'w'}));
+  {
+    std::lock_guard<std::mutex> lock(held.mutex);
+    held.released = true;
+  }
+}
+
+// Without a dispatcher the status handler runs on the watcher's thread; closing, reopening or
+// reconfiguring the port from there must not wait for that thread to end.
+TEST_F(QvUartOnPty, StatusHandlerOnTheWatcherThreadMayCloseOrReopen) {
+  // A device with modem lines whose watcher reports one change on its own thread.
+  class LinesUart : public WatchedUart {
+   public:
+    bool ReadModemLines(platform::SerialPort&, platform::ModemLines& lines) override {
+      lines = {};
+      return true;
+    }
+    void WatchModemLines(platform::SerialPort&, const std::atomic<bool>& stop) override {
+      if (!reported.exchange(true)) {
+        while (!Active()) usleep(1000);  // a change comes once the port is open
+        ModemLinesChanged(kEvCts, {true, false, false, false});
+      }
+      while (!stop) usleep(1000);
+    }
+    std::atomic<bool> reported{false};
+  };
+  uart.Close();
+  const int other = Ports().Register(pty.path() + "-other-name");
+  struct Case {
+    const char* name;
+    std::function<void(TqvUart&)> act;
+    bool activeAfter;
+  };
+  const std::vector<Case> cases = {
+      {"Close", [](TqvUart& u) { u.Close(); }, false},
+      {"fSetActive(false)", [](TqvUart& u) { u.fSetActive(false); }, false},
+      {"ToggleParity", [](TqvUart& u) { u.ToggleParity(true); }, true},
+      {"fSetPort", [other](TqvUart& u) { u.fSetPort(other); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::atomic<bool> handled{false};
+    auto run = std::async(std::launch::async, [&] {
+      LinesUart lines;
+      lines.fSetPort(port);
+      lines.fSetOnCommStatusChanged([&](TqvUart& sender, int) {
+        c.act(sender);
+        handled = true;
+      });
+      if (!lines.Open()) return std::string("not opened");
+      WaitUntil([&] { return handled.load(); });
+      if (!handled) return std::string("not handled");
+      return std::string(lines.Active() == c.activeAfter ? "" : "active after: ") +
+             (lines.Active() ? "yes" : "no");
+    });
+    if (run.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+      ADD_FAILURE() << "the handler's call hangs";
+      std::_Exit(1);  // the stuck thread cannot be ended otherwise
+    }
+    const std::string outcome = run.get();
+    EXPECT_TRUE(outcome == "yes" || outcome == "no") << outcome;
+  }
 }
 
 TEST_F(QvUartOnPty, DestructionWhileBothThreadsAreBusyLeavesNoThread) {
@@ -480,6 +584,10 @@ TEST(ByteRing, WrapsAroundWithoutLosingOrder) {
   EXPECT_EQ(Bytes(out, out + 7), Bytes({5, 1, 2, 3, 4, 5, 6}));
   EXPECT_TRUE(ring->empty());
   EXPECT_EQ(ByteRing::Create(20), nullptr);
+  EXPECT_EQ(ByteRing::Create(21), nullptr);  // capacity 1 would hold nothing
+  auto smallest = ByteRing::Create(ByteRing::kSmallestBlockSize);
+  ASSERT_NE(smallest, nullptr);
+  EXPECT_EQ(smallest->Write(in, 10), 1u);
 }
 
 }  // namespace

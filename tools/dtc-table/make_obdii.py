@@ -911,6 +911,28 @@ def powertrain_34():
     P(3497, "Cylinder deactivation system, bank 2")
 
 
+# --- P0Axx: hybrid and electric drive -------------------------------------------------------
+
+def powertrain_0a():
+    for number, text in (
+            ("0A08", "DC/DC converter status circuit"),
+            ("0A09", "DC/DC converter status circuit low"),
+            ("0A0A", "High voltage system interlock circuit"),
+            ("0A0F", "Engine failed to start"),
+            ("0A10", "DC/DC converter status circuit high"),
+            ("0A1F", "Battery energy control module"),
+            ("0A3F", "Drive motor A position sensor circuit"),
+            ("0A40", "Drive motor A position sensor circuit range/performance"),
+            ("0A78", "Drive motor A inverter performance"),
+            ("0A7A", "Generator inverter performance"),
+            ("0A7F", "Hybrid battery pack deterioration"),
+            ("0A80", "Replace hybrid battery pack"),
+            ("0A93", "Inverter cooling system performance"),
+            ("0A94", "DC/DC converter performance"),
+            ("0AA6", "Hybrid battery voltage system isolation fault")):
+        add("P" + number, text)
+
+
 # --- B0xxx: body (restraints) --------------------------------------------------------------
 
 def body():
@@ -919,6 +941,7 @@ def body():
                   for s in (1, 2, 3)])
     run("B", 20, ["Left side airbag deployment control"])
     run("B", 28, ["Right side airbag deployment control"])
+    add(code("B", 100), "Electronic frontal sensor 1")
 
 
 # --- C0xxx: chassis (brakes) ---------------------------------------------------------------
@@ -980,6 +1003,23 @@ LOST = {
     231: "rain sensing module", 232: "left side obstacle detection control module",
     233: "right side obstacle detection control module", 234: "convenience recall module",
     235: "cruise control front distance range sensor",
+    152: "side restraints control module left",
+    153: "side restraints control module right",
+    154: "restraints occupant classification system module",
+    253: "accessory protocol interface module",
+    293: "hybrid powertrain control module",
+}
+
+# Modules of the software-incompatibility codes, by code.
+INCOMPATIBLE = {
+    303: "transfer case control module", 304: "gear shift control module",
+    305: "cruise control module", 306: "fuel injector control module",
+    307: "glow plug control module", 308: "throttle actuator control module",
+    309: "alternative fuel control module", 310: "fuel pump control module",
+    315: "anti-lock brake system control module", 316: "vehicle dynamics control module",
+    322: "body control module", 323: "instrument panel control module",
+    324: "HVAC control module", 326: "vehicle immobilizer control module",
+    327: "vehicle security control module", 328: "steering angle sensor module",
 }
 
 # Modules of the invalid-data codes, by code.
@@ -1012,6 +1052,8 @@ def network():
                    "Software incompatible with transmission control module"])
     for number, module in INVALID.items():
         add(code("U", number), "Invalid data received from " + module)
+    for number, module in INCOMPATIBLE.items():
+        add(code("U", number), "Software incompatible with " + module)
 
 
 GROUP_ORDER = "PBCU"
@@ -1022,7 +1064,7 @@ def build():
                  powertrain_05, powertrain_06, powertrain_07, powertrain_08, powertrain_09,
                  powertrain_20, powertrain_21, powertrain_22, powertrain_23, powertrain_24,
                  powertrain_25, powertrain_26, powertrain_27, powertrain_28, powertrain_2a,
-                 powertrain_34,
+                 powertrain_34, powertrain_0a,
                  body, chassis, network):
         part()
     lines = []

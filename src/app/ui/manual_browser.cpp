@@ -15,10 +15,13 @@ namespace vortik {
 
 namespace {
 
-std::function<void(const QString&)>& OpenHook() {
-  static std::function<void(const QString&)> hook;
+std::function<void(const std::string&)>& OpenHook() {
+  static std::function<void(const std::string&)> hook;
   return hook;
 }
+
+// The file's own name, kept with its list item.
+constexpr int kNameBytesRole = Qt::UserRole + 1;
 
 constexpr char kListStyle[] =
     "QListWidget { color: white; background: #0d3b78; border: 1px solid #2f6fc0;"
@@ -29,16 +32,21 @@ constexpr char kListStyle[] =
 
 }  // namespace
 
-void OpenDocument(const QString& path) {
+QUrl DocumentUrl(const std::string& path) {
+  const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
+  return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"), QUrl::StrictMode);
+}
+
+void OpenDocument(const std::string& path) {
   if (OpenHook()) {
     OpenHook()(path);
     return;
   }
   // What the desktop does with a document it cannot open is its own business.
-  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  QDesktopServices::openUrl(DocumentUrl(path));
 }
 
-void SetOpenDocumentHook(std::function<void(const QString& path)> hook) {
+void SetOpenDocumentHook(std::function<void(const std::string& path)> hook) {
   OpenHook() = std::move(hook);
 }
 
@@ -70,14 +78,17 @@ void ManualBrowser::LoadManualList(const std::string& folder) {
   ManualListBox->clear();
   if (folder.empty()) return;
   for (const std::string& name : ListManualDocuments(folder)) {
-    ManualListBox->addItem(QString::fromStdString(name));
+    auto* item = new QListWidgetItem(QString::fromStdString(name), ManualListBox);
+    item->setData(kNameBytesRole, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
   }
 }
 
 void ManualBrowser::ManualListBoxDblClick() {
   QListWidgetItem* item = ManualListBox->currentItem();
   if (item == nullptr || !item->isSelected()) return;
-  OpenDocument(QString::fromStdString(folder_) + item->text());
+  // The name's own bytes: the shown text of a name that is not UTF-8 names no file.
+  const QByteArray name = item->data(kNameBytesRole).toByteArray();
+  OpenDocument(folder_ + std::string(name.constData(), static_cast<size_t>(name.size())));
 }
 
 bool ManualBrowser::eventFilter(QObject* watched, QEvent* event) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
@@ -43,8 +44,12 @@ class ManualBrowser : public QWidget {
 };
 
 // Opens a local document with the desktop's default program (QDesktopServices, which runs
-// xdg-open on Linux). With a hook set, the hook is given the path instead.
-void OpenDocument(const QString& path);
-void SetOpenDocumentHook(std::function<void(const QString& path)> hook);
+// xdg-open on Linux). The path is the file's own bytes: a name that is not UTF-8 (unpacked from
+// another system) still names its file. With a hook set, the hook is given the path instead.
+void OpenDocument(const std::string& path);
+void SetOpenDocumentHook(std::function<void(const std::string& path)> hook);
+// The file URL of a path of any bytes: bytes that are not plain URL characters are
+// percent-encoded one by one, so no byte of the name is lost to a text conversion.
+QUrl DocumentUrl(const std::string& path);
 
 }  // namespace vortik

@@ -1,6 +1,7 @@
 #include "i18n/ui/lang_ui.h"
 
 #include <QAbstractButton>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMetaProperty>
 #include <QWidget>
@@ -49,6 +50,9 @@ constexpr LangCaption kCaptions[] = {
     {TextId::LabelItems, "Label_Items"},
     {TextId::LabelContents, "Label_Contents"},
     {TextId::LabelBrands, "Label_Brands"},
+    {TextId::GroupUpgradeRom, "GroupBox_Upgrade1"},
+    {TextId::GroupUpgradeFlash, "GroupBox_Upgrade2"},
+    {TextId::GroupUpgradeLogo, "GroupBox_Upgrade3"},
 };
 
 // The labels that language 1 sets in its own face.
@@ -198,6 +202,8 @@ void SetCaption(QWidget* control, const std::string& utf8) {
     label->setText(text);
   } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
     button->setText(text);
+  } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
+    group->setTitle(text);
   } else if (control->metaObject()->indexOfProperty("text") >= 0) {
     control->setProperty("text", text);
   }

@@ -70,7 +70,13 @@ void ReportEdit::ClearReport() {
 }
 
 QString ReportEdit::ReportPlainText() const {
-  return document()->toPlainText();
+  // The raw text keeps non-breaking spaces (toPlainText would turn them into spaces); only the
+  // paragraph and line separators become line feeds.
+  QString text = document()->toRawText();
+  for (QChar& ch : text) {
+    if (ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator) ch = QLatin1Char('\n');
+  }
+  return text;
 }
 
 QString ReportEdit::ReportHtml() const {

@@ -1,6 +1,7 @@
 #include "print/ui/wave_chart.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -66,6 +67,12 @@ WaveChart::WaveChart(QWidget* parent, const TextTable& texts) : QCustomPlot(pare
     }
   }
   connect(this, &QCustomPlot::mousePress, this, &WaveChart::Chart1Click);
+  // Dragging pans the chart sideways; the track bar follows where the drag leaves it.
+  setInteraction(QCP::iRangeDrag, true);
+  axisRect()->setRangeDrag(Qt::Horizontal);
+  connect(this, &QCustomPlot::mouseRelease, this, [this](QMouseEvent*) {
+    TrackBar_ChartLine->setValue(static_cast<int>(xAxis->range().lower));
+  });
 
   StaticText_SampleStat = new QLabel(this);
   StaticText_SampleStat->setObjectName(QStringLiteral("StaticText_SampleStat"));
@@ -184,6 +191,15 @@ QString WaveChart::SaveChart(const QString& path, int filterIndex) {
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
     return QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString());
+  }
+  // A name typed with a known extension says the type; otherwise the choice does.
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix == QLatin1String("bmp")) {
+    filterIndex = 0;
+  } else if (suffix == QLatin1String("png")) {
+    filterIndex = 1;
+  } else if (suffix == QLatin1String("csv")) {
+    filterIndex = 2;
   }
   bool ok;
   if (filterIndex == 2) {

@@ -38,7 +38,8 @@ class WaveChart : public QCustomPlot, public WaveChartView {
 
   // "Save chart curve to file ...": a bitmap, a PNG picture, or the whole capture as CSV.
   void Btn_SaveChartClick();
-  // Writes the chart picture (BMP or PNG by the extension) or the CSV; empty text on success.
+  // Writes the chart picture (BMP or PNG) or the CSV: the type the path's extension names when
+  // it names one, else the choice. Empty text on success.
   QString SaveChart(const QString& path, int filterIndex);
 
   QLabel* StaticText_SampleStat = nullptr;

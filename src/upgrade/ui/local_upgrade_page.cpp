@@ -38,24 +38,14 @@ LocalUpgradePage::LocalUpgradePage(QWidget* window, Host& host, TSyncUart& uart)
 }
 
 void LocalUpgradePage::BuildControls() {
-  // The captions' question marks are the product's own text ("?" "?" split so that no pair
-  // of them reads as a trigraph).
-  const char* captions[kBoxCount] = {
-      "Upgrade MCU (?"
-      "?MCU?"
-      "?)",
-      "Upgrade FLASH (?"
-      "?"
-      "?"
-      "?Flash?"
-      "?,?"
-      "?LOGO)",
-      "Upgrade LOGO or LOGO+FLASH"};
+  // The language table gives the captions their texts; these are the built-in ones.
+  const TextId captions[kBoxCount] = {TextId::GroupUpgradeRom, TextId::GroupUpgradeFlash,
+                                      TextId::GroupUpgradeLogo};
   for (int i = 0; i < kBoxCount; ++i) {
     const int box = i + 1;
     const QString n = QString::number(box);
     Box& b = boxes_[static_cast<size_t>(i)];
-    b.group = new QGroupBox(QString::fromUtf8(captions[i]), this);
+    b.group = new QGroupBox(QString::fromUtf8(TextDefault(captions[i])), this);
     b.group->setObjectName(QStringLiteral("GroupBox_Upgrade") + n);
     b.group->setGeometry(24, 16 + i * 120, 600, 104);
     b.path = new QLineEdit(b.group);
