@@ -16,7 +16,7 @@
 #include "app/ui/form_main.h"
 #include "i18n/lang_table.h"
 #include "i18n/ui/fonts.h"
-#include "skin/ui/message_box.h"
+#include "skin/ui/dialogs.h"
 
 namespace {
 
@@ -56,10 +56,13 @@ int main(int argc, char** argv) {
     label->setGeometry(16, 664, 905, 20);
   } else {
     // The shipped texts, as the installed program reads them beside itself.
-    vortik::SetMessageBoxHook([](const QString&) {});
     vortik::AppConfig config;
     config.language = {VORTIK_LANG_INI, VORTIK_LANG_INI};
     window = vortik::BuildApplicationWindow(config);
+    // No message box may wait for a click while start-up is timed.
+    auto silent = std::make_shared<vortik::Dialogs>();
+    silent->message = [](QWidget*, const QString&, const QString&) {};
+    vortik::InstallDialogs(window.get(), silent);
   }
   FirstPaint watcher;
   window->installEventFilter(&watcher);

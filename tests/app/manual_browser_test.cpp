@@ -16,6 +16,7 @@
 #include "app/about.h"
 #include "app/ui/main_menu.h"
 #include "app/ui/manual_browser.h"
+#include "helpers/test_dialogs.h"
 #include "skin/ui/message_box.h"
 #include "upgrade/firmware_fixtures.h"
 
@@ -43,20 +44,22 @@ class ManualBrowserTest : public ::testing::Test {
       ASSERT_TRUE(test::WriteFileText(folder_ + name, "x"));
     }
     ASSERT_EQ(mkdir((folder_ + "images").c_str(), 0700), 0);
-    SetOpenDocumentHook([this](const std::string& path) { opened_.push_back(path); });
+    dialogs_.answers->openWithDesktop = [this](const std::string& path) {
+      opened_.push_back(path);
+    };
+    dialogs_.InstallOn(&page_);
     page_.resize(960, 494);
     browser_ = new ManualBrowser(&page_, texts_);
     browser_->LoadManualList(folder_);
     page_.show();
   }
-  void TearDown() override { SetOpenDocumentHook(nullptr); }
-
   QListWidget* List() { return browser_->list(); }
 
   test::ScopedTempDir dir_;
   std::string folder_;
   std::vector<std::string> opened_;
   TextTable texts_;
+  test::TestDialogs dialogs_;
   QWidget page_;
   ManualBrowser* browser_ = nullptr;
 };
@@ -135,10 +138,12 @@ TEST(MainMenu, EntriesCallTheirActionsAndF1AsksForTheManual) {
 }
 
 TEST(AboutBox, VersionLicenceAndLibraries) {
-  QString shown;
-  SetMessageBoxHook([&](const QString& text) { shown = text; });
-  ShowAboutBox(nullptr, TextTable{});
-  SetMessageBoxHook(nullptr);
+  test::TestDialogs dialogs;
+  QWidget window;
+  dialogs.InstallOn(&window);
+  ShowAboutBox(&window, TextTable{});
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  const QString shown = QString::fromStdString(dialogs.messages[0]);
   const std::string text = shown.toStdString();
   EXPECT_EQ(text.rfind("VORTIK Version 1.", 0), 0u) << text;
   for (const char* part : {"License: GPL-3.0-or-later", "Qt 6.", "cJSON ", "libpng ", "libjpeg ",

@@ -15,6 +15,7 @@
 #include "app/ui/form_main.h"
 #include "app/ui/main_menu.h"
 #include "helpers/test_config.h"
+#include "helpers/test_dialogs.h"
 #include "print/ui/print_page.h"
 #include "skin/ui/click_label.h"
 #include "skin/ui/message_box.h"
@@ -27,13 +28,10 @@ namespace {
 class SkinnedWindow : public ::testing::Test {
  protected:
   SkinnedWindow() {
-    SetMessageBoxHook([](const QString&) {});
     form_ = std::make_unique<TFormMain>(test::TestConfig());
+    dialogs_.InstallOn(form_.get());
   }
-  ~SkinnedWindow() override {
-    form_.reset();
-    SetMessageBoxHook(nullptr);
-  }
+  ~SkinnedWindow() override { form_.reset(); }
 
   void Click(QWidget* w) {
     const QPointF at(w->width() / 2.0, w->height() / 2.0);
@@ -61,6 +59,7 @@ class SkinnedWindow : public ::testing::Test {
     return canvas->pixels == picture->surface().pixels;
   }
 
+  test::TestDialogs dialogs_;
   std::unique_ptr<TFormMain> form_;
 };
 
@@ -238,7 +237,7 @@ TEST_F(SkinnedWindow, MenuBesideTheGearReachesTheManualTheLocalUpgradeAndAbout) 
   EXPECT_EQ(form_->currentPage(), PageId::kManual);
 
   QStringList shown;
-  SetMessageBoxHook([&](const QString& text) { shown << text; });
+  dialogs_.answers->message = [&](QWidget*, const QString& text, const QString&) { shown << text; };
   menu->aboutAction()->trigger();
   ASSERT_EQ(shown.size(), 1);
   EXPECT_TRUE(shown[0].startsWith(QStringLiteral("VORTIK Version "))) << shown[0].toStdString();

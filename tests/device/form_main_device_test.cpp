@@ -16,6 +16,7 @@
 #include "device/frame.h"
 #include "device/port_table.h"
 #include "helpers/test_config.h"
+#include "helpers/test_dialogs.h"
 #include "platform/device_enum.h"
 #include "platform/serial_port.h"
 #include "print/ui/print_page.h"
@@ -31,17 +32,16 @@ using test::FakeLister;
 class FormDevice : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetMessageBoxHook([this](const QString& text) { messages.push_back(text.toStdString()); });
+    dialogs_.answers->message = [this](QWidget*, const QString& text, const QString&) {
+      messages.push_back(text.toStdString());
+    };
     ASSERT_TRUE(tool.Start());
   }
-  void TearDown() override {
-    form.reset();
-    SetAskStringHook(nullptr);
-    SetMessageBoxHook(nullptr);
-  }
+  void TearDown() override { form.reset(); }
   void PlugTool() { lister.devices = {{"/dev/ttyS0", 0, 0}, {tool.path(), 0x1A86, 0xFE0C}}; }
   void MakeForm() {
     form = std::make_unique<TFormMain>(test::TestConfig(), test::ServicesListing(lister));
+    dialogs_.InstallOn(form.get());
   }
   template <typename T = QWidget>
   T* Find(const QString& name) const {
@@ -72,6 +72,7 @@ class FormDevice : public ::testing::Test {
 
   FakeLister lister;
   sim::ScanToolSim tool;
+  test::TestDialogs dialogs_;
   std::unique_ptr<TFormMain> form;
   std::vector<std::string> messages;
 };
@@ -209,13 +210,13 @@ TEST_F(FormDevice, SetIdValidatesAndAdvancesItsProposal) {
   std::vector<std::string> offered;
   std::string answer;
   bool confirm = true;
-  SetAskStringHook([&](const QString& prompt, QString& text, int maxLength) {
+  dialogs_.answers->askString = [&](QWidget*, const QString& prompt, QString& text, int maxLength) {
     EXPECT_EQ(prompt, QStringLiteral("ID"));
     EXPECT_EQ(maxLength, 12);
     offered.push_back(text.toStdString());
     if (confirm) text = QString::fromStdString(answer);
     return confirm;
-  });
+  };
   const auto setId = [&](const std::string& text) {
     answer = text;
     messages.clear();

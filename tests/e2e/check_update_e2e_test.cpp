@@ -34,6 +34,7 @@
 #include "helpers/click.h"
 #include "helpers/scoped_env.h"
 #include "helpers/test_config.h"
+#include "helpers/test_dialogs.h"
 #include "platform/device_enum.h"
 #include "scantool_sim.h"
 #include "skin/ui/message_box.h"
@@ -162,20 +163,19 @@ class CheckUpdate : public ::testing::Test {
     config.legacyServer = server->BaseUrl();
     config.loopbackCountsAsConnected = true;
     ResetPickers();
-    SetMessageBoxHook([this](const QString& text) {
+    dialogs_.answers->message = [this](QWidget*, const QString& text, const QString&) {
       messages.push_back(text.toStdString());
       if (form != nullptr) {
         statusAtMessages.push_back(
             form->findChild<QLabel*>(QStringLiteral("Label_Status"))->text().toStdString());
       }
-    });
+    };
   }
 
   void TearDown() override {
     gaugeWatch.reset();
     form.reset();
     tool.reset();
-    SetMessageBoxHook(nullptr);
     server.reset();
     if (oldTmp) {
       setenv("TMPDIR", oldTmp->c_str(), 1);
@@ -200,6 +200,7 @@ class CheckUpdate : public ::testing::Test {
     ASSERT_TRUE(tool->Start());
     lister.devices = {{tool->path(), 0x1A86, 0xFE0C}};
     form = std::make_unique<TFormMain>(config, services);
+    dialogs_.InstallOn(form.get());
     ASSERT_GT(form->state().comPort, 0);
     form->state().internetConnected = true;
     gauge = form->findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));
@@ -345,6 +346,7 @@ class CheckUpdate : public ::testing::Test {
   FakeLister lister;
   Services services = test::ServicesListing(lister);  // the window's; cases set pickers
   std::unique_ptr<sim::ScanToolSim> tool;
+  test::TestDialogs dialogs_;
   std::unique_ptr<TFormMain> form;
   QProgressBar* gauge = nullptr;
   std::unique_ptr<QTimer> gaugeWatch;
@@ -902,6 +904,7 @@ class HotPlug : public CheckUpdate {
     tool = std::make_unique<sim::ScanToolSim>(options);
     ASSERT_TRUE(tool->Start());
     form = std::make_unique<TFormMain>(config, services);
+    dialogs_.InstallOn(form.get());
     ASSERT_GT(form->state().comPort, 0);
     form->state().internetConnected = true;
     gauge = form->findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));

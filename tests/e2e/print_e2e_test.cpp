@@ -16,6 +16,7 @@
 #include "device/fake_lister.h"
 #include "helpers/click.h"
 #include "helpers/test_config.h"
+#include "helpers/test_dialogs.h"
 #include "print/ui/print_page.h"
 #include "print/ui/print_panel.h"
 #include "print/ui/report_view.h"
@@ -42,8 +43,7 @@ bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
 TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
   AppConfig config = test::TestConfig();
   config.demoPushOnPrintTab = true;
-  std::vector<QString> messages;
-  SetMessageBoxHook([&](const QString& text) { messages.push_back(text); });
+  test::TestDialogs dialogs;
   sim::Options options;
   options.wireModel = true;
   sim::ScanToolSim tool(options);
@@ -52,6 +52,7 @@ TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
   lister.devices = {{"/dev/ttyS0", 0, 0}, {tool.path(), 0x1A86, 0xFE0C}};
   {
     TFormMain form(config, test::ServicesListing(lister));
+    dialogs.InstallOn(&form);
     form.show();
     ASSERT_GT(form.state().comPort, 0);
     form.SwitchTabImgBtn(1);
@@ -93,9 +94,8 @@ TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
     EXPECT_EQ(form.state().waveLength, 40000);
     EXPECT_EQ(page->Chart1->xAxis->range(), QCPRange(0, 1023));  // scrolled back by the end
     EXPECT_EQ(tool.DroppedBytes(), 0u);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(dialogs.messages.empty());
   }
-  SetMessageBoxHook(nullptr);
 }
 
 }  // namespace

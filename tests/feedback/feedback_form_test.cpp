@@ -16,6 +16,7 @@
 #include "feedback/ui/feedback_form.h"
 #include "helpers/recording_host.h"
 #include "helpers/test_config.h"
+#include "helpers/test_dialogs.h"
 #include "i18n/lang_table.h"
 #include "i18n/ui/lang_ui.h"
 #include "skin/ui/message_box.h"
@@ -91,12 +92,12 @@ TEST_F(FeedbackFormTest, SummitSendsWhatWasTypedAndClearsAllButTheYearMonth) {
 
 // The window hands its configured feedback server to the page's form.
 TEST_F(FeedbackFormTest, TheWindowSendsToTheServerOfItsConfiguration) {
-  std::vector<QString> shown;
-  SetMessageBoxHook([&](const QString& text) { shown.push_back(text); });
+  test::TestDialogs dialogs;
   AppConfig config = test::TestConfig();
   config.feedbackServer = sim_->BaseUrl();
   {
     TFormMain window(config);
+    dialogs.InstallOn(&window);
     window.ShowPage(PageId::kFeedback);
     auto* form = window.findChild<FeedbackForm*>();
     ASSERT_NE(form, nullptr);
@@ -105,8 +106,8 @@ TEST_F(FeedbackFormTest, TheWindowSendsToTheServerOfItsConfiguration) {
     for (int i = 0; i < kFeedbackFieldCount; ++i) TypeInto(*form, i, typed[i]);
     form->summitButton()->click();
   }
-  SetMessageBoxHook(nullptr);
-  EXPECT_EQ(shown, std::vector<QString>{"Summit successful, thanks for your feedback!"});
+  EXPECT_EQ(dialogs.messages,
+            std::vector<std::string>{"Summit successful, thanks for your feedback!"});
   ASSERT_EQ(sim_->Requests().size(), 1u);
   EXPECT_EQ(sim_->Requests()[0].fields[0].second, "TQ460");
 }

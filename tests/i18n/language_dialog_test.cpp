@@ -18,6 +18,7 @@
 #include "app/ui/form_main.h"
 #include "helpers/click.h"
 #include "helpers/scoped_env.h"
+#include "helpers/test_dialogs.h"
 #include "i18n/lang_table.h"
 #include "i18n/temp_folder.h"
 #include "skin/ui/message_box.h"
@@ -47,16 +48,18 @@ class LanguageDialog : public ::testing::Test {
  protected:
   void SetUp() override {
     files_ = {path_, path_};
-    SetMessageBoxHook([this](const QString& text) { messages_.push_back(text); });
+    dialogs_.answers->message = [this](QWidget*, const QString& text, const QString&) {
+      messages_.push_back(text);
+    };
   }
   void TearDown() override {
     dialog_.reset();
     main_.reset();
-    SetMessageBoxHook(nullptr);
   }
   // The main window stand-in and the dialog it owns, both shown.
   TForm1& Open() {
     main_ = std::make_unique<QWidget>();
+    dialogs_.InstallOn(main_.get());
     main_->show();
     dialog_ = std::make_unique<TForm1>(main_.get(), files_);
     QObject::connect(dialog_.get(), &TForm1::restartRequested, [this] { ++restarts_; });
@@ -72,6 +75,7 @@ class LanguageDialog : public ::testing::Test {
 
   TempFolder dir_;
   std::string path_ = dir_.File("lang.ini");
+  test::TestDialogs dialogs_;
   std::unique_ptr<QWidget> main_;
   LanguageFiles files_;  // where the dialog reads and writes
   std::unique_ptr<TForm1> dialog_;

@@ -21,6 +21,7 @@
 #include "device/frame.h"
 #include "helpers/click.h"
 #include "helpers/test_config.h"
+#include "helpers/test_dialogs.h"
 #include "print/ui/print_page.h"
 #include "print/ui/print_panel.h"
 #include "print/ui/report_view.h"
@@ -39,20 +40,19 @@ using Bytes = std::vector<uint8_t>;
 class PrintPageTest : public ::testing::Test {
  protected:
   PrintPageTest() {
-    SetMessageBoxHook([this](const QString& text) { messages.push_back(text); });
-    SetDesktopOpenHook([this](const QString& path) { opened.push_back(path); });
+    dialogs_.answers->message = [this](QWidget*, const QString& text, const QString&) {
+      messages.push_back(text);
+    };
+    dialogs_.answers->openWithDesktop = [this](const std::string& path) {
+      opened.push_back(QString::fromStdString(path));
+    };
     form = std::make_unique<TFormMain>(test::TestConfig());
+    dialogs_.InstallOn(form.get());
     form->show();
     form->SwitchTabImgBtn(1);
     page = static_cast<vortik::PrintPage*>(form->page(PageId::kPrint))->panel();
   }
-  ~PrintPageTest() override {
-    form.reset();
-    SetMessageBoxHook(nullptr);
-    SetDesktopOpenHook(nullptr);
-    SetSaveFileHook(nullptr);
-    SetPrintDialogHook(nullptr);
-  }
+  ~PrintPageTest() override { form.reset(); }
 
   // One read from the tool, as the receive timer hands it on.
   void Read(const Bytes& bytes) {
@@ -84,6 +84,7 @@ class PrintPageTest : public ::testing::Test {
     return cursor.charFormat().foreground().color();
   }
 
+  test::TestDialogs dialogs_;
   std::unique_ptr<TFormMain> form;
   PrintPanel* page = nullptr;
   std::vector<QString> messages;
@@ -251,11 +252,11 @@ TEST_F(PrintPageTest, EditWritesEachTypeAndOpensIt) {
                         Case{2, "report", "report.odt"}, Case{0, "named.log", "named.log"}}) {
     SCOPED_TRACE(c.written);
     QString folder;
-    SetSaveFileHook([&](const SaveFileRequest& request) {
+    dialogs_.answers->saveFile = [&](QWidget*, const SaveFileRequest& request) {
       folder = request.folder;
       EXPECT_EQ(request.filter, QStringLiteral("Text|*.txt|HTML|*.html|OpenDocument text|*.odt"));
       return SaveFileAnswer{dir.filePath(QString::fromLatin1(c.typed)), c.choice};
-    });
+    };
     opened.clear();
     test::SendLeftClick(page->Label_Edit, QPointF(5, 5));
     const QString path = dir.filePath(QString::fromLatin1(c.written));
@@ -289,7 +290,9 @@ TEST_F(PrintPageTest, CopiedAndSavedTextKeepNonBreakingSpaces) {
   test::SendLeftClick(page->Label_Copy, QPointF(5, 5));
   EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
   const QString path = dir.filePath(QStringLiteral("report.txt"));
-  SetSaveFileHook([&](const SaveFileRequest&) { return SaveFileAnswer{path, 0}; });
+  dialogs_.answers->saveFile = [&](QWidget*, const SaveFileRequest&) {
+    return SaveFileAnswer{path, 0};
+  };
   test::SendLeftClick(page->Label_Edit, QPointF(5, 5));
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -303,16 +306,16 @@ TEST_F(PrintPageTest, CopiedAndSavedTextKeepNonBreakingSpaces) {
 }
 
 TEST_F(PrintPageTest, EditThatCannotWriteSaysSoAndOpensNothing) {
-  SetSaveFileHook([](const SaveFileRequest&) {
+  dialogs_.answers->saveFile = [](QWidget*, const SaveFileRequest&) {
     return SaveFileAnswer{QStringLiteral("/nonexistent-folder/report.txt"), 0};
-  });
+  };
   test::SendLeftClick(page->imgbtn_edit, QPointF(5, 5));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot create file")));
   EXPECT_TRUE(messages[0].contains(QStringLiteral("/nonexistent-folder/report.txt")));
   EXPECT_TRUE(opened.empty());
   // Cancelled: nothing at all.
-  SetSaveFileHook([](const SaveFileRequest&) { return SaveFileAnswer{}; });
+  dialogs_.answers->saveFile = [](QWidget*, const SaveFileRequest&) { return SaveFileAnswer{}; };
   test::SendLeftClick(page->imgbtn_edit, QPointF(5, 5));
   EXPECT_EQ(messages.size(), 1u);
 }
@@ -323,12 +326,12 @@ TEST_F(PrintPageTest, PrintsTheReportToAPdf) {
   Read(Bytes{0x00, 0x24, 0x24, 0x25, 0x24, 0xF1, 0x03});
   const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
   QString title;
-  SetPrintDialogHook([&](QPrinter& printer) {
+  dialogs_.answers->print = [&](QWidget*, QPrinter& printer) {
     title = printer.docName();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
     return true;
-  });
+  };
   test::SendLeftClick(page->Label_PrintPrint, QPointF(5, 5));
   EXPECT_EQ(title, QStringLiteral("Marvissa DTC"));
   QProcess text;
@@ -339,7 +342,7 @@ TEST_F(PrintPageTest, PrintsTheReportToAPdf) {
   EXPECT_TRUE(out.contains(QStringLiteral("plain")));
   // A cancelled dialog prints nothing.
   QFile::remove(pdf);
-  SetPrintDialogHook([](QPrinter&) { return false; });
+  dialogs_.answers->print = [](QWidget*, QPrinter&) { return false; };
   test::SendLeftClick(page->imgbtn_print, QPointF(5, 5));
   EXPECT_FALSE(QFile::exists(pdf));
 }
@@ -412,10 +415,10 @@ TEST_F(PrintPageTest, SavesTheChartInEachType) {
   Capture({120, 125});
   for (int choice : {0, 1, 2}) {
     SCOPED_TRACE(choice);
-    SetSaveFileHook([&](const SaveFileRequest& request) {
+    dialogs_.answers->saveFile = [&](QWidget*, const SaveFileRequest& request) {
       EXPECT_EQ(request.title, QStringLiteral("Save chart curve to file ..."));
       return SaveFileAnswer{dir.filePath(QStringLiteral("curve")), choice};
-    });
+    };
     messages.clear();
     test::SendLeftClick(page->Chart1->Btn_SaveChart, QPointF(3, 3));
     ASSERT_EQ(messages, std::vector<QString>{QStringLiteral("Chart curve is saved successfully!")});
@@ -436,17 +439,17 @@ TEST_F(PrintPageTest, SavesTheChartInEachType) {
   for (const char* typed : {"typed.png", "typed.BMP"}) {
     SCOPED_TRACE(typed);
     const QString path = dir.filePath(QString::fromLatin1(typed));
-    SetSaveFileHook([&](const SaveFileRequest&) {
+    dialogs_.answers->saveFile = [&](QWidget*, const SaveFileRequest&) {
       return SaveFileAnswer{path, typed[6] == 'p' ? 0 : 1};
-    });
+    };
     test::SendLeftClick(page->Chart1->Btn_SaveChart, QPointF(3, 3));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.read(4).startsWith(typed[6] == 'p' ? "\x89PNG" : "BM"));
   }
-  SetSaveFileHook([](const SaveFileRequest&) {
+  dialogs_.answers->saveFile = [](QWidget*, const SaveFileRequest&) {
     return SaveFileAnswer{QStringLiteral("/nonexistent-folder/curve.png"), 1};
-  });
+  };
   messages.clear();
   test::SendLeftClick(page->Chart1->Btn_SaveChart, QPointF(3, 3));
   ASSERT_EQ(messages.size(), 1u);

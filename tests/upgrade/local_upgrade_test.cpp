@@ -15,6 +15,7 @@
 #include "device/fake_lister.h"
 #include "device/frame.h"
 #include "helpers/test_config.h"
+#include "helpers/test_dialogs.h"
 #include "platform/device_enum.h"
 #include "scantool_sim.h"
 #include "skin/ui/file_dialog.h"
@@ -29,17 +30,16 @@ using test::FakeLister;
 class LocalUpgradePage : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetMessageBoxHook([this](const QString& text) { messages.push_back(text.toStdString()); });
+    dialogs_.answers->message = [this](QWidget*, const QString& text, const QString&) {
+      messages.push_back(text.toStdString());
+    };
     ASSERT_TRUE(tool.Start());
     lister.devices = {{tool.path(), 0x1A86, 0xFE0C}};
     form = std::make_unique<TFormMain>(test::TestConfig(), test::ServicesListing(lister));
+    dialogs_.InstallOn(form.get());
     ASSERT_GT(form->state().comPort, 0);
   }
-  void TearDown() override {
-    form.reset();
-    SetOpenFileHook(nullptr);
-    SetMessageBoxHook(nullptr);
-  }
+  void TearDown() override { form.reset(); }
   QLineEdit* Edit(int box) const {
     return form->findChild<QLineEdit*>(QStringLiteral("Edit_UpgradePath%1").arg(box));
   }
@@ -59,6 +59,7 @@ class LocalUpgradePage : public ::testing::Test {
 
   FakeLister lister;
   sim::ScanToolSim tool;
+  test::TestDialogs dialogs_;
   std::unique_ptr<TFormMain> form;
   std::vector<std::string> messages;
   test::ScopedTempDir dir;
@@ -67,10 +68,10 @@ class LocalUpgradePage : public ::testing::Test {
 TEST_F(LocalUpgradePage, SelectFillsThePathWithTheBoxFilterAndCancelKeepsIt) {
   std::vector<QString> filters;
   QString answer = QStringLiteral("/tmp/a.rom");
-  SetOpenFileHook([&](const QString& filter) {
+  dialogs_.answers->openFile = [&](QWidget*, const QString& filter) {
     filters.push_back(filter);
     return answer;
-  });
+  };
   form->findChild<QPushButton*>(QStringLiteral("Button_UpgradeSelect1"))->click();
   EXPECT_EQ(Edit(1)->text(), QStringLiteral("/tmp/a.rom"));
   answer.clear();  // cancelled

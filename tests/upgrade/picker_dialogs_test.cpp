@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "helpers/test_dialogs.h"
 #include "helpers/update_server_fixture.h"
 #include "update_server_sim.h"
 #include "upgrade/pickers.h"
@@ -32,37 +33,35 @@ QStringList Lines(const QComboBox* box) {
 // choice asks the test's own update server.
 class PickerDialogs : public test::UpdateServerFixture {
  protected:
-  void TearDown() override {
-    SetPickerDialogHook(nullptr);
-    UpdateServerFixture::TearDown();
-  }
-
-  static void Pick(int line) {
-    SetPickerDialogHook([line](QDialog& dialog) {
+  void Pick(int line) {
+    dialogs_.answers->runPicker = [line](QDialog& dialog) {
       auto* box = dialog.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
       auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("Panel1"));
       ASSERT_NE(box, nullptr);
       ASSERT_NE(ok, nullptr);
       if (line >= 0) box->setCurrentIndex(line);
       ok->click();
-    });
+    };
   }
-  static void Close() {
-    SetPickerDialogHook([](QDialog& dialog) { dialog.reject(); });
+  void Close() {
+    dialogs_.answers->runPicker = [](QDialog& dialog) { dialog.reject(); };
   }
+
+  test::TestDialogs dialogs_;
 };
 
 TEST_F(PickerDialogs, LanguagePickerShowsNamesAndReturnsTheLineConfirmed) {
   TForm2 form;
+  dialogs_.InstallOn(&form);
   EXPECT_EQ(form.windowTitle(), "Language");
   EXPECT_EQ(form.Label1->text(), "Select Language");
   QStringList shown;
   int shownIndex = -1;
-  SetPickerDialogHook([&](QDialog&) {
+  dialogs_.answers->runPicker = [&](QDialog&) {
     shown = Lines(form.ComboBox1);
     shownIndex = form.ComboBox1->currentIndex();
     form.Panel1->click();
-  });
+  };
   EXPECT_EQ(form.ShowLanguagePicker("TQ460", {"EN", "de", "SV"}, 1), 1);
   EXPECT_EQ(shown, (QStringList{"English", "German", "English"}));
   EXPECT_EQ(shownIndex, 1);
@@ -73,20 +72,21 @@ TEST_F(PickerDialogs, LanguagePickerShowsNamesAndReturnsTheLineConfirmed) {
   Close();
   EXPECT_EQ(form.ShowLanguagePicker("TQ460", {"EN", "DE", "FR"}, 0), std::nullopt);
   // A form that ends without OK, by any way, gives nothing either.
-  SetPickerDialogHook([](QDialog& dialog) { dialog.accept(); });
+  dialogs_.answers->runPicker = [](QDialog& dialog) { dialog.accept(); };
   EXPECT_EQ(form.ShowLanguagePicker("TQ460", {"EN"}, 0), std::nullopt);
 }
 
 TEST_F(PickerDialogs, CarTypePickerShowsCarTypes) {
   TForm4 form;
+  dialogs_.InstallOn(&form);
   EXPECT_EQ(form.windowTitle(), "CarType");
   EXPECT_EQ(form.Label1->text(), "Select CarType");
   QStringList shown;
-  SetPickerDialogHook([&](QDialog&) {
+  dialogs_.answers->runPicker = [&](QDialog&) {
     shown = Lines(form.ComboBox1);
     form.ComboBox1->setCurrentIndex(2);
     form.Panel1->click();
-  });
+  };
   EXPECT_EQ(form.ShowCarTypePicker({"TQ460", "BRX450", "XY100"}, 0), 2);
   EXPECT_EQ(shown, (QStringList{"TQ460  BENZ", "BRX450  VW_PL", "XY100  "}));
   Close();
@@ -104,15 +104,17 @@ TEST_F(PickerDialogs, ProductChoiceRunsTheBoundForms) {
   {
     TForm2 form2;
     TForm4 form4;
+    dialogs_.InstallOn(&form2);
+    dialogs_.InstallOn(&form4);
     BindProductPickers(services, &form2, &form4);
     CatalogueState catalogue;
     MainState state;
 
     // The product picker keeps its line, the language picker moves to FR.
-    SetPickerDialogHook([&](QDialog& dialog) {
+    dialogs_.answers->runPicker = [&](QDialog& dialog) {
       if (&dialog == &form2) form2.ComboBox1->setCurrentIndex(2);
       static_cast<QPushButton*>(dialog.findChild<QPushButton*>(QStringLiteral("Panel1")))->click();
-    });
+    };
     std::string code = "TQ460_DE";
     ASSERT_TRUE(ChooseProductAndLanguage(services, server_, code, "01", catalogue));
     EXPECT_EQ(code, "TQ460_FR");
@@ -136,10 +138,12 @@ TEST_F(PickerDialogs, ProductChoiceRunsTheBoundForms) {
 TEST_F(PickerDialogs, PickersRender) {
   TForm2 form2;
   TForm4 form4;
+  dialogs_.InstallOn(&form2);
+  dialogs_.InstallOn(&form4);
   QImage languageShot;
   QImage carTypeShot;
   QImage listShot;
-  SetPickerDialogHook([&](QDialog& dialog) {
+  dialogs_.answers->runPicker = [&](QDialog& dialog) {
     dialog.show();
     (&dialog == &form2 ? languageShot : carTypeShot) = dialog.grab().toImage();
     if (&dialog == &form4) {
@@ -148,7 +152,7 @@ TEST_F(PickerDialogs, PickersRender) {
       form4.ComboBox1->hidePopup();
     }
     dialog.reject();
-  });
+  };
   form2.ShowLanguagePicker("TQ460", {"EN", "DE", "FR"}, 1);
   form4.ShowCarTypePicker({"TQ460", "TQ450", "BRX450", "TQ480"}, 0);
   ASSERT_FALSE(languageShot.isNull());

@@ -34,6 +34,7 @@
 #include "print/ui/print_page.h"
 #include "print/ui/print_panel.h"
 #include "scantool_sim.h"
+#include "skin/ui/dialogs.h"
 #include "skin/ui/message_box.h"
 #include "update_server_sim.h"
 #include "upgrade/ui/internet_upgrade_page.h"
@@ -45,6 +46,15 @@ vortik::AppConfig ShotConfig(const QString& langCopy) {
   vortik::AppConfig config;
   config.language = {langCopy.toStdString(), langCopy.toStdString()};
   return config;
+}
+
+// Message boxes print their text instead of waiting for a click, but for the one a picture shows.
+std::shared_ptr<const vortik::Dialogs> PrintedMessages() {
+  auto dialogs = std::make_shared<vortik::Dialogs>();
+  dialogs->message = [](QWidget*, const QString& text, const QString&) {
+    std::printf("screenshots: message box \"%s\"\n", qPrintable(text));
+  };
+  return dialogs;
 }
 
 void Settle() {
@@ -96,7 +106,7 @@ bool SaveComposed(QWidget& form, const QPixmap& overlay, QPoint at, const QStrin
 // Runs `action`, which opens one real message box, and photographs the box over the window
 // before closing it.
 bool ShootMessageBox(QWidget& form, const std::function<void()>& action, const QString& path) {
-  vortik::SetMessageBoxHook(nullptr);
+  vortik::InstallDialogs(&form, std::make_shared<vortik::Dialogs>());
   bool saved = false;
   QTimer poll;
   poll.setInterval(20);
@@ -112,9 +122,7 @@ bool ShootMessageBox(QWidget& form, const std::function<void()>& action, const Q
   poll.start();
   action();
   poll.stop();
-  vortik::SetMessageBoxHook([](const QString& text) {
-    std::printf("screenshots: message box \"%s\"\n", qPrintable(text));
-  });
+  vortik::InstallDialogs(&form, PrintedMessages());
   return saved;
 }
 
@@ -162,6 +170,7 @@ bool ShootMenuAndForms(const QString& folder, const QString& langCopy) {
   for (const auto& l : languages) {
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
     vortik::TFormMain form(config);
+    vortik::InstallDialogs(&form, PrintedMessages());
     form.internetUpgradePage()->TimerCheckInternet->stop();
     form.show();
     const QString suffix = QString::fromLatin1(l.suffix);
@@ -246,6 +255,7 @@ bool ShootEveryLanguage(const QString& folder, const QString& frames, const QStr
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.number);
     vortik::InstallFontSubstitutions(l.number);
     vortik::TFormMain form(ShotConfig(langCopy));
+    vortik::InstallDialogs(&form, PrintedMessages());
     form.internetUpgradePage()->TimerCheckInternet->stop();
     form.show();
     Settle();
@@ -303,10 +313,6 @@ int main(int argc, char** argv) {
   }
   const QString folder = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(folder);
-  vortik::SetMessageBoxHook([](const QString& text) {
-    std::printf("screenshots: message box \"%s\"\n", qPrintable(text));
-  });
-
   // A copy of the shipped language file, so the language can be chosen per picture.
   const QString langCopy = folder + "/.lang-screenshots.ini";
   QFile::remove(langCopy);
@@ -318,6 +324,7 @@ int main(int argc, char** argv) {
   {
     vortik::WriteStoredLanguage(langCopy.toStdString(), 2);
     vortik::TFormMain form(ShotConfig(langCopy));
+    vortik::InstallDialogs(&form, PrintedMessages());
     form.internetUpgradePage()
         ->TimerCheckInternet->stop();  // the pictures show the states chosen below
     form.show();
@@ -356,6 +363,7 @@ int main(int argc, char** argv) {
   for (const auto& l : languages) {
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
     vortik::TFormMain form(ShotConfig(langCopy));
+    vortik::InstallDialogs(&form, PrintedMessages());
     form.internetUpgradePage()->TimerCheckInternet->stop();
     form.show();
     if (l.name != nullptr) ok = Shoot(form, folder, l.name) && ok;
@@ -372,6 +380,7 @@ int main(int argc, char** argv) {
   for (const auto& l : searches) {
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
     vortik::TFormMain form(ShotConfig(langCopy));
+    vortik::InstallDialogs(&form, PrintedMessages());
     form.internetUpgradePage()->TimerCheckInternet->stop();
     form.show();
     form.SwitchTabImgBtn(2);

@@ -10,15 +10,11 @@
 #include <utility>
 
 #include "app/manual.h"
+#include "skin/ui/dialogs.h"
 
 namespace vortik {
 
 namespace {
-
-std::function<void(const std::string&)>& OpenHook() {
-  static std::function<void(const std::string&)> hook;
-  return hook;
-}
 
 // The file's own name, kept with its list item.
 constexpr int kNameBytesRole = Qt::UserRole + 1;
@@ -37,17 +33,13 @@ QUrl DocumentUrl(const std::string& path) {
   return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"), QUrl::StrictMode);
 }
 
-void OpenDocument(const std::string& path) {
-  if (OpenHook()) {
-    OpenHook()(path);
+void OpenDocument(QWidget* parent, const std::string& path) {
+  if (const Dialogs* dialogs = FindDialogs(parent); dialogs && dialogs->openWithDesktop) {
+    dialogs->openWithDesktop(path);
     return;
   }
   // What the desktop does with a document it cannot open is its own business.
   QDesktopServices::openUrl(DocumentUrl(path));
-}
-
-void SetOpenDocumentHook(std::function<void(const std::string& path)> hook) {
-  OpenHook() = std::move(hook);
 }
 
 ManualBrowser::ManualBrowser(QWidget* page, const TextTable& texts)
@@ -88,7 +80,7 @@ void ManualBrowser::ManualListBoxDblClick() {
   if (item == nullptr || !item->isSelected()) return;
   // The name's own bytes: the shown text of a name that is not UTF-8 names no file.
   const QByteArray name = item->data(kNameBytesRole).toByteArray();
-  OpenDocument(folder_ + std::string(name.constData(), static_cast<size_t>(name.size())));
+  OpenDocument(this, folder_ + std::string(name.constData(), static_cast<size_t>(name.size())));
 }
 
 bool ManualBrowser::eventFilter(QObject* watched, QEvent* event) {

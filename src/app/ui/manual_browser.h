@@ -45,9 +45,9 @@ class ManualBrowser : public QWidget {
 
 // Opens a local document with the desktop's default program (QDesktopServices, which runs
 // xdg-open on Linux). The path is the file's own bytes: a name that is not UTF-8 (unpacked from
-// another system) still names its file. With a hook set, the hook is given the path instead.
-void OpenDocument(const std::string& path);
-void SetOpenDocumentHook(std::function<void(const std::string& path)> hook);
+// another system) still names its file. `parent`'s window may answer instead
+// (skin/ui/dialogs.h).
+void OpenDocument(QWidget* parent, const std::string& path);
 // The file URL of a path of any bytes: bytes that are not plain URL characters are
 // percent-encoded one by one, so no byte of the name is lost to a text conversion.
 QUrl DocumentUrl(const std::string& path);

@@ -226,7 +226,7 @@ void PrintPanel::Button_EditClick() {
     ShowMessageBox(window(), error);
     return;
   }
-  OpenWithDesktop(answer.path);
+  OpenWithDesktop(this, answer.path);
 }
 
 // --- pressed look of the labels

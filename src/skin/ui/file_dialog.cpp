@@ -1,4 +1,5 @@
 #include "skin/ui/file_dialog.h"
+#include "skin/ui/dialogs.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -9,16 +10,6 @@
 namespace vortik {
 
 namespace {
-std::function<QString(const QString&)>& Hook() {
-  static std::function<QString(const QString&)> hook;
-  return hook;
-}
-
-std::function<SaveFileAnswer(const SaveFileRequest&)>& SaveHook() {
-  static std::function<SaveFileAnswer(const SaveFileRequest&)> hook;
-  return hook;
-}
-
 // The single extension of choice `index` ("txt" for "*.txt"); empty for "*.*", several
 // patterns or no such choice.
 QString ChoiceExtension(const QString& filter, int index) {
@@ -43,16 +34,14 @@ QString ToQtFileFilter(const QString& filter) {
 }
 
 QString AskOpenFileName(QWidget* parent, const QString& filter) {
-  if (Hook()) return Hook()(filter);
+  if (const Dialogs* dialogs = FindDialogs(parent); dialogs && dialogs->openFile) {
+    return dialogs->openFile(parent, filter);
+  }
   QFileDialog dialog(parent);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setNameFilter(ToQtFileFilter(filter));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
-}
-
-void SetOpenFileHook(std::function<QString(const QString&)> hook) {
-  Hook() = std::move(hook);
 }
 
 QString WithChoiceExtension(const QString& path, const QString& filter, int filterIndex) {
@@ -64,8 +53,8 @@ QString WithChoiceExtension(const QString& path, const QString& filter, int filt
 
 SaveFileAnswer AskSaveFileName(QWidget* parent, const SaveFileRequest& request) {
   SaveFileAnswer answer;
-  if (SaveHook()) {
-    answer = SaveHook()(request);
+  if (const Dialogs* dialogs = FindDialogs(parent); dialogs && dialogs->saveFile) {
+    answer = dialogs->saveFile(parent, request);
   } else {
     QFileDialog dialog(parent, request.title, request.folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -88,10 +77,6 @@ SaveFileAnswer AskSaveFileName(QWidget* parent, const SaveFileRequest& request) 
   }
   answer.path = WithChoiceExtension(answer.path, request.filter, answer.filterIndex);
   return answer;
-}
-
-void SetSaveFileHook(std::function<SaveFileAnswer(const SaveFileRequest&)> hook) {
-  SaveHook() = std::move(hook);
 }
 
 }  // namespace vortik

@@ -1,4 +1,4 @@
-// Open- and save-file dialogs; tests install hooks that answer them instead.
+// Open- and save-file dialogs; a window's own answers (skin/ui/dialogs.h) stand in for them.
 #pragma once
 
 #include <QString>
@@ -12,8 +12,6 @@ namespace vortik {
 // Runs a modal open-file dialog owned by `parent` with a filter in the "Name|*.ext|..." form;
 // returns the chosen file's full path, or an empty text when the user cancelled.
 QString AskOpenFileName(QWidget* parent, const QString& filter);
-// With a hook set, it answers every dialog (given the filter in the "Name|*.ext" form).
-void SetOpenFileHook(std::function<QString(const QString& filter)> hook);
 // "ROM files|*.rom|All files|*.*" as Qt writes it: "ROM files (*.rom);;All files (*.*)".
 QString ToQtFileFilter(const QString& filter);
 
@@ -30,9 +28,7 @@ struct SaveFileAnswer {
 };
 // Runs the dialog. A name confirmed without an extension gets the chosen choice's extension.
 SaveFileAnswer AskSaveFileName(QWidget* parent, const SaveFileRequest& request);
-// With a hook set, it answers every save dialog with what the user would have typed; the
-// extension rule above still applies to its answer.
-void SetSaveFileHook(std::function<SaveFileAnswer(const SaveFileRequest&)> hook);
+// The extension rule applies to a window's own answer too.
 // `path` with the extension of choice `filterIndex` of `filter` appended when its file name has
 // none (a choice of "*.*" or several patterns appends nothing).
 QString WithChoiceExtension(const QString& path, const QString& filter, int filterIndex);

@@ -1,4 +1,5 @@
 #include "skin/ui/message_box.h"
+#include "skin/ui/dialogs.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -16,11 +17,6 @@
 namespace vortik {
 
 namespace {
-
-std::function<void(const QString&)>& Hook() {
-  static std::function<void(const QString&)> hook;
-  return hook;
-}
 
 // A line wider than this wraps; a single word (a path, an address) may widen the box up to the
 // widest width, and only a word wider than that is shortened in the middle.
@@ -122,8 +118,8 @@ void ShowMessageBox(QWidget* parent, const QString& text) {
 }
 
 void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption) {
-  if (Hook()) {
-    Hook()(text);
+  if (const Dialogs* dialogs = FindDialogs(parent); dialogs && dialogs->message) {
+    dialogs->message(parent, text, caption);
     return;
   }
   std::unique_ptr<QDialog> box = BuildMessageBox(parent, text, caption);
@@ -137,10 +133,6 @@ QDialog* ActiveMessageBox() {
 
 QString MessageBoxText(const QDialog* box) {
   return box->property("messageText").toString();
-}
-
-void SetMessageBoxHook(std::function<void(const QString&)> hook) {
-  Hook() = std::move(hook);
 }
 
 }  // namespace vortik

@@ -1,4 +1,5 @@
-// One modal message box with one OK button; tests install a hook that records the text instead.
+// One modal message box with one OK button; a window's own answers (skin/ui/dialogs.h) may
+// stand in for it.
 #pragma once
 
 #include <QString>
@@ -12,10 +13,8 @@ class QWidget;
 namespace vortik {
 
 void ShowMessageBox(QWidget* parent, const QString& text);
-// The same box with its own caption (the hook sees only the text).
+// The same box with its own caption.
 void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption);
-// With a hook set, message boxes are handed to it and not shown; nullptr restores the boxes.
-void SetMessageBoxHook(std::function<void(const QString&)> hook);
 
 // The box ShowMessageBox runs, built but not shown: its text label is named "MessageText"
 // and its button "MessageOk". Tests show it to check that the whole text is visible.

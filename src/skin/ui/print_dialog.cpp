@@ -1,4 +1,5 @@
 #include "skin/ui/print_dialog.h"
+#include "skin/ui/dialogs.h"
 
 #include <QDesktopServices>
 #include <QPrintDialog>
@@ -9,38 +10,21 @@
 
 namespace vortik {
 
-namespace {
-std::function<bool(QPrinter&)>& PrintHook() {
-  static std::function<bool(QPrinter&)> hook;
-  return hook;
-}
-std::function<void(const QString&)>& OpenHook() {
-  static std::function<void(const QString&)> hook;
-  return hook;
-}
-}  // namespace
-
 bool RunPrintDialog(QWidget* parent, QPrinter& printer) {
-  if (PrintHook()) return PrintHook()(printer);
+  if (const Dialogs* dialogs = FindDialogs(parent); dialogs && dialogs->print) {
+    return dialogs->print(parent, printer);
+  }
   QPrintDialog dialog(&printer, parent);
   dialog.setOptions({});
   return dialog.exec() == QDialog::Accepted;
 }
 
-void SetPrintDialogHook(std::function<bool(QPrinter&)> hook) {
-  PrintHook() = std::move(hook);
-}
-
-void OpenWithDesktop(const QString& path) {
-  if (OpenHook()) {
-    OpenHook()(path);
+void OpenWithDesktop(QWidget* parent, const QString& path) {
+  if (const Dialogs* dialogs = FindDialogs(parent); dialogs && dialogs->openWithDesktop) {
+    dialogs->openWithDesktop(path.toStdString());
     return;
   }
   QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
-void SetDesktopOpenHook(std::function<void(const QString&)> hook) {
-  OpenHook() = std::move(hook);
 }
 
 }  // namespace vortik

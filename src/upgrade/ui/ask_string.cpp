@@ -1,4 +1,5 @@
 #include "upgrade/ui/ask_string.h"
+#include "skin/ui/dialogs.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -11,19 +12,10 @@
 
 namespace vortik {
 
-namespace {
-AskStringHook& Hook() {
-  static AskStringHook hook;
-  return hook;
-}
-}  // namespace
-
-void SetAskStringHook(AskStringHook hook) {
-  Hook() = std::move(hook);
-}
-
 bool AskString(QWidget* parent, const QString& prompt, QString& text, int maxLength) {
-  if (Hook()) return Hook()(prompt, text, maxLength);
+  if (const Dialogs* dialogs = FindDialogs(parent); dialogs && dialogs->askString) {
+    return dialogs->askString(parent, prompt, text, maxLength);
+  }
   QDialog dialog(parent);
   dialog.setObjectName(QStringLiteral("qvInfo"));
   dialog.setWindowTitle(prompt);

@@ -5,30 +5,18 @@
 
 #include <utility>
 
+#include "skin/ui/dialogs.h"
 #include "upgrade/ui/car_type_picker.h"
 #include "upgrade/ui/language_picker.h"
 
 namespace vortik {
 
-namespace {
-
-std::function<void(QDialog&)>& DialogHook() {
-  static std::function<void(QDialog&)> hook;
-  return hook;
-}
-
-}  // namespace
-
 void RunPickerDialog(QDialog& dialog) {
-  if (DialogHook()) {
-    DialogHook()(dialog);
+  if (const Dialogs* dialogs = FindDialogs(&dialog); dialogs && dialogs->runPicker) {
+    dialogs->runPicker(dialog);
     return;
   }
   dialog.exec();
-}
-
-void SetPickerDialogHook(std::function<void(QDialog&)> hook) {
-  DialogHook() = std::move(hook);
 }
 
 void BindProductPickers(Services& services, std::function<TForm2*()> form2,

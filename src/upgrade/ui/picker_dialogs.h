@@ -12,10 +12,8 @@ namespace vortik {
 class TForm2;
 class TForm4;
 
-// Shows a filled picker modally. With a hook set, the picker is handed to the hook instead,
-// which may pick a line and click OK or close it as a user would; nullptr restores the dialog.
+// Shows a filled picker modally, unless its window has its own answer (skin/ui/dialogs.h).
 void RunPickerDialog(QDialog& dialog);
-void SetPickerDialogHook(std::function<void(QDialog&)> hook);
 
 // Makes the product choice of `services` show the forms that `form2` and `form4` give, asked
 // each time a picker opens (so a form can be made on first use). A form that is not there
