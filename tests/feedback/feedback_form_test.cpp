@@ -70,6 +70,19 @@ TEST_F(FeedbackFormTest, NineNamedFieldsWithCaptionsOfTheChosenLanguage) {
   EXPECT_NE(qobject_cast<QPlainTextEdit*>(form_->field(kFeedbackProblems)), nullptr);
 }
 
+// Tab walks the nine fields in reading order and then reaches "Summit".
+TEST_F(FeedbackFormTest, TabWalksTheFieldsInReadingOrder) {
+  auto nextTabStop = [](QWidget* w) {
+    QWidget* next = w->nextInFocusChain();
+    while (next != w && (next->focusPolicy() & Qt::TabFocus) == 0) next = next->nextInFocusChain();
+    return next;
+  };
+  for (int i = 0; i + 1 < kFeedbackFieldCount; ++i) {
+    EXPECT_EQ(nextTabStop(form_->field(i)), form_->field(i + 1)) << i;
+  }
+  EXPECT_EQ(nextTabStop(form_->field(kFeedbackFieldCount - 1)), form_->summitButton());
+}
+
 TEST_F(FeedbackFormTest, SummitSendsWhatWasTypedAndClearsAllButTheYearMonth) {
   const QString typed[kFeedbackFieldCount] = {
       "TQ460", "+48 600 000 000", "a@b.pl",

@@ -117,6 +117,7 @@ TEST_F(PrintPageTest, LabelPressShowsThePressedPicture) {
     return canvas->pixels == page->imgbtn_copy->surface().pixels;
   };
   ASSERT_TRUE(shows("png:btn_copy_normal"));
+  EXPECT_EQ(page->Label_Copy->palette().color(QPalette::WindowText), QColor(28, 102, 183));
   const QPointF at(10, 10);
   QMouseEvent press(QEvent::MouseButtonPress, at, page->Label_Copy->mapToGlobal(at),
                     Qt::RightButton, Qt::RightButton, Qt::NoModifier);

@@ -1,5 +1,5 @@
-// TFormMain's device link: port discovery with hot-plug, the upgrade mode switch, and the hidden
-// developer buttons.
+// TFormMain's device link: port discovery with hot-plug, the upgrade mode switch, and the fixed
+// ports the developer buttons open.
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -13,12 +13,8 @@
 #include "platform/device_enum.h"
 #include "platform/folders.h"
 #include "print/ui/print_page.h"
-#include "skin/ui/message_box.h"
-#include "upgrade/burn_engine.h"
-#include "upgrade/downloads.h"
 #include "upgrade/ui/internet_upgrade_page.h"
 #include "upgrade/ui/local_upgrade_page.h"
-#include "upgrade/update_server.h"
 
 namespace vortik {
 
@@ -131,41 +127,14 @@ void TFormMain::UpdateUartReadTimer() {
   printPage_->SetReceiving(syncUart_->Active() && state_.curTab == kPrintTab);
 }
 
-// --- hidden developer buttons (fixed English texts, fixed port numbers) ----------------------
+// --- fixed ports of the developer buttons ----------------------------------------------------
 
-// Takes port `port` as the tool's without looking for it: status line, port, receive timer.
 void TFormMain::OpenDiagnosticPort(int port) {
   state_.comPort = port;
   SetConnectionStatus(QStringLiteral("Device connected to COM%1").arg(port), QString());
   syncUart_->fSetPort(port);
   syncUart_->Open();
   printPage_->SetReceiving(state_.curTab == kPrintTab);
-}
-
-void TFormMain::Button_Test2Click() {
-  OpenDiagnosticPort(3);
-}
-
-void TFormMain::Button_Test1Click() {
-  OpenDiagnosticPort(4);
-  curStatusLabel_ = Label_Status;
-  Label_Status->show();
-  // The legacy update check for a fixed tool, then the ROM it names; the result is not shown.
-  UpdateOffer offer;
-  if (CheckUpgradeLegacy(config_.legacyServer, "Tq850", "1.2", &offer)) {
-    curGauge_ = internetUpgradePage_->Gauge();
-    (void)DownloadLegacyFile(*this, config_.legacyServer, offer.romLocation);
-  }
-}
-
-void TFormMain::Button3Click() {
-  OpenDiagnosticPort(4);
-  curGauge_ = localUpgradePage_->Gauge(2);
-  curStatusLabel_ = localUpgradePage_->StatusLabel(2);
-  // The test transfer reads a fixed file; on Linux it lives in the temporary folder.
-  if (BurnTestFile(*this, *syncUart_, platform::TempDir() + "test.fls")) {
-    ShowMessageBox(this, QStringLiteral("OK"));
-  }
 }
 
 }  // namespace vortik

@@ -13,6 +13,7 @@
 
 #include <utility>
 
+#include "app/ui/developer_buttons.h"
 #include "app/ui/main_menu.h"
 #include "app/ui/manual_page.h"
 #include "dtc/ui/dtc_page.h"
@@ -117,17 +118,6 @@ void TFormMain::BuildChrome() {
   Label_Status->setGeometry(16, 664, 905, 20);
   Label_Status->setAttribute(Qt::WA_TranslucentBackground);
   Label_Status->setWordWrap(false);
-
-  Button_Test1 = new QPushButton(QStringLiteral("Test1"), this);
-  Button_Test1->setObjectName(QStringLiteral("Button_Test1"));
-  Button_Test1->setGeometry(480, 24, 75, 25);
-  Button_Test1->hide();
-  Button_Test2 = new QPushButton(QStringLiteral("Test2"), this);
-  Button_Test2->setObjectName(QStringLiteral("Button_Test2"));
-  Button_Test2->setGeometry(568, 24, 75, 25);
-  Button_Test2->hide();
-  connect(Button_Test1, &QPushButton::clicked, this, &TFormMain::Button_Test1Click);
-  connect(Button_Test2, &QPushButton::clicked, this, &TFormMain::Button_Test2Click);
 }
 
 void TFormMain::BuildPages() {
@@ -145,7 +135,7 @@ void TFormMain::BuildPages() {
 
   connect(internetUpgradePage_, &InternetUpgradePage::textClicked, this,
           &TFormMain::Label_InternetUpgradeClick);
-  connect(localUpgradePage_, &LocalUpgradePage::testBurnRequested, this, &TFormMain::Button3Click);
+  new DeveloperButtons(this, config_.legacyServer);
 }
 
 void TFormMain::StyleWindow() {

@@ -90,6 +90,16 @@ class TFormMain : public QWidget, public Host {
 
   InternetUpgradePage* internetUpgradePage() const { return internetUpgradePage_; }
   PrintPage* printPage() const { return printPage_; }
+  LocalUpgradePage* localUpgradePage() const { return localUpgradePage_; }
+
+  // Takes port `port` as the tool's without looking for it: status line, port, receive timer
+  // (the developer buttons' fixed ports).
+  void OpenDiagnosticPort(int port);
+  // Where progress goes until the next SetUpgradeMode chooses again.
+  void RouteProgress(QProgressBar* gauge, QLabel* statusLabel) {
+    curGauge_ = gauge;
+    curStatusLabel_ = statusLabel;
+  }
 
  public Q_SLOTS:
   void btn_minimizeClick();
@@ -123,14 +133,10 @@ class TFormMain : public QWidget, public Host {
   void StartDeviceMonitor();
   void initUartPort(int port);
   void UpdateUartReadTimer();
-  void OpenDiagnosticPort(int port);
   // The status line's text between runs: the tool's port, or that there is none. It is kept
   // so that a run or a device command that ends puts it back.
   void SetConnectionStatus(const QString& text, const QString& toolTip);
   void ShowConnectionStatus();
-  void Button_Test1Click();
-  void Button_Test2Click();
-  void Button3Click();
 
   const AppConfig config_;
   Services services_;
@@ -144,8 +150,6 @@ class TFormMain : public QWidget, public Host {
   QPushButton* btn_minimize = nullptr;
   QPushButton* SpeedButton4 = nullptr;
   QLabel* Label_Status = nullptr;
-  QPushButton* Button_Test1 = nullptr;
-  QPushButton* Button_Test2 = nullptr;
 
   std::array<PictureControl*, kTabCount> tabImages_{};
   std::array<ClickLabel*, kTabCount> tabCaptions_{};

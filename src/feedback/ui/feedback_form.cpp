@@ -101,6 +101,14 @@ FeedbackForm::FeedbackForm(QWidget* page, Host& host, std::string server)
   Button_summit->setGeometry(782, 428, 160, 42);
   Button_summit->setCursor(Qt::PointingHandCursor);
   connect(Button_summit, &QPushButton::clicked, this, &FeedbackForm::Button_summitClick);
+
+  // Tab walks the fields in reading order, then reaches the submit button.
+  QWidget* previous = nullptr;
+  for (QWidget* field : fields_) {
+    if (previous != nullptr) QWidget::setTabOrder(previous, field);
+    previous = field;
+  }
+  QWidget::setTabOrder(previous, Button_summit);
 }
 
 void FeedbackForm::Button_summitClick() {

@@ -90,20 +90,6 @@ constexpr const char* kChineseFontLabels[] = {
     "Label_Status",
 };
 
-// The Print page's action captions, in the colour of their buttons.
-constexpr const char* kPrintActionLabels[] = {"Label_PrintPrint", "Label_Clear", "Label_Copy",
-                                              "Label_Edit"};
-const QColor kPrintActionColour(28, 102, 183);
-
-// The feedback page's fields in reading order, then the submit button.
-constexpr const char* kFeedbackTabOrder[] = {
-    "RichEdit_Product",  "RichEdit_ContactInformation",
-    "RichEdit_Email",    "RichEdit_ManufactureBrand",
-    "RichEdit_Model",    "RichEdit_DateTime",
-    "RichEdit_Origin",   "RichEdit_VINCode",
-    "RichEdit_Problems", "Button_summit",
-};
-
 constexpr uint32_t Langs(std::initializer_list<int> numbers) {
   uint32_t mask = 0;
   for (int n : numbers) mask |= 1u << n;
@@ -168,14 +154,6 @@ void ApplyChange(QWidget* root, const LayoutChange& change) {
   }
 }
 
-void SetTextColour(QWidget* w, const QColor& colour) {
-  QPalette pal = w->palette();
-  pal.setColor(QPalette::WindowText, colour);
-  pal.setColor(QPalette::ButtonText, colour);
-  pal.setColor(QPalette::Text, colour);
-  w->setPalette(pal);
-}
-
 void ApplyLanguageFonts(QWidget* root, int language) {
   if (language != 1) return;
   for (const char* name : kChineseFontLabels) {
@@ -217,19 +195,8 @@ void ApplyLanguageTexts(QWidget* root, MainState& state, const LanguageTable& ta
   state.langText = table.texts;
   for (const LangCaption& c : kCaptions) SetCaption(Find(root, c.control), table.texts[c.id]);
 
-  for (const char* name : kPrintActionLabels) {
-    if (QWidget* w = Find(root, name)) SetTextColour(w, kPrintActionColour);
-  }
   for (const LayoutChange& change : kCorrections) {
     if (HasLanguage(change.languages, language)) ApplyChange(root, change);
-  }
-
-  QWidget* previous = nullptr;
-  for (const char* name : kFeedbackTabOrder) {
-    QWidget* w = Find(root, name);
-    if (w == nullptr) continue;
-    if (previous != nullptr) QWidget::setTabOrder(previous, w);
-    previous = w;
   }
 }
 

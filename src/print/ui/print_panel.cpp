@@ -47,7 +47,7 @@ const ActionDesign kActions[kActionCount] = {
      QRect(537, 12, 72, 19), "Edit"},
 };
 
-const QColor kLabelColour(0, 102, 204);        // the desktop's hot-tracking colour
+const QColor kLabelColour(28, 102, 183);       // the blue of the action buttons
 const QColor kLabelPressed(0x00, 0xEE, 0x58);  // a label's background while pressed
 
 const QString kReportFilter = QStringLiteral("Text|*.txt|HTML|*.html|OpenDocument text|*.odt");
