@@ -14,18 +14,6 @@ namespace vortik {
 
 namespace {
 
-constexpr size_t kFieldWidth = 10;
-
-// strncpy into a 10-byte field: cut after 10 characters, NUL-padded when shorter.
-void PutField(uint8_t* out, const std::string& text) {
-  bool ended = false;
-  for (size_t i = 0; i < kFieldWidth; ++i) {
-    const char c = (!ended && i < text.size()) ? text[i] : '\0';
-    if (c == '\0') ended = true;
-    out[i] = static_cast<uint8_t>(c);
-  }
-}
-
 // One transaction: up to cmd.attempts SyncRequests while the window is not closing; `accept`
 // decides on each reply of exactly the expected length.
 template <typename Accept>
@@ -87,14 +75,10 @@ std::optional<DeviceInfo> RequestDeviceInfo(Host& host, TSyncUart& uart) {
 bool NotifyLatestVersion(Host& host, TSyncUart& uart, const std::string& type,
                          const std::string& subtype, const std::string& romVersion,
                          const std::string& flashVersion, uint8_t images) {
-  uint8_t payload[kNotifyLatestVersionPayload];
-  payload[0] = images;
-  PutField(payload + 1, type);
-  PutField(payload + 11, subtype);
-  PutField(payload + 21, romVersion);
-  PutField(payload + 31, flashVersion);
-  return Transact(host, uart, kCmdNotifyLatestVersion, payload, sizeof payload, TextId::MsgInfo10,
-                  NoCheck);
+  const std::array<uint8_t, kNotifyLatestVersionPayload> payload =
+      EncodeVersionNotice({images, type, subtype, romVersion, flashVersion});
+  return Transact(host, uart, kCmdNotifyLatestVersion, payload.data(), kNotifyLatestVersionPayload,
+                  TextId::MsgInfo10, NoCheck);
 }
 
 bool NotifyFirmwareSize(Host& host, TSyncUart& uart, FirmwareKind kind, uint32_t size) {

@@ -101,4 +101,42 @@ bool ReplyAccepted(const uint8_t* request, const uint8_t* reply, uint32_t receiv
   return CheckFrame(reply, received) != 0;
 }
 
+namespace {
+
+// The notice's four text fields, in wire order after the image count.
+constexpr std::string VersionNotice::*kNoticeFields[] = {
+    &VersionNotice::type, &VersionNotice::subtype, &VersionNotice::romVersion,
+    &VersionNotice::flashVersion};
+
+}  // namespace
+
+std::array<uint8_t, kNotifyLatestVersionPayload> EncodeVersionNotice(const VersionNotice& notice) {
+  std::array<uint8_t, kNotifyLatestVersionPayload> payload{};
+  payload[0] = notice.images;
+  uint8_t* out = payload.data() + 1;
+  for (std::string VersionNotice::*field : kNoticeFields) {
+    const std::string& text = notice.*field;
+    // The field ends at the text's end or at a NUL inside it; the rest stays NUL.
+    for (size_t i = 0; i < kNoticeFieldWidth && i < text.size() && text[i] != '\0'; ++i) {
+      out[i] = static_cast<uint8_t>(text[i]);
+    }
+    out += kNoticeFieldWidth;
+  }
+  return payload;
+}
+
+std::optional<VersionNotice> DecodeVersionNotice(const uint8_t* payload, int length) {
+  if (payload == nullptr || length != kNotifyLatestVersionPayload) return std::nullopt;
+  VersionNotice notice;
+  notice.images = payload[0];
+  const uint8_t* in = payload + 1;
+  for (std::string VersionNotice::*field : kNoticeFields) {
+    size_t n = 0;
+    while (n < kNoticeFieldWidth && in[n] != 0) ++n;
+    notice.*field = std::string(reinterpret_cast<const char*>(in), n);
+    in += kNoticeFieldWidth;
+  }
+  return notice;
+}
+
 }  // namespace vortik

@@ -1,8 +1,11 @@
 // Device frames: byte layout, CRC-16/X-25, build/seal/check, reply matching and the command table.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace vortik {
 
@@ -112,5 +115,20 @@ inline constexpr uint32_t kDeviceInfoMidLength = 54;
 
 // The image kinds, one byte on the wire.
 enum class FirmwareKind : uint8_t { kRom = 1, kFlash = 2, kLogo = 3 };
+
+// The version notice's payload: how many images will come, then the tool's type and subtype and
+// the latest ROM and FLASH versions, each a text field of 10 bytes padded with NULs (a longer
+// text is cut). One description for the command, the emulated tool and the tests.
+struct VersionNotice {
+  uint8_t images = 0;
+  std::string type;
+  std::string subtype;
+  std::string romVersion;
+  std::string flashVersion;
+};
+inline constexpr int kNoticeFieldWidth = 10;
+std::array<uint8_t, kNotifyLatestVersionPayload> EncodeVersionNotice(const VersionNotice& notice);
+// Nothing unless `payload` has the notice's exact length.
+std::optional<VersionNotice> DecodeVersionNotice(const uint8_t* payload, int length);
 
 }  // namespace vortik

@@ -126,5 +126,26 @@ TEST(Frame, ReplyRule) {
   EXPECT_FALSE(ReplyAccepted(request, badCrc.data(), 11, 11, true));
 }
 
+// The version notice: four 10-byte fields after the image count, each padded with NULs and cut
+// at 10 bytes or at a NUL inside the text; only a payload of the exact length decodes.
+TEST(VersionNotice, EncodesAndDecodesItsFourFields) {
+  const std::array<uint8_t, kNotifyLatestVersionPayload> bytes =
+      EncodeVersionNotice({2, "TQ460", "01", "1.2.10-long-text", std::string("1.0\0x", 5)});
+  EXPECT_EQ(bytes[0], 2);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[1]), 6), std::string("TQ460\0", 6));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[21]), 10), "1.2.10-lon");
+  EXPECT_EQ(bytes[35], 0) << "the text after a NUL is not sent";
+  const std::optional<VersionNotice> back =
+      DecodeVersionNotice(bytes.data(), kNotifyLatestVersionPayload);
+  ASSERT_TRUE(back.has_value());
+  EXPECT_EQ(back->images, 2);
+  EXPECT_EQ(back->type, "TQ460");
+  EXPECT_EQ(back->subtype, "01");
+  EXPECT_EQ(back->romVersion, "1.2.10-lon");
+  EXPECT_EQ(back->flashVersion, "1.0");
+  EXPECT_FALSE(DecodeVersionNotice(bytes.data(), kNotifyLatestVersionPayload - 1).has_value());
+  EXPECT_FALSE(DecodeVersionNotice(nullptr, kNotifyLatestVersionPayload).has_value());
+}
+
 }  // namespace
 }  // namespace vortik

@@ -315,16 +315,14 @@ class CheckUpdate : public ::testing::Test {
     if (frame.size() < static_cast<size_t>(kFramePayloadOffset + kNotifyLatestVersionPayload)) {
       return told;
     }
-    const uint8_t* p = frame.data() + kFramePayloadOffset;
-    auto field = [p](int offset) {
-      std::string text(reinterpret_cast<const char*>(p + offset), 10);
-      return text.substr(0, text.find('\0'));
-    };
-    told.count = p[0];
-    told.type = field(1);
-    told.subtype = field(11);
-    told.rom = field(21);
-    told.flash = field(31);
+    const std::optional<VersionNotice> notice =
+        DecodeVersionNotice(frame.data() + kFramePayloadOffset, kNotifyLatestVersionPayload);
+    if (!notice) return told;
+    told.count = notice->images;
+    told.type = notice->type;
+    told.subtype = notice->subtype;
+    told.rom = notice->romVersion;
+    told.flash = notice->flashVersion;
     return told;
   }
   // Addresses of the parts of the last part-list burn, in burn order.

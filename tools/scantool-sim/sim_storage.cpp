@@ -41,20 +41,14 @@ void AdoptPartTable(const std::vector<StoredPart>& parts, Identity& identity) {
   }
 }
 
-// A NUL-padded 10-byte text field.
-std::string FieldAt(const uint8_t* p) {
-  size_t n = 0;
-  while (n < 10 && p[n] != 0) ++n;
-  return std::string(reinterpret_cast<const char*>(p), n);
-}
-
 }  // namespace
 
 uint8_t SimStorage::OnNotifyLatestVersion(const uint8_t* payload, int length) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (length != kNotifyLatestVersionPayload) return kMalformed;
-  toldRomVersion_ = FieldAt(payload + 21);
-  toldFlashVersion_ = FieldAt(payload + 31);
+  const std::optional<VersionNotice> notice = DecodeVersionNotice(payload, length);
+  if (!notice) return kMalformed;
+  toldRomVersion_ = notice->romVersion;
+  toldFlashVersion_ = notice->flashVersion;
   return kAccepted;
 }
 

@@ -100,10 +100,9 @@ void TFormMain::FitTabCaptions() {
 
 void TFormMain::DrawTabPicture(int tab, bool current) {
   PictureControl* picture = tabImages_[static_cast<size_t>(tab)];
-  BitmapRef bitmap = bitmapFactory_->LoadBitmapA(TabPictureName(tab, current), true);
   // The pictures are two pixels larger each way; their top and left edges fall outside.
-  picture->DrawBitmap(bitmap, -2, -2, picture->width() + 2, picture->height() + 2);
-  bitmapFactory_->FreeBitmap(bitmap);
+  picture->DrawPicture(*bitmapFactory_, TabPictureName(tab, current), true,
+                       QRect(-2, -2, picture->width() + 2, picture->height() + 2));
 }
 
 void TFormMain::SwitchTabImgBtn(int index) {

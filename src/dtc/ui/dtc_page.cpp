@@ -114,11 +114,7 @@ DtcLookupPage::DtcLookupPage(QWidget* window, Host& host, TBitmapFactory& pictur
 void DtcLookupPage::showEvent(QShowEvent* event) {
   if (framePictures_ != nullptr) {
     TBitmapFactory& pictures = *std::exchange(framePictures_, nullptr);
-    if (BitmapRef frame = pictures.LoadBitmapA("png:frame_dtclookup", false)) {
-      imgframe_dtclookup->DrawBitmap(frame, 0, 0, imgframe_dtclookup->width(),
-                                     imgframe_dtclookup->height());
-      pictures.FreeBitmap(frame);
-    }
+    imgframe_dtclookup->DrawPicture(pictures, "png:frame_dtclookup", false);
   }
   QWidget::showEvent(event);
 }

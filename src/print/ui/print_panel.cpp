@@ -246,11 +246,7 @@ bool PrintPanel::eventFilter(QObject* watched, QEvent* event) {
 
 void PrintPanel::LabelMouseDown(int action) {
   PictureControl* button = buttons_[static_cast<size_t>(action)];
-  if (factory_ != nullptr) {
-    BitmapRef pressed = factory_->LoadBitmapA(kActions[action].pressed, true);
-    button->DrawBitmap(pressed, 0, 0, button->width(), button->height());
-    factory_->FreeBitmap(pressed);
-  }
+  if (factory_ != nullptr) button->DrawPicture(*factory_, kActions[action].pressed, true);
   ClickLabel* label = labels_[static_cast<size_t>(action)];
   label->setAttribute(Qt::WA_TranslucentBackground, false);
   label->setAutoFillBackground(true);
@@ -259,11 +255,7 @@ void PrintPanel::LabelMouseDown(int action) {
 
 void PrintPanel::LabelMouseUp(int action) {
   PictureControl* button = buttons_[static_cast<size_t>(action)];
-  if (factory_ != nullptr) {
-    BitmapRef normal = factory_->LoadBitmapA(kActions[action].normal, false);
-    button->DrawBitmap(normal, 0, 0, button->width(), button->height());
-    factory_->FreeBitmap(normal);
-  }
+  if (factory_ != nullptr) button->DrawPicture(*factory_, kActions[action].normal, false);
   ClickLabel* label = labels_[static_cast<size_t>(action)];
   label->update();
   label->setAutoFillBackground(false);

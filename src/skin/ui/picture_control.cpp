@@ -45,6 +45,19 @@ void PictureControl::DrawBitmap(const Bitmap* bitmap, int x, int y, int width, i
   SurfaceChanged();
 }
 
+bool PictureControl::DrawPicture(TBitmapFactory& pictures, const std::string& name, bool cached) {
+  return DrawPicture(pictures, name, cached, rect());
+}
+
+bool PictureControl::DrawPicture(TBitmapFactory& pictures, const std::string& name, bool cached,
+                                 const QRect& area) {
+  BitmapRef bitmap = pictures.LoadBitmapA(name, cached);
+  if (!bitmap) return false;
+  DrawBitmap(bitmap, area.x(), area.y(), area.width(), area.height());
+  pictures.FreeBitmap(bitmap);
+  return true;
+}
+
 void PictureControl::SurfaceChanged() {
   if (surface_.width == 0 || surface_.height == 0) {
     pixmap_ = QPixmap();

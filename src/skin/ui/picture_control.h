@@ -26,6 +26,12 @@ class PictureControl : public QWidget {
   void DrawBitmap(const BitmapRef& bitmap, int x, int y, int width, int height) {
     DrawBitmap(bitmap.get(), x, y, width, height);
   }
+  // Loads picture `name` from `pictures` (kept in its cache when `cached`), draws it over the
+  // whole control, or over `area` of it, and lets the cache go of it; false when there is no
+  // such picture.
+  bool DrawPicture(TBitmapFactory& pictures, const std::string& name, bool cached);
+  bool DrawPicture(TBitmapFactory& pictures, const std::string& name, bool cached,
+                   const QRect& area);
   void Clear();
 
   bool transparent() const { return transparent_; }

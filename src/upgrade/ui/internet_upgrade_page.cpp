@@ -44,20 +44,12 @@ class InternetUpgradePage::IndicatorWidgets : public IndicatorView {
   explicit IndicatorWidgets(InternetUpgradePage& page) : page_(page) {}
 
   void DrawPlateAndIcon(const char* platePicture, const char* iconPicture) override {
-    TBitmapFactory& factory = page_.pictures_;
-    BitmapRef plate = factory.LoadBitmapA(platePicture, true);
-    BitmapRef icon = factory.LoadBitmapA(iconPicture, true);
-    Draw(page_.img_internet_status_text, plate);
-    Draw(page_.img_internet_status_icon, icon);
-    factory.FreeBitmap(plate);
-    factory.FreeBitmap(icon);
+    page_.img_internet_status_text->DrawPicture(page_.pictures_, platePicture, true);
+    page_.img_internet_status_icon->DrawPicture(page_.pictures_, iconPicture, true);
   }
 
   void DrawIcon(const char* iconPicture) override {
-    TBitmapFactory& factory = page_.pictures_;
-    BitmapRef icon = factory.LoadBitmapA(iconPicture, true);
-    Draw(page_.img_internet_status_icon, icon);
-    factory.FreeBitmap(icon);
+    page_.img_internet_status_icon->DrawPicture(page_.pictures_, iconPicture, true);
   }
 
   void SetPollInterval(int ms) override { page_.TimerCheckInternet->setInterval(ms); }
@@ -71,10 +63,6 @@ class InternetUpgradePage::IndicatorWidgets : public IndicatorView {
   void PlaceCaption(bool /*connected*/) override { page_.FitInternetCaption(); }
 
  private:
-  static void Draw(PictureControl* control, const BitmapRef& bitmap) {
-    control->DrawBitmap(bitmap, 0, 0, control->width(), control->height());
-  }
-
   InternetUpgradePage& page_;
 };
 
@@ -89,10 +77,7 @@ InternetUpgradePage::InternetUpgradePage(QWidget* window, Host& host, TSyncUart&
   connect(TimerAnimator, &QTimer::timeout, this, &InternetUpgradePage::BlinkInternetIcon);
   BuildControls();
 
-  if (BitmapRef emblem = pictures_.LoadBitmapA("jpg:image_bak1", false)) {
-    Image_bak1->DrawBitmap(emblem, 0, 0, Image_bak1->width(), Image_bak1->height());
-    pictures_.FreeBitmap(emblem);
-  }
+  Image_bak1->DrawPicture(pictures_, "jpg:image_bak1", false);
   ActivateImageButton(pictures_, Button_InternetUpdate, "png:checkbtn_out", "png:checkbtn_dwn",
                       "png:checkbtn_ovr");
   UpdateInternetState(false);
