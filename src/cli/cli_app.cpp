@@ -564,8 +564,9 @@ class CliRun {
 
   class ListenView : public ReceiverView, public WaveChartView, public WavePage {
    public:
-    ListenView(MainState& state, bool colour, std::FILE* report)
-        : monitor(state, *this, *this), colour_(colour), report_(report) {}
+    // `show`: the report goes to stdout (not with --json), in colour when `colour` is set.
+    ListenView(MainState& state, bool show, bool colour, std::FILE* report)
+        : monitor(state, *this, *this), show_(show), colour_(colour), report_(report) {}
     // ReceiverView
     void AppendReportText(const std::string& utf8, Colour colour) override {
       lastColour_ = colour;
@@ -608,6 +609,7 @@ class CliRun {
       const std::string text = Printable(utf8, true);
       reportBytes += utf8.size();
       if (report_ != nullptr) std::fwrite(text.data(), 1, text.size(), report_);
+      if (!show_) return;
       if (colour_) {
         std::printf("\x1b[38;2;%u;%u;%um%s\x1b[0m", RedOf(colour), GreenOf(colour), BlueOf(colour),
                     text.c_str());
@@ -617,6 +619,7 @@ class CliRun {
       std::fflush(stdout);
     }
 
+    bool show_;
     bool colour_;
     std::FILE* report_;
     Colour lastColour_ = kReportDefaultColour;
@@ -679,7 +682,7 @@ class CliRun {
       }
     } closer{report};
     if (const int failed = OpenTool()) return failed;
-    ListenView view(host_.state(), ::isatty(STDOUT_FILENO) == 1 && !o_.json, report);
+    ListenView view(host_.state(), !o_.json, ::isatty(STDOUT_FILENO) == 1, report);
     StreamReceiver receiver(host_.state(), view);
     cJSON* captures = cJSON_AddArrayToObject(data_, "captures");
     const auto start = std::chrono::steady_clock::now();

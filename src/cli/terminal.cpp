@@ -110,7 +110,9 @@ std::string Printable(const std::string& text, bool keepLines) {
       continue;
     }
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (length == 1 && (c < 0x20 || c == 0x7F)) {
+    if (length == 1 && keepLines && c == '\r') {
+      // Line ends come as CR LF: the LF alone ends the line.
+    } else if (length == 1 && (c < 0x20 || c == 0x7F)) {
       out.push_back(keepLines && (c == '\n' || c == '\t') ? static_cast<char>(c) : '?');
     } else if (length == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
       out.push_back('?');  // C1 controls: a terminal may read them as escape sequences

@@ -19,7 +19,8 @@ bool Interrupted();
 bool CanAsk();
 
 // `text` with control characters (the tool's and the server's bytes may hold any) shown as '?',
-// except line feeds and tabs when `keepLines` is set, and invalid UTF-8 replaced by U+FFFD.
+// except line feeds and tabs when `keepLines` is set (carriage returns
+// are then dropped), and invalid UTF-8 replaced by U+FFFD.
 std::string Printable(const std::string& text, bool keepLines = false);
 
 // One progress bar on a terminal: label, bar, done of total (bytes or blocks), rate and time
