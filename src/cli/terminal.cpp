@@ -126,6 +126,8 @@ std::string Printable(const std::string& text, bool keepLines) {
 
 void ProgressBar::SetLabel(const std::string& label) {
   if (label == label_) return;
+  // A full bar keeps its own label: the next step's text starts a line of its own.
+  if (active_ && total_ > 0 && done_ >= total_) Finish();
   label_ = Printable(label);
   Draw(true);
 }
