@@ -1,12 +1,13 @@
 # What `cmake --install` puts under the prefix, and the Debian package made from it
 # (`make package`, or `cmake --build build --target package`).
-#   bin/vortik
+#   bin/vortik, bin/vortik-cli
 #   share/vortik/                         the data (lang.ini and the other shipped files)
 #   lib/udev/rules.d/                     the Scan Tool's udev rule
 #   share/applications/<id>.desktop       the desktop entry
 #   share/icons/hicolor/{scalable,256x256}/apps/<id>.{svg,png}
 #   share/metainfo/<id>.metainfo.xml      AppStream metadata
-#   share/man/man1/vortik.1
+#   share/man/man1/vortik.1, vortik-cli.1
+#   share/bash-completion/completions/vortik-cli
 #   etc/xdg/vortik/vortik.conf            the commented system configuration (/etc/xdg/... in
 #                                         the package)
 include(GNUInstallDirs)
@@ -21,8 +22,9 @@ set(VORTIK_PACKAGING ${CMAKE_SOURCE_DIR}/packaging)
 configure_file(${VORTIK_PACKAGING}/${VORTIK_APP_ID}.metainfo.xml
                ${CMAKE_BINARY_DIR}/packaging/${VORTIK_APP_ID}.metainfo.xml @ONLY)
 configure_file(${VORTIK_PACKAGING}/vortik.1.in ${CMAKE_BINARY_DIR}/packaging/vortik.1 @ONLY)
+configure_file(${VORTIK_PACKAGING}/vortik-cli.1.in ${CMAKE_BINARY_DIR}/packaging/vortik-cli.1 @ONLY)
 
-install(TARGETS vortik RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vortik vortik-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The data folder as the runnable folder has it, without the language file's source and the
 # udev rule (installed on its own).
 install(DIRECTORY data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vortik
@@ -38,7 +40,10 @@ install(FILES ${VORTIK_PACKAGING}/icons/vortik-256.png
         RENAME ${VORTIK_APP_ID}.png)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/${VORTIK_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${CMAKE_BINARY_DIR}/packaging/vortik.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/vortik.1 ${CMAKE_BINARY_DIR}/packaging/vortik-cli.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${VORTIK_PACKAGING}/completion/vortik-cli
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 # The commented system configuration file: <prefix>/etc/xdg/vortik/ for a prefix, /etc/xdg/vortik/
 # in the package (moved there before packing).
 install(FILES ${VORTIK_PACKAGING}/vortik.conf DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/xdg/vortik)

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "base/config_file.h"
-#include "platform/file_ops.h"
 
 namespace vortik {
 
@@ -52,18 +51,8 @@ void PrintHelp(std::FILE* out, const std::string& name) {
 std::optional<int> HandleCommandLine(int argc, const char* const* argv, std::FILE* out,
                                      std::FILE* err, AppConfig& config, bool readConfigFiles) {
   const std::string name = ProgramName(argc > 0 ? argv[0] : nullptr);
-  std::vector<std::string> problems;
-  if (readConfigFiles) ReadConfigFiles(config, problems);
-  struct ServerOption {
-    const char* option;
-    std::string AppConfig::*field;
-  };
-  static constexpr ServerOption kServerOptions[] = {
-      {"--update-server", &AppConfig::updateServer},
-      {"--legacy-server", &AppConfig::legacyServer},
-      {"--feedback-server", &AppConfig::feedbackServer}};
-  std::string configFile;
-  std::vector<std::pair<std::string AppConfig::*, std::string>> servers;
+  ConfigOptions options;
+  std::string error;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -74,42 +63,22 @@ std::optional<int> HandleCommandLine(int argc, const char* const* argv, std::FIL
       std::fprintf(out, "%s %s\n", name.c_str(), VORTIK_VERSION);
       return 0;
     }
-    const ServerOption* server = nullptr;
-    for (const ServerOption& known : kServerOptions) {
-      if (std::strcmp(arg, known.option) == 0) server = &known;
-    }
-    if (server != nullptr || std::strcmp(arg, "--config") == 0) {
-      if (i + 1 >= argc) {
-        std::fprintf(err, "%s: %s needs a value (see %s --help)\n", name.c_str(), arg,
-                     name.c_str());
-        return 2;
-      }
-      const std::string value = argv[++i];
-      if (server == nullptr) {
-        configFile = value;
-      } else if (!IsServerAddress(value)) {
-        std::fprintf(err, "%s: %s \"%s\" is not an http:// or https:// address\n", name.c_str(),
-                     arg, value.c_str());
-        return 2;
-      } else {
-        servers.emplace_back(server->field, NormalizeServerAddress(value));
-      }
-      continue;
+    const OptionTaken taken = TakeConfigOption(argc, argv, i, name, options, error);
+    if (taken == OptionTaken::kTaken) continue;
+    if (taken == OptionTaken::kUsageError) {
+      std::fprintf(err, "%s: %s\n", name.c_str(), error.c_str());
+      return 2;
     }
     if (std::strncmp(arg, "--", 2) == 0) {
       std::fprintf(err, "%s: unknown option %s (see %s --help)\n", name.c_str(), arg, name.c_str());
       return 2;
     }
   }
-  if (!configFile.empty()) {
-    if (platform::FileSize(configFile) < 0) {
-      std::fprintf(err, "%s: the configuration file %s cannot be read\n", name.c_str(),
-                   configFile.c_str());
-      return 2;
-    }
-    ReadConfigFile(configFile, config, problems);
+  std::vector<std::string> problems;
+  if (!ApplyConfigOptions(options, readConfigFiles, config, problems, error)) {
+    std::fprintf(err, "%s: %s\n", name.c_str(), error.c_str());
+    return 2;
   }
-  for (const auto& [field, value] : servers) config.*field = value;
   for (const std::string& problem : problems) {
     std::fprintf(err, "%s: %s\n", name.c_str(), problem.c_str());
   }

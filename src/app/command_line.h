@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "base/app_config.h"
+#include "base/config_file.h"
 
 namespace vortik {
 

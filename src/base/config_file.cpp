@@ -1,7 +1,9 @@
 #include "base/config_file.h"
 
 #include <cstdlib>
+#include <cstring>
 
+#include "platform/file_ops.h"
 #include "platform/folders.h"
 #include "platform/profile.h"
 
@@ -100,6 +102,52 @@ std::string WithConfigFile(std::string text) {
   const size_t at = text.find("%1");
   if (at != std::string::npos) text.replace(at, 2, UserConfigFile());
   return text;
+}
+
+OptionTaken TakeConfigOption(int argc, const char* const* argv, int& i, const std::string& name,
+                             ConfigOptions& options, std::string& error) {
+  struct ServerOption {
+    const char* option;
+    std::string AppConfig::*field;
+  };
+  static constexpr ServerOption kServerOptions[] = {
+      {"--update-server", &AppConfig::updateServer},
+      {"--legacy-server", &AppConfig::legacyServer},
+      {"--feedback-server", &AppConfig::feedbackServer}};
+  const char* arg = argv[i];
+  const ServerOption* server = nullptr;
+  for (const ServerOption& known : kServerOptions) {
+    if (std::strcmp(arg, known.option) == 0) server = &known;
+  }
+  if (server == nullptr && std::strcmp(arg, "--config") != 0) return OptionTaken::kNotOurs;
+  if (i + 1 >= argc) {
+    error = std::string(arg) + " needs a value (see " + name + " --help)";
+    return OptionTaken::kUsageError;
+  }
+  const std::string value = argv[++i];
+  if (server == nullptr) {
+    options.configFile = value;
+  } else if (!IsServerAddress(value)) {
+    error = std::string(arg) + " \"" + value + "\" is not an http:// or https:// address";
+    return OptionTaken::kUsageError;
+  } else {
+    options.servers.emplace_back(server->field, NormalizeServerAddress(value));
+  }
+  return OptionTaken::kTaken;
+}
+
+bool ApplyConfigOptions(const ConfigOptions& options, bool readConfigFiles, AppConfig& config,
+                        std::vector<std::string>& problems, std::string& error) {
+  if (readConfigFiles) ReadConfigFiles(config, problems);
+  if (!options.configFile.empty()) {
+    if (platform::FileSize(options.configFile) < 0) {
+      error = "the configuration file " + options.configFile + " cannot be read";
+      return false;
+    }
+    ReadConfigFile(options.configFile, config, problems);
+  }
+  for (const auto& [field, value] : options.servers) config.*field = value;
+  return true;
 }
 
 }  // namespace vortik

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/app_config.h"
@@ -38,5 +39,27 @@ std::string NormalizeServerAddress(std::string text);
 // `text` with "%1" replaced by the user's configuration file (the messages that say no server
 // is set name the file to edit).
 std::string WithConfigFile(std::string text);
+
+// The configuration options every executable takes: --config FILE, then --update-server,
+// --legacy-server and --feedback-server URL, applied in that order over the files.
+struct ConfigOptions {
+  std::string configFile;
+  std::vector<std::pair<std::string AppConfig::*, std::string>> servers;  // normalized
+};
+
+// How TakeConfigOption read argv[i].
+enum class OptionTaken { kNotOurs, kTaken, kUsageError };
+
+// Takes argv[i] and its value (moving `i` past it) when it is one of the configuration options.
+// A missing value or a server option that is not an http:// or https:// address is a usage
+// error, described in `error` as "<what is wrong>" (the caller adds its name).
+OptionTaken TakeConfigOption(int argc, const char* const* argv, int& i, const std::string& name,
+                             ConfigOptions& options, std::string& error);
+
+// Reads the configuration files into `config` when `readConfigFiles` is set, then the file of
+// --config, then the server options. A problem inside a file is added to `problems` and the
+// value left out; a --config file that cannot be read is false with `error` set.
+bool ApplyConfigOptions(const ConfigOptions& options, bool readConfigFiles, AppConfig& config,
+                        std::vector<std::string>& problems, std::string& error);
 
 }  // namespace vortik

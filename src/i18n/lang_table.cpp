@@ -61,6 +61,34 @@ LanguageTable LoadLanguageTable(const std::string& textsPath, const std::string&
   return table;
 }
 
+int LanguageOfLocale(std::string_view locale) {
+  static constexpr std::pair<std::string_view, int> kLocaleLanguages[] = {
+      {"zh", 1}, {"en", 2}, {"ja", 3}, {"ko", 4},  {"pl", 5},  {"de", 6},
+      {"ru", 7}, {"fr", 8}, {"nl", 9}, {"pt", 10}, {"es", 11}, {"it", 12}};
+  const std::string_view letters = locale.substr(0, locale.find_first_of("_.@"));
+  for (const auto& [code, language] : kLocaleLanguages) {
+    if (letters == code) return language;
+  }
+  return 0;
+}
+
+LanguageTable LoadLanguageTableForLocale(const std::string& textsPath,
+                                         const std::string& choicePath, int localeLanguage) {
+  LanguageTable table = LoadLanguageTable(textsPath, choicePath);
+  const bool chosen = platform::ProfileFile::Read(choicePath).Find("set", "val").has_value();
+  if (chosen || localeLanguage < 1 || localeLanguage > kLanguageCount ||
+      localeLanguage == table.langIndex) {
+    return table;
+  }
+  const platform::ProfileFile texts = platform::ProfileFile::Read(textsPath);
+  table.langIndex = localeLanguage;
+  table.section = LanguageSection(localeLanguage);
+  for (TextId id : AllTextIds()) {
+    table.texts.Set(id, texts.GetString(table.section, TextKey(id), TextDefault(id)));
+  }
+  return table;
+}
+
 LanguageTable LoadLanguageTable(const std::string& path) {
   return LoadLanguageTable(path, path);
 }

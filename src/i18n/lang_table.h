@@ -49,6 +49,17 @@ LanguageFiles ResolveLanguageFiles(const LanguageFiles& given);
 LanguageTable LoadLanguageTable(const std::string& textsPath, const std::string& choicePath);
 LanguageTable LoadLanguageTable(const std::string& path);
 
+// The language a locale name ("de_DE.UTF-8", "zh_CN", "pt") stands for: its language letters
+// before '_', '.' or '@' matched to the twelve (zh Chinese, ja Japanese, ko Korean, the others by
+// their section name); 0 for any other, "C" and "POSIX" included.
+int LanguageOfLocale(std::string_view locale);
+
+// As LoadLanguageTable, but a language chosen in the user's choice file wins, then
+// `localeLanguage` (from LanguageOfLocale; 0 for none), then the texts file's set/val: how a front
+// end without its own language dialog follows the desktop's language.
+LanguageTable LoadLanguageTableForLocale(const std::string& textsPath,
+                                         const std::string& choicePath, int localeLanguage);
+
 // The stored language number: set/val of the choice file, else of the texts file, else 2 (also
 // for a value that is not an integer). Creates the texts file when missing.
 int32_t ReadStoredLanguage(const std::string& textsPath, const std::string& choicePath);

@@ -55,6 +55,7 @@ constexpr OutcomeText kOutcomeTexts[] = {
     {Outcome::kBurned, TextId::MsgInfo2},
     {Outcome::kNothingBurned, std::nullopt},
     {Outcome::kNoServer, TextId::MsgNoServer},
+    {Outcome::kStopped, std::nullopt},
 };
 
 // The run's outcome of a failed fetch of a file of `kind` (ROM or FLASH).
@@ -101,8 +102,15 @@ FetchedFile FetchLegacyFile(Host& host, const std::string& server, const std::st
 // One run of the internet upgrade: its steps, what they learnt and the FLASH tables they fill.
 class UpgradeRun {
  public:
-  UpgradeRun(Host& host, TSyncUart& uart, CatalogueState& catalogue, const AppConfig& config)
-      : host_(host), uart_(uart), state_(host.state()), catalogue_(catalogue), config_(config) {}
+  UpgradeRun(Host& host, TSyncUart& uart, CatalogueState& catalogue, const AppConfig& config,
+             const UpgradeGate& gate, InternetUpgradeReport& report)
+      : host_(host),
+        uart_(uart),
+        state_(host.state()),
+        catalogue_(catalogue),
+        config_(config),
+        gate_(gate),
+        report_(report) {}
 
   // From the device info to the last verified download.
   Outcome Prepare() {
@@ -125,6 +133,15 @@ class UpgradeRun {
     const uint8_t count = choiceChanged || (romNewer && flashNewer) ? 2
                           : romNewer || flashNewer                  ? 1
                                                                     : 0;
+    UpgradePlan plan{FieldText(state_.device.romVersion),
+                     FieldText(state_.device.flashVersion),
+                     offer_.romVersion,
+                     offer_.flashVersion,
+                     choiceChanged,
+                     romNewer || choiceChanged,
+                     flashNewer || choiceChanged};
+    report_.plan = plan;
+    if (gate_ && !gate_(plan)) return Outcome::kStopped;
     // The tool hears the latest versions even when nothing will come.
     if (!NotifyLatestVersion(host_, uart_, productType_, subtype_, offer_.romVersion,
                              offer_.flashVersion, count)) {
@@ -226,13 +243,19 @@ class UpgradeRun {
                                     state_.romProgressSize);
     if (rom.outcome != FetchOutcome::kFetched) return FetchFailure(FirmwareKind::kRom, rom.outcome);
     romPath_ = rom.path;
+    report_.fetched.push_back(romPath_);
     return Outcome::kReady;
   }
 
   Outcome FetchFlash(bool choiceChanged) {
     if (extended_) {
-      return DownloadFlashParts(host_, tables_.offeredParts, choiceChanged, tables_.selectedParts,
-                                flashBlockSize_);
+      const Outcome parts = DownloadFlashParts(host_, tables_.offeredParts, choiceChanged,
+                                               tables_.selectedParts, flashBlockSize_);
+      if (parts == Outcome::kReady) {
+        for (const FlashPart& part : tables_.selectedParts)
+          report_.fetched.push_back(part.localPath);
+      }
+      return parts;
     }
     host_.SetStatusText(host_.Msg(TextId::MsgInfo4));
     if (state_.progressMode != kProgressSingleFile) state_.progressMode = kProgressFlashShare;
@@ -242,6 +265,7 @@ class UpgradeRun {
       return FetchFailure(FirmwareKind::kFlash, flash.outcome);
     }
     flashPath_ = flash.path;
+    report_.fetched.push_back(flashPath_);
     return Outcome::kReady;
   }
 
@@ -250,6 +274,8 @@ class UpgradeRun {
   MainState& state_;
   CatalogueState& catalogue_;
   const AppConfig& config_;
+  const UpgradeGate& gate_;
+  InternetUpgradeReport& report_;
   struct {
     FlashPartTables offeredParts;  // URLs and digests of the "fls" list, and so its count
     FlashPartList selectedParts;   // the parts to burn, in burn order, with their local paths
@@ -265,26 +291,32 @@ class UpgradeRun {
   std::string flashPath_;  // legacy FLASH only
 };
 
-void Show(Host& host, Outcome outcome) {
+void Show(Host& host, InternetUpgradeReport& report, Outcome outcome) {
+  report.last = outcome;
   if (const std::optional<TextId> text = InternetUpgradeText(outcome)) {
+    report.shown.push_back(outcome);
     host.ShowMessage(WithConfigFile(host.Msg(*text)));
   }
 }
 
 // The run's steps, each showing the message of its outcome.
-void RunSteps(Host& host, UpgradeRun& run) {
+void RunSteps(Host& host, UpgradeRun& run, InternetUpgradeReport& report) {
+  const auto show = [&](Outcome outcome) { Show(host, report, outcome); };
   const Outcome prepared = run.Prepare();
-  if (prepared != Outcome::kReady) return Show(host, prepared);
+  if (prepared != Outcome::kReady) return show(prepared);
   const Outcome rom = run.BurnRom();
-  if (rom == Outcome::kRomBurnFailed) return Show(host, rom);
-  if (rom == Outcome::kSizeRefused) Show(host, rom);  // the ROM is skipped; the FLASH still comes
+  report.romBurnt = rom == Outcome::kBurned;
+  if (rom == Outcome::kRomBurnFailed) return show(rom);
+  if (rom == Outcome::kSizeRefused) show(rom);  // the ROM is skipped; the FLASH still comes
   Outcome flash = run.BurnFlash();
+  report.flashBurnt = flash == Outcome::kBurned;
   if (flash == Outcome::kSizeRefused) {
-    Show(host, flash);
+    show(flash);
     flash = Outcome::kNothingBurned;
   }
-  if (flash == Outcome::kFlashBurnFailed || flash == Outcome::kBurned) return Show(host, flash);
-  if (rom == Outcome::kBurned) Show(host, Outcome::kBurned);
+  if (flash == Outcome::kFlashBurnFailed || flash == Outcome::kBurned) return show(flash);
+  if (rom == Outcome::kBurned) return show(Outcome::kBurned);
+  report.last = Outcome::kNothingBurned;
 }
 
 }  // namespace
@@ -296,20 +328,26 @@ std::optional<TextId> InternetUpgradeText(InternetUpgradeOutcome outcome) {
   return std::nullopt;
 }
 
-void RunInternetUpgrade(Host& host, TSyncUart& uart, CatalogueState& catalogue,
-                        const AppConfig& config) {
+InternetUpgradeReport RunInternetUpgrade(Host& host, TSyncUart& uart, CatalogueState& catalogue,
+                                         const AppConfig& config, const UpgradeGate& gate) {
   MainState& state = host.state();
+  InternetUpgradeReport report;
   if (config.updateServer.empty() && config.legacyServer.empty()) {
-    return Show(host, Outcome::kNoServer);
+    Show(host, report, Outcome::kNoServer);
+    return report;
   }
-  if (!state.internetConnected) return Show(host, Outcome::kNotConnected);
+  if (!state.internetConnected) {
+    Show(host, report, Outcome::kNotConnected);
+    return report;
+  }
   host.SetUpgradeMode(kUpgradeInternet);
-  UpgradeRun run(host, uart, catalogue, config);
-  RunSteps(host, run);
+  UpgradeRun run(host, uart, catalogue, config, gate, report);
+  RunSteps(host, run, report);
   state.progressMode = kProgressSingleFile;
   host.SetUpgradeMode(kUpgradeIdle);
   // The tool restarts after a burn and may come back on another port.
   host.ScanDevicePort();
+  return report;
 }
 
 int CompareVersions(std::string_view a, std::string_view b) {

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/app_config.h"
 #include "base/host.h"
@@ -40,10 +43,34 @@ enum class InternetUpgradeOutcome {
   kBurned,              // at least one image went in
   kNothingBurned,       // the burns ended without an image and without a failure
   kNoServer,            // the server the tool needs has no address configured: nothing is sent
+  kStopped,             // the front end's gate ended the run before the tool heard of the offer
 };
 
 // The message of an outcome; nothing for kReady and kNothingBurned.
 std::optional<TextId> InternetUpgradeText(InternetUpgradeOutcome outcome);
+
+// What the run learnt once the server's offer was in: the tool's versions, the offered ones and
+// which images the run would fetch and burn.
+struct UpgradePlan {
+  std::string romInstalled, flashInstalled;
+  std::string romOffered, flashOffered;
+  bool choiceChanged = false;  // another product or language was chosen: both images come
+  bool doRom = false, doFlash = false;
+};
+// Asked once the offer is known, before the tool is told anything: false ends the run there
+// (kStopped), with nothing shown, fetched or burnt. The window passes none and always goes on;
+// the command line stops for `update --check`, a choice it cannot ask, or a refused
+// confirmation.
+using UpgradeGate = std::function<bool(const UpgradePlan& plan)>;
+
+// What a run did, for a front end that reports more than the messages.
+struct InternetUpgradeReport {
+  std::vector<InternetUpgradeOutcome> shown;  // the outcomes whose message was shown, in order
+  InternetUpgradeOutcome last = InternetUpgradeOutcome::kNothingBurned;  // how the run ended
+  std::optional<UpgradePlan> plan;                                       // once the offer was in
+  std::vector<std::string> fetched;  // local paths of the verified files, fetch order
+  bool romBurnt = false, flashBurnt = false;
+};
 
 // The whole internet upgrade behind "Check Update": asks the tool who it is, asks the matching
 // server what is current (after the product and language choice for extended tools), tells the
@@ -54,9 +81,11 @@ std::optional<TextId> InternetUpgradeText(InternetUpgradeOutcome outcome);
 // busy from the first device step and, whatever happened, idle again at the end, followed by a
 // fresh search for the tool's port, as a tool restarts after a burn. `catalogue` is the product
 // and language choice, which outlives the run: a legacy tool makes no choice of its own.
-// `config` gives the servers' addresses.
-void RunInternetUpgrade(Host& host, TSyncUart& uart, CatalogueState& catalogue,
-                        const AppConfig& config);
+// `config` gives the servers' addresses; `gate` (when given) may stop the run once the offer is
+// known.
+InternetUpgradeReport RunInternetUpgrade(Host& host, TSyncUart& uart, CatalogueState& catalogue,
+                                         const AppConfig& config,
+                                         const UpgradeGate& gate = nullptr);
 
 // +1 when version text `a` is newer than `b`, -1 when older, 0 when they count as equal. Up to
 // three '.'-separated components are compared as decimal numbers (leading blanks and a sign

@@ -44,14 +44,15 @@ TextId UpgradeSteps(Host& host, TSyncUart& uart, FirmwareKind kind, const std::s
 
 }  // namespace
 
-void RunLocalUpgrade(Host& host, TSyncUart& uart, int box, const std::string& path) {
-  if (box < 1 || box > 3) return;
+std::optional<TextId> RunLocalUpgrade(Host& host, TSyncUart& uart, int box,
+                                      const std::string& path) {
+  if (box < 1 || box > 3) return std::nullopt;
   // A path that names no readable regular file (never chosen, or deleted since) is refused
   // before the device is touched.
   const int64_t size = path.empty() ? -1 : platform::FileSize(path);
   if (size < 0) {
     host.ShowMessage(host.Msg(TextId::MsgError14));
-    return;
+    return TextId::MsgError14;
   }
   const auto kind = static_cast<FirmwareKind>(box);
   host.SetUpgradeMode(box);
@@ -60,6 +61,7 @@ void RunLocalUpgrade(Host& host, TSyncUart& uart, int box, const std::string& pa
       size > INT32_MAX ? BurnFailureText(kind) : UpgradeSteps(host, uart, kind, path, size);
   host.ShowMessage(host.Msg(message));
   host.SetUpgradeMode(kUpgradeIdle);
+  return message;
 }
 
 }  // namespace vortik

@@ -18,7 +18,8 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 # --- what is installed -------------------------------------------------------------------------
-for f in bin/vortik share/vortik/lang.ini share/vortik/DtcLookup/OBDII.txt \
+for f in bin/vortik bin/vortik-cli share/man/man1/vortik-cli.1 \
+         share/bash-completion/completions/vortik-cli share/vortik/lang.ini share/vortik/DtcLookup/OBDII.txt \
          "share/vortik/manual/VORTIK User Guide.html" lib/udev/rules.d/70-vortik-scantool.rules \
          share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
          share/icons/hicolor/scalable/apps/$app_id.svg share/icons/hicolor/256x256/apps/$app_id.png \
@@ -35,9 +36,24 @@ appstreamcli validate --no-net --pedantic --override=cid-desktopapp-is-not-rdns=
   "$prefix/share/metainfo/$app_id.metainfo.xml"
 # The man page renders without warnings.
 if command -v groff >/dev/null; then
-  warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/vortik.1" 2>&1)
-  [ -z "$warnings" ] || fail "man page: $warnings"
+  for page in vortik.1 vortik-cli.1; do
+    warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/$page" 2>&1)
+    [ -z "$warnings" ] || fail "man page $page: $warnings"
+  done
 fi
+bash -n "$prefix/share/bash-completion/completions/vortik-cli" || fail "bash completion"
+
+# The command line finds the installed data and speaks the language of LANG.
+cli_home=$work/cli-home
+mkdir -p "$cli_home"
+XDG_CONFIG_HOME=$cli_home XDG_CONFIG_DIRS=$cli_home LANG=C \
+  "$prefix/bin/vortik-cli" --json dtc P0300 | grep -q '"outcome":"found"' || fail "vortik-cli dtc"
+english=$(XDG_CONFIG_HOME=$cli_home XDG_CONFIG_DIRS=$cli_home LANG=C \
+  "$prefix/bin/vortik-cli" feedback --field product=x 2>&1 || true)
+german=$(XDG_CONFIG_HOME=$cli_home XDG_CONFIG_DIRS=$cli_home LANG=de_DE.UTF-8 \
+  "$prefix/bin/vortik-cli" feedback --field product=x 2>&1 || true)
+[ -n "$german" ] && [ "$english" != "$german" ] || fail "vortik-cli ignores LANG: $german"
+"$prefix/bin/vortik-cli" --help | grep -q "^Exit codes:" || fail "vortik-cli --help"
 
 "$prefix/bin/vortik" --version | grep -qx "vortik [0-9.]*" || fail "--version"
 "$prefix/bin/vortik" --help | grep -q "^Usage: vortik" || fail "--help"
