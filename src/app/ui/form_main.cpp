@@ -4,12 +4,10 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QWindow>
 
 #include <utility>
 
@@ -26,6 +24,7 @@
 #include "skin/ui/message_box.h"
 #include "skin/ui/picture_control.h"
 #include "skin/ui/qt_resource_store.h"
+#include "skin/ui/title_band.h"
 #include "upgrade/ui/internet_upgrade_page.h"
 #include "upgrade/ui/local_upgrade_page.h"
 
@@ -65,7 +64,7 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
   setObjectName(QStringLiteral("FormMain"));
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setMouseTracking(true);
+  new TitleBandDrag(this, kDragBandHeight);
 
   syncUart_ = std::make_unique<TSyncUart>();
   syncUart_->SetEventHost(this);
@@ -237,20 +236,6 @@ void TFormMain::paintEvent(QPaintEvent* /*event*/) {
   }
   // Copied at the window's size, not scaled.
   painter.drawPixmap(0, 0, bkPixmap_, 0, 0, width(), height());
-}
-
-void TFormMain::mousePressEvent(QMouseEvent* event) {
-  // Left button in the top band moves the window like a caption drag.
-  if (event->button() == Qt::LeftButton && event->position().y() < kDragBandHeight) {
-    if (QWindow* window = windowHandle()) window->startSystemMove();
-    return;
-  }
-  QWidget::mousePressEvent(event);
-}
-
-void TFormMain::mouseMoveEvent(QMouseEvent* event) {
-  setCursor(event->position().y() < kDragBandHeight ? Qt::PointingHandCursor : Qt::ArrowCursor);
-  QWidget::mouseMoveEvent(event);
 }
 
 void TFormMain::btn_minimizeClick() {

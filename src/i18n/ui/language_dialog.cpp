@@ -2,11 +2,9 @@
 
 #include <QLabel>
 #include <QLinearGradient>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QWindow>
 
 #include "i18n/lang_table.h"
 #include "i18n/ui/fonts.h"
@@ -17,6 +15,7 @@
 #include "skin/ui/picture_control.h"
 #include "skin/ui/qt_resource_store.h"
 #include "skin/ui/text_fit.h"
+#include "skin/ui/title_band.h"
 
 namespace vortik {
 
@@ -112,7 +111,7 @@ void SetWhiteText(QWidget* w) {
 TForm1::TForm1(QWidget* parent, const LanguageFiles& files) : QDialog(parent) {
   setObjectName(QStringLiteral("Form1"));
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-  setMouseTracking(true);
+  new TitleBandDrag(this, kDragBandHeight);
   setModal(true);
 
   // The stored language and the texts of its section (English for a number outside 1..12).
@@ -238,19 +237,6 @@ void TForm1::showEvent(QShowEvent* event) {
   // A choice left without Confirm does not survive: each showing starts from the stored one.
   CheckStoredLanguage();
   QDialog::showEvent(event);
-}
-
-void TForm1::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && event->position().y() < kDragBandHeight) {
-    if (QWindow* window = windowHandle()) window->startSystemMove();
-    return;
-  }
-  QDialog::mousePressEvent(event);
-}
-
-void TForm1::mouseMoveEvent(QMouseEvent* event) {
-  setCursor(event->position().y() < kDragBandHeight ? Qt::PointingHandCursor : Qt::ArrowCursor);
-  QDialog::mouseMoveEvent(event);
 }
 
 void TForm1::Label_ConfirmClick() {
