@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "helpers/scoped_temp_dir.h"
 #include "platform/process.h"
 
 namespace vortik {
@@ -30,9 +31,9 @@ int WaitForLines(const std::string& path, int lines) {
 }
 
 TEST(Entry, RestartStartsExactlyOneNewProcessOnlyWhenRequested) {
-  char dir[] = "/tmp/vortik-entry-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  std::string marker = std::string(dir) + "/marker";
+  test::ScopedTempDir dir;
+  ASSERT_FALSE(dir.path().empty());
+  std::string marker = dir.File("marker");
   setenv("VORTIK_MARKER", marker.c_str(), 1);
   auto start = [] { return platform::StartDetached(VORTIK_TEST_MARKER); };
 
@@ -48,8 +49,6 @@ TEST(Entry, RestartStartsExactlyOneNewProcessOnlyWhenRequested) {
   EXPECT_EQ(CountLines(marker), 1);
 
   RestartRequested() = false;
-  unlink(marker.c_str());
-  rmdir(dir);
 }
 
 TEST(Entry, FailedRestartStillExitsWithZero) {

@@ -11,6 +11,7 @@
 #include "device/port_table.h"
 #include "device/sync_uart.h"
 #include "helpers/recording_host.h"
+#include "helpers/tool_on_pty.h"
 #include "platform/clock.h"
 #include "scantool_sim.h"
 
@@ -25,12 +26,7 @@ std::array<uint8_t, 10> Entry(uint8_t tag) {
 
 class DeviceCommands : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(tool.Start());
-    uart.fSetBaudRate(1000000);
-    uart.fSetPort(Ports().Register(tool.path()));
-    ASSERT_TRUE(uart.Open());
-  }
+  void SetUp() override { ASSERT_TRUE(test::OpenOnTool(tool, uart)); }
 
   bool AskInfo() {
     info = RequestDeviceInfo(host, uart);

@@ -8,6 +8,7 @@
 
 #include "device/fake_lister.h"
 #include "device/port_table.h"
+#include "helpers/scoped_temp_dir.h"
 #include "i18n/lang_table.h"
 #include "i18n/temp_folder.h"
 #include "platform/device_enum.h"
@@ -48,11 +49,11 @@ TEST_F(PortDiscovery, NoToolOrNoListGivesZero) {
 // The demo's emulated tool: listed as the tool while its link exists, and the link's folder
 // watched so that the link's coming and going (and nothing else there) counts as a change.
 TEST(DemoToolLink, ListedWhileTheLinkExistsAndFollowedInItsFolder) {
-  char folder[] = "/tmp/vortik-link-test-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string link = std::string(folder) + "/tty";
-  const std::string other = std::string(folder) + "/other";
-  const std::string staged = std::string(folder) + "/tty.new";
+  test::ScopedTempDir folder;
+  ASSERT_FALSE(folder.path().empty());
+  const std::string link = folder.File("tty");
+  const std::string other = folder.File("other");
+  const std::string staged = folder.File("tty.new");
   platform::LinkDeviceLister lister(link, kToolVendorId, kToolProductId);
   platform::LinkWatcher watcher(link);
   ASSERT_TRUE(watcher.Open());
@@ -79,9 +80,6 @@ TEST(DemoToolLink, ListedWhileTheLinkExistsAndFollowedInItsFolder) {
   EXPECT_TRUE(watcher.TakeChanges()) << "link removed";
   EXPECT_FALSE(watcher.TakeChanges()) << "each notice taken once";
   EXPECT_EQ(FindComPortByUsbId(lister, kToolVendorId, kToolProductId), 0);
-
-  unlink(other.c_str());
-  rmdir(folder);
 }
 
 TEST(StatusTexts, ConnectedAndConnecting) {

@@ -12,6 +12,7 @@
 #include "device/frame.h"
 #include "device/port_table.h"
 #include "device/sync_uart.h"
+#include "helpers/tool_on_pty.h"
 
 namespace vortik {
 namespace {
@@ -20,11 +21,7 @@ using Bytes = std::vector<uint8_t>;
 
 class ToolFixture : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(tool.Start());
-    uart.fSetPort(Ports().Register(tool.path()));
-    ASSERT_TRUE(uart.Open());
-  }
+  void SetUp() override { ASSERT_TRUE(test::OpenOnTool(tool, uart)); }
   // Sends one request and returns what came back within 200 ms.
   Bytes Ask(const CommandInfo& cmd, const Bytes& payload, uint32_t rxLength) {
     request.assign(kFrameBufferSize, 0);

@@ -10,6 +10,7 @@
 #include "device/frame.h"
 #include "device/port_table.h"
 #include "device/sync_uart.h"
+#include "helpers/tool_on_pty.h"
 #include "platform/code_page.h"
 #include "scantool_sim.h"
 
@@ -401,12 +402,7 @@ namespace {
 // The emulated tool at the wire pace on a real pseudo-terminal, the port open to it, and the
 // window's receive tick every 100 ms until the capture's end frame (or maxTicks).
 struct ToolOnPty {
-  bool Open() {
-    if (!tool.Start()) return false;
-    uart.fSetBaudRate(1000000);
-    uart.fSetPort(Ports().Register(tool.path()));
-    return uart.Open();
-  }
+  bool Open() { return test::OpenOnTool(tool, uart); }
   void TickUntilEnd(Fixture& f, int maxTicks) {
     const auto read = [this](uint8_t* buffer, int capacity) {
       return uart.RecvData(buffer, capacity);

@@ -12,6 +12,8 @@
 #include "device/frame.h"
 #include "device/port_table.h"
 #include "helpers/recording_host.h"
+#include "helpers/scoped_temp_dir.h"
+#include "helpers/tool_on_pty.h"
 #include "platform/clock.h"
 #include "platform/pty.h"
 #include "qvuart/qv_uart.h"
@@ -38,12 +40,9 @@ uint32_t Since(uint32_t start) {
 class SyncUartOnTool : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(tool.Start());
-    port = Ports().Register(tool.path());
+    ASSERT_TRUE(test::OpenOnTool(tool, uart));
+    port = uart.PortNO();
     ASSERT_GT(port, 0);
-    uart.fSetBaudRate(1000000);
-    uart.fSetPort(port);
-    ASSERT_TRUE(uart.Open());
   }
 
   uint32_t Exchange(const Bytes& tx, Bytes& rx, uint32_t rxLength, uint32_t timeoutMs,
@@ -231,8 +230,9 @@ TEST(SyncUart, LockIsRecursiveForItsOwnerAndExcludesOthers) {
 }
 
 TEST(SyncUart, SettingsRoundTripThroughTheStore) {
-  char folder[] = "/tmp/vortik-uart-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
+  test::ScopedTempDir dir;
+  ASSERT_FALSE(dir.path().empty());
+  const char* folder = dir.path().c_str();
   const char* old = getenv("XDG_CONFIG_HOME");
   const std::string saved = old != nullptr ? old : "";
   setenv("XDG_CONFIG_HOME", folder, 1);
@@ -275,7 +275,6 @@ TEST(SyncUart, SettingsRoundTripThroughTheStore) {
   } else {
     unsetenv("XDG_CONFIG_HOME");
   }
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// A temporary folder per test, removed with everything in it when the test ends.
+// Helpers of the language tests: a temporary folder per test, and bytes of files in the
+// encodings the language files come in.
 #pragma once
 
 #include <filesystem>
@@ -9,28 +10,12 @@
 #include <iconv.h>
 #include <stdlib.h>
 
+#include "helpers/scoped_temp_dir.h"
+
 namespace vortik::testing {
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vortik-i18n-XXXXXX").string();
-    char* made = mkdtemp(pattern.data());
-    if (made != nullptr) path_ = made;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+// The tests' one temporary folder helper, under the name these tests know it by.
+using TempFolder = vortik::test::ScopedTempDir;
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

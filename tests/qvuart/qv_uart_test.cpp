@@ -19,6 +19,7 @@
 #include "device/frame.h"
 #include "device/port_table.h"
 #include "device/watched_uart.h"
+#include "helpers/tool_on_pty.h"
 #include "platform/pty.h"
 #include "scantool_sim.h"
 
@@ -503,11 +504,8 @@ Bytes Request(const CommandInfo& cmd) {
 
 TEST(QvUart, SyncRequestExchangesAFrameWithTheTool) {
   sim::ScanToolSim tool;
-  ASSERT_TRUE(tool.Start());
   TqvUart uart;
-  uart.fSetBaudRate(1000000);
-  uart.fSetPort(Ports().Register(tool.path()));
-  ASSERT_TRUE(uart.Open());
+  ASSERT_TRUE(test::OpenOnTool(tool, uart));
 
   const Bytes query = Request(kCmdQueryId);
   Bytes rx(kCmdQueryId.replyLength);

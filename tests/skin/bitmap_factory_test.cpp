@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "helpers/scoped_temp_dir.h"
 #include "skin/picture_fixtures.h"
 
 namespace vortik {
@@ -91,10 +92,10 @@ TEST_F(FactoryTest, ResolvesEveryKindOfName) {
   EXPECT_EQ(jpeg->width, 6);
   EXPECT_EQ(jpeg->bitsPerPixel, 24);
 
-  char folder[] = "/tmp/vortik-factory-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string png = std::string(folder) + "/Picture.PNG";
-  const std::string other = std::string(folder) + "/notes.txt";
+  test::ScopedTempDir folder;
+  ASSERT_FALSE(folder.path().empty());
+  const std::string png = folder.File("Picture.PNG");
+  const std::string other = folder.File("notes.txt");
   {
     const auto bytes = SolidPng(7, 2, 1, 2, 3);
     std::ofstream(png, std::ios::binary)
@@ -107,9 +108,8 @@ TEST_F(FactoryTest, ResolvesEveryKindOfName) {
   EXPECT_EQ(file->width, 7);
 
   const int before = factory_.loadedCount;
-  for (const std::string& none :
-       {std::string("png:missing"), std::string("gif:p1"), other, std::string(folder) + "/gone.png",
-        std::string("bmp:p1"), std::string()}) {
+  for (const std::string& none : {std::string("png:missing"), std::string("gif:p1"), other,
+                                  folder.File("gone.png"), std::string("bmp:p1"), std::string()}) {
     EXPECT_FALSE(factory_.LoadBitmapA(none, false)) << none;
     EXPECT_FALSE(factory_.LoadBitmapA(none, true)) << none;
   }
@@ -117,10 +117,6 @@ TEST_F(FactoryTest, ResolvesEveryKindOfName) {
   // A cached name that found nothing stays registered without a bitmap.
   ASSERT_NE(Entry("png:missing"), nullptr);
   EXPECT_FALSE(Entry("png:missing")->bitmap);
-
-  unlink(png.c_str());
-  unlink(other.c_str());
-  rmdir(folder);
 }
 
 TEST_F(FactoryTest, EvictsTheOldestUnheldBitmapOneAtATime) {

@@ -14,6 +14,7 @@
 #include "device/port_table.h"
 #include "device/sync_uart.h"
 #include "helpers/recording_host.h"
+#include "helpers/tool_on_pty.h"
 #include "scantool_sim.h"
 #include "upgrade/firmware_fixtures.h"
 
@@ -25,10 +26,7 @@ using FakeHost = RecordingHost;
 class BurnOnTool : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(tool.Start());
-    uart.fSetBaudRate(1000000);
-    uart.fSetPort(Ports().Register(tool.path()));
-    ASSERT_TRUE(uart.Open());
+    ASSERT_TRUE(OpenOnTool(tool, uart));
     ASSERT_FALSE(dir.path().empty());
   }
   // The block sizes a device-info reply would have given.

@@ -33,19 +33,6 @@ std::string HexDigestOf(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
-ScopedTempDir::ScopedTempDir() {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string base = (tmp != nullptr && tmp[0] != '\0') ? tmp : "/tmp";
-  std::string templ = base + "/vortik-test-XXXXXX";
-  if (mkdtemp(templ.data()) != nullptr) path_ = templ;
-}
-
-ScopedTempDir::~ScopedTempDir() {
-  if (path_.empty()) return;
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
 std::vector<uint8_t> PatternBytes(size_t size, uint32_t seed) {
   std::vector<uint8_t> out(size);
   uint32_t x = seed * 2654435761u + 0x9E3779B9u;

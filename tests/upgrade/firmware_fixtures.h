@@ -7,24 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "helpers/scoped_temp_dir.h"
 #include "upgrade/flash_parts.h"
 
 namespace vortik::test {
-
-// A fresh folder under $TMPDIR (or /tmp), removed with its contents when the object goes away.
-class ScopedTempDir {
- public:
-  ScopedTempDir();
-  ~ScopedTempDir();
-  ScopedTempDir(const ScopedTempDir&) = delete;
-  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
-
-  const std::string& path() const { return path_; }  // ends without '/'
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 // Deterministic bytes that differ per seed, so a misplaced block shows.
 std::vector<uint8_t> PatternBytes(size_t size, uint32_t seed);
