@@ -41,6 +41,7 @@ struct ProbeRun {
 // Runs `argv` to its end with stdout and stderr going to `errFile` (or /dev/null).
 ProbeRun Spawn(std::vector<std::string> args, const char* errFile = "/dev/null") {
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;

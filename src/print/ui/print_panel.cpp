@@ -260,7 +260,7 @@ void PrintPanel::LabelMouseDown(int action) {
 void PrintPanel::LabelMouseUp(int action) {
   PictureControl* button = buttons_[static_cast<size_t>(action)];
   if (factory_ != nullptr) {
-    BitmapRef normal = factory_->LoadBitmapA(kActions[action].normal, false);
+    BitmapRef normal = factory_->LoadBitmapA(kActions[action].normal, true);
     button->DrawBitmap(normal, 0, 0, button->width(), button->height());
     factory_->FreeBitmap(normal);
   }
