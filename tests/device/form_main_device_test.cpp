@@ -42,6 +42,8 @@ class FormDevice : public ::testing::Test {
   void MakeForm() {
     form = std::make_unique<TFormMain>(test::TestConfig(), test::ServicesListing(lister));
     dialogs_.InstallOn(form.get());
+    // The Local Upgrade page's controls are looked up by name: built, as a visit would.
+    form->page(PageId::kLocalUpgrade);
   }
   template <typename T = QWidget>
   T* Find(const QString& name) const {

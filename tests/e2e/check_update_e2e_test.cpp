@@ -201,6 +201,8 @@ class CheckUpdate : public ::testing::Test {
     lister.devices = {{tool->path(), 0x1A86, 0xFE0C}};
     form = std::make_unique<TFormMain>(config, services);
     dialogs_.InstallOn(form.get());
+    // Built now, as a visit would: its buttons must follow the run as well.
+    form->page(PageId::kLocalUpgrade);
     ASSERT_GT(form->state().comPort, 0);
     form->state().internetConnected = true;
     gauge = form->findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));
@@ -903,6 +905,8 @@ class HotPlug : public CheckUpdate {
     ASSERT_TRUE(tool->Start());
     form = std::make_unique<TFormMain>(config, services);
     dialogs_.InstallOn(form.get());
+    // Built now, as a visit would: its buttons must follow the run as well.
+    form->page(PageId::kLocalUpgrade);
     ASSERT_GT(form->state().comPort, 0);
     form->state().internetConnected = true;
     gauge = form->findChild<QProgressBar*>(QStringLiteral("ProgressBar10"));

@@ -1,6 +1,7 @@
 // The Print page end to end: the main window offscreen and the emulated tool on a pseudo-terminal
-// in this process. Opening the Print tab (as the demo does) asks the tool to push; its report
-// shows in colour, then its capture as a chart with the right statistics.
+// in this process. Opening the Print tab (as the demo does) builds the page and asks the tool to
+// push; its report shows in colour, then its capture as a chart: every sample, with the right
+// statistics.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTextCursor>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "app/ui/form_main.h"
@@ -55,6 +57,7 @@ TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
     dialogs.InstallOn(&form);
     form.show();
     ASSERT_GT(form.state().comPort, 0);
+    ASSERT_EQ(form.builtPage(PageId::kPrint), nullptr);  // built when first shown
     form.SwitchTabImgBtn(1);
     ASSERT_EQ(form.state().curTab, 1);
     EXPECT_TRUE(form.printPage()->UartReadTimer->isActive());
@@ -91,6 +94,18 @@ TEST(PrintEndToEnd, ThePrintTabShowsTheToolsReportThenItsCapture) {
     const std::string expected = "Voltage Min=" + FormatVolts(*low / 10.0f) +
                                  "V and Max=" + FormatVolts(*high / 10.0f) + "V";
     EXPECT_EQ(page->Chart1->StaticText_SampleStat->text().toStdString(), expected);
+    // Every sample of the capture is drawn, in order, at its voltage; the lines lie 0.1 V below
+    // the lowest and above the highest.
+    const QCPGraph* voltage = page->Chart1->graph(kVoltageSeries);
+    int wrong = 0;
+    for (int i = 0; i < static_cast<int>(samples.size()); ++i) {
+      const auto point = voltage->data()->at(i);
+      if (point->key != i || std::abs(point->value - samples[i] / 10.0) > 1e-4) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_NEAR(page->Chart1->graph(kMinLineSeries)->data()->at(0)->value, *low / 10.0 - 0.1, 1e-4);
+    EXPECT_NEAR(page->Chart1->graph(kMaxLineSeries)->data()->at(0)->value, *high / 10.0 + 0.1,
+                1e-4);
     EXPECT_EQ(form.state().waveLength, 40000);
     EXPECT_EQ(page->Chart1->xAxis->range(), QCPRange(0, 1023));  // scrolled back by the end
     EXPECT_EQ(tool.DroppedBytes(), 0u);

@@ -226,6 +226,7 @@ TEST(LanguageInMainWindow, LocalUpgradeCaptionsFollowTheLanguage) {
     AppConfig config;
     config.language = {path, path};
     TFormMain form(config);
+    form.ShowPage(PageId::kLocalUpgrade);
     auto title = [&](const char* name) {
       auto* group = form.findChild<QGroupBox*>(QString::fromLatin1(name));
       return group != nullptr ? group->title() : QString();

@@ -37,6 +37,7 @@ class LocalUpgradePage : public ::testing::Test {
     lister.devices = {{tool.path(), 0x1A86, 0xFE0C}};
     form = std::make_unique<TFormMain>(test::TestConfig(), test::ServicesListing(lister));
     dialogs_.InstallOn(form.get());
+    form->ShowPage(PageId::kLocalUpgrade);
     ASSERT_GT(form->state().comPort, 0);
   }
   void TearDown() override { form.reset(); }

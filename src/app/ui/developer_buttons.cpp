@@ -34,8 +34,12 @@ DeveloperButtons::DeveloperButtons(TFormMain* window, std::string legacyServer)
   Button_Test2 = MakeHiddenButton(window, "Button_Test2", "Test2", 568);
   connect(Button_Test1, &QPushButton::clicked, this, &DeveloperButtons::Button_Test1Click);
   connect(Button_Test2, &QPushButton::clicked, this, &DeveloperButtons::Button_Test2Click);
-  connect(window->localUpgradePage(), &LocalUpgradePage::testBurnRequested, this,
-          &DeveloperButtons::Button3Click);
+  // The Local Upgrade page is built when first shown; its hidden test burn is wired then.
+  connect(window, &TFormMain::pageBuilt, this, [this](PageId page) {
+    if (page != PageId::kLocalUpgrade) return;
+    connect(window_->localUpgradePage(), &LocalUpgradePage::testBurnRequested, this,
+            &DeveloperButtons::Button3Click);
+  });
 }
 
 void DeveloperButtons::Button_Test2Click() {

@@ -66,19 +66,24 @@ void TFormMain::SetUpgradeMode(int mode) {
   // The last step of a run that has ended is no longer running: the status line says again
   // where the tool is (the run's outcome was its message).
   if (runEnded) ShowConnectionStatus();
-  const bool enabled = syncUart_->Active() && state_.upgradeMode == kUpgradeIdle;
+  const bool enabled = UpgradeEnabled();
   internetUpgradePage_->SetUpgradeEnabled(enabled);
-  localUpgradePage_->ShowUpgradeMode(state_.upgradeMode, enabled);
+  // A Local Upgrade page not built yet takes the mode when it is built.
+  if (localUpgradePage_ != nullptr) localUpgradePage_->ShowUpgradeMode(state_.upgradeMode, enabled);
   // The open menu would hold the upgrade's handler in its own event loop.
   menuButton_->setEnabled(state_.upgradeMode == kUpgradeIdle);
   if (mode >= 1 && mode <= LocalUpgradePage::kBoxCount) {
-    curGauge_ = localUpgradePage_->Gauge(mode);
-    curStatusLabel_ = localUpgradePage_->StatusLabel(mode);
+    curGauge_ = localUpgradePage()->Gauge(mode);
+    curStatusLabel_ = localUpgradePage()->StatusLabel(mode);
   } else if (mode == 10) {
     curGauge_ = internetUpgradePage_->Gauge();
     curStatusLabel_ = Label_Status;
   }
   if (curGauge_ != nullptr) curGauge_->setValue(0);
+}
+
+bool TFormMain::UpgradeEnabled() const {
+  return syncUart_->Active() && state_.upgradeMode == kUpgradeIdle;
 }
 
 // --- port discovery ---------------------------------------------------------------------------
@@ -123,7 +128,9 @@ void TFormMain::ShowConnectionStatus() {
   Label_Status->setToolTip(connectionToolTip_);
 }
 
+// The Print page receives only while it is current, so a page not built yet has nothing to run.
 void TFormMain::UpdateUartReadTimer() {
+  if (printPage_ == nullptr) return;
   printPage_->SetReceiving(syncUart_->Active() && state_.curTab == kPrintTab);
 }
 
@@ -134,7 +141,7 @@ void TFormMain::OpenDiagnosticPort(int port) {
   SetConnectionStatus(QStringLiteral("Device connected to COM%1").arg(port), QString());
   syncUart_->fSetPort(port);
   syncUart_->Open();
-  printPage_->SetReceiving(state_.curTab == kPrintTab);
+  if (printPage_ != nullptr) printPage_->SetReceiving(state_.curTab == kPrintTab);
 }
 
 }  // namespace vortik

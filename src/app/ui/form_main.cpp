@@ -14,6 +14,7 @@
 #include "app/ui/developer_buttons.h"
 #include "app/ui/main_menu.h"
 #include "app/ui/manual_page.h"
+#include "device/port_discovery.h"
 #include "dtc/ui/dtc_page.h"
 #include "feedback/ui/feedback_page.h"
 #include "i18n/lang_table.h"
@@ -57,10 +58,12 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
     : QWidget(parent), config_(std::move(config)), services_(std::move(services)) {
   // The language table is read once, first: the designed face names must resolve to the fonts
   // of its script before any control picks its font (done here so the window is right
-  // whichever program builds it), and its texts become the captions below.
+  // whichever program builds it), and its texts become the captions below and those of each
+  // page built later.
   const LanguageFiles languageFiles = ResolveLanguageFiles(config_.language);
-  const LanguageTable table = LoadLanguageTable(languageFiles.texts, languageFiles.choice);
-  InstallFontSubstitutions(table.langIndex);
+  language_ =
+      std::make_unique<LanguageTable>(LoadLanguageTable(languageFiles.texts, languageFiles.choice));
+  InstallFontSubstitutions(language_->langIndex);
   setObjectName(QStringLiteral("FormMain"));
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -74,7 +77,10 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
   syncUart_->fSetStopBits(sb1BITS);
 
   bitmapFactory_ = std::make_unique<TBitmapFactory>(QtResourceStore::Instance());
-  bitmapFactory_->cacheLimit = 16;
+  // Room for every picture of the skin (about thirty button and tab faces, under a megabyte
+  // decoded; the counted decodes include the few drawn once uncached): a picture is decoded
+  // when its page first needs it and is kept, never decoded again.
+  bitmapFactory_->cacheLimit = 48;
 
   BuildChrome();
   BuildTabRow();
@@ -90,9 +96,7 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
   StyleWindow();
   setFixedSize(kWindowWidth, kWindowHeight);
 
-  LoadLanguageTexts(table);
-  FitTabCaptions();
-  printPage_->FitLabels();
+  ApplyLanguage(*language_);
   StartDeviceMonitor();
   ScanDevicePort();
 }
@@ -119,22 +123,64 @@ void TFormMain::BuildChrome() {
   Label_Status->setWordWrap(false);
 }
 
+// Only the first page is built with the window: the others (their controls, pictures, the DTC
+// table and the chart) would cost start-up time and memory for pages the user may never open.
 void TFormMain::BuildPages() {
-  TBitmapFactory& pictures = *bitmapFactory_;
-  internetUpgradePage_ = new InternetUpgradePage(this, *this, *syncUart_, pictures, config_);
-  printPage_ = new PrintPage(this, *this, *syncUart_, pictures, config_.demoPushOnPrintTab);
-  dtcLookupPage_ = new DtcLookupPage(this, *this, pictures);
-  feedbackPage_ = new FeedbackPage(this, *this, config_.feedbackServer);
-  manualPage_ = new ManualPage(this, *this);
-  localUpgradePage_ = new LocalUpgradePage(this, *this, *syncUart_);
-  pages_ = {internetUpgradePage_, printPage_,  dtcLookupPage_,
-            feedbackPage_,        manualPage_, localUpgradePage_};
-  for (QWidget* page : pages_) page->setGeometry(kPageArea);
+  internetUpgradePage_ = new InternetUpgradePage(this, *this, *syncUart_, *bitmapFactory_, config_);
+  pages_[static_cast<size_t>(PageId::kInternetUpgrade)] = internetUpgradePage_;
+  internetUpgradePage_->setGeometry(kPageArea);
   RoutePage(PageId::kInternetUpgrade);
 
   connect(internetUpgradePage_, &InternetUpgradePage::textClicked, this,
           &TFormMain::Label_InternetUpgradeClick);
   new DeveloperButtons(this, config_.legacyServer);
+}
+
+void TFormMain::BuildPage(PageId id) {
+  TBitmapFactory& pictures = *bitmapFactory_;
+  QWidget* built = nullptr;
+  switch (id) {
+    case PageId::kInternetUpgrade:
+      return;  // built with the window
+    case PageId::kPrint:
+      built = printPage_ =
+          new PrintPage(this, *this, *syncUart_, pictures, config_.demoPushOnPrintTab);
+      break;
+    case PageId::kDtcLookup:
+      built = dtcLookupPage_ = new DtcLookupPage(this, *this, pictures);
+      break;
+    case PageId::kFeedback:
+      built = feedbackPage_ = new FeedbackPage(this, *this, config_.feedbackServer);
+      break;
+    case PageId::kManual:
+      built = manualPage_ = new ManualPage(this, *this);
+      break;
+    case PageId::kLocalUpgrade:
+      built = localUpgradePage_ = new LocalUpgradePage(this, *this, *syncUart_);
+      localUpgradePage_->ShowUpgradeMode(state_.upgradeMode, UpgradeEnabled());
+      break;
+  }
+  built->hide();
+  built->setGeometry(kPageArea);
+  pages_[static_cast<size_t>(id)] = built;
+  ApplyLanguageTexts(built, state_, *language_);
+  FitPageCaptions(id);
+  Q_EMIT pageBuilt(id);
+}
+
+QWidget* TFormMain::page(PageId id) {
+  if (builtPage(id) == nullptr) BuildPage(id);
+  return builtPage(id);
+}
+
+PrintPage* TFormMain::printPage() {
+  page(PageId::kPrint);
+  return printPage_;
+}
+
+LocalUpgradePage* TFormMain::localUpgradePage() {
+  page(PageId::kLocalUpgrade);
+  return localUpgradePage_;
 }
 
 void TFormMain::StyleWindow() {
@@ -158,20 +204,40 @@ void TFormMain::StyleWindow() {
                                  Qt::NoFormatConversion);
 }
 
-void TFormMain::LoadLanguageTexts(const LanguageTable& table) {
-  ApplyLanguageTexts(this, state_, table);
+void TFormMain::ApplyLanguage(const LanguageTable& table) {
+  if (&table != language_.get()) *language_ = table;
+  InstallFontSubstitutions(language_->langIndex);
+  // The window's tree holds the frame, the tab row and every page built so far.
+  ApplyLanguageTexts(this, state_, *language_);
+  FitTabCaptions();
+  for (int i = 0; i < kPageCount; ++i) {
+    if (builtPage(static_cast<PageId>(i)) != nullptr) FitPageCaptions(static_cast<PageId>(i));
+  }
+  // A run's steps keep the status line; between runs it says again where the tool is, now in
+  // this language (the language's prompt until the first search).
+  if (state_.upgradeMode != kUpgradeIdle) return;
   SetCaption(Label_Status, state_.langText[TextId::LabelStatus]);
-  internetUpgradePage_->ApplyLanguage();
+  if (connectionStatus_.isEmpty()) return;
+  SetConnectionStatus(QString::fromStdString(
+                          state_.comPort > 0 ? ConnectedStatusText(state_.langText, state_.comPort)
+                                             : state_.langText[TextId::LabelStatus]),
+                      connectionToolTip_);
+}
+
+void TFormMain::FitPageCaptions(PageId id) {
+  if (id == PageId::kInternetUpgrade) internetUpgradePage_->ApplyLanguage();
+  if (id == PageId::kPrint) printPage_->FitLabels();
 }
 
 // --- pages ------------------------------------------------------------------------------------
 
-void TFormMain::RoutePage(PageId page) {
-  for (size_t i = 0; i < pages_.size(); ++i) {
-    if (static_cast<PageId>(i) != page) pages_[i]->hide();
+void TFormMain::RoutePage(PageId id) {
+  QWidget* shown = page(id);
+  for (QWidget* other : pages_) {
+    if (other != nullptr && other != shown) other->hide();
   }
-  pages_[static_cast<size_t>(page)]->show();
-  currentPage_ = page;
+  shown->show();
+  currentPage_ = id;
 }
 
 void TFormMain::ShowPage(PageId page) {

@@ -1,5 +1,6 @@
 // TFormMain: the borderless main window. It keeps the frame, the tab row, the timers, the serial
-// port and the Host role, and shows one of its six pages at a time.
+// port and the Host role, and shows one of its six pages at a time. Only the first page is built
+// with the window; each other page is built the first time it is shown or asked for.
 #pragma once
 
 #include <QPixmap>
@@ -75,7 +76,15 @@ class TFormMain : public QWidget, public Host {
   // the tabs stop while they show. Nothing changes while an upgrade runs.
   void ShowPage(PageId page);
   PageId currentPage() const { return currentPage_; }
-  QWidget* page(PageId page) const { return pages_[static_cast<size_t>(page)]; }
+  // Page `page`, built (hidden, in the window's language) if it has not been yet.
+  QWidget* page(PageId page);
+  // Page `page` if it has been built, else nullptr; builds nothing.
+  QWidget* builtPage(PageId page) const { return pages_[static_cast<size_t>(page)]; }
+
+  // Sets the language's font substitutions, texts, layout corrections and fitted captions on the
+  // frame, the tab row and the pages built so far; a page built later takes them as it is built.
+  // The window applies its language this way when it is made.
+  void ApplyLanguage(const LanguageTable& table);
 
   // The gauge and status label that upgrade progress goes to (chosen by SetUpgradeMode).
   QProgressBar* curGauge() const { return curGauge_; }
@@ -88,9 +97,11 @@ class TFormMain : public QWidget, public Host {
   MainMenuButton* menuButton() const { return menuButton_; }
   const std::array<PictureControl*, kTabCount>& tabImages() const { return tabImages_; }
 
+  // The first page, built with the window.
   InternetUpgradePage* internetUpgradePage() const { return internetUpgradePage_; }
-  PrintPage* printPage() const { return printPage_; }
-  LocalUpgradePage* localUpgradePage() const { return localUpgradePage_; }
+  // These build their page when it has not been built yet (see page()).
+  PrintPage* printPage();
+  LocalUpgradePage* localUpgradePage();
 
   // Takes port `port` as the tool's without looking for it: status line, port, receive timer
   // (the developer buttons' fixed ports).
@@ -100,6 +111,10 @@ class TFormMain : public QWidget, public Host {
     curGauge_ = gauge;
     curStatusLabel_ = statusLabel;
   }
+
+ Q_SIGNALS:
+  // Page `page` has just been built, with the language texts applied.
+  void pageBuilt(vortik::PageId page);
 
  public Q_SLOTS:
   void btn_minimizeClick();
@@ -114,8 +129,12 @@ class TFormMain : public QWidget, public Host {
   void BuildChrome();
   void BuildTabRow();
   void BuildPages();
+  // Builds page `page` hidden in the page area, with the window's language, and sets it up for
+  // the window's current state.
+  void BuildPage(PageId page);
+  // The captions of a built page that shrink to fit their places in the current language.
+  void FitPageCaptions(PageId page);
   void StyleWindow();
-  void LoadLanguageTexts(const LanguageTable& table);
   void FitTabCaptions();
   void DrawTabPicture(int tab, bool current);
   void RoutePage(PageId page);
@@ -131,6 +150,8 @@ class TFormMain : public QWidget, public Host {
   void StartDeviceMonitor();
   void initUartPort(int port);
   void UpdateUartReadTimer();
+  // Whether the upgrade buttons answer: the tool is there and no upgrade runs.
+  bool UpgradeEnabled() const;
   // The status line's text between runs: the tool's port, or that there is none. It is kept
   // so that a run or a device command that ends puts it back.
   void SetConnectionStatus(const QString& text, const QString& toolTip);
@@ -141,6 +162,7 @@ class TFormMain : public QWidget, public Host {
   MainState state_;
   std::unique_ptr<TSyncUart> syncUart_;  // the one serial port to the tool
   std::unique_ptr<TBitmapFactory> bitmapFactory_;
+  std::unique_ptr<LanguageTable> language_;  // applied to each page as it is built
   QPixmap bkPixmap_;
 
   QPushButton* SpeedButtonSetting = nullptr;
@@ -158,7 +180,7 @@ class TFormMain : public QWidget, public Host {
   FeedbackPage* feedbackPage_ = nullptr;
   ManualPage* manualPage_ = nullptr;
   LocalUpgradePage* localUpgradePage_ = nullptr;
-  std::array<QWidget*, kPageCount> pages_{};
+  std::array<QWidget*, kPageCount> pages_{};  // nullptr until built
   PageId currentPage_ = PageId::kInternetUpgrade;
 
   QProgressBar* curGauge_ = nullptr;

@@ -126,6 +126,8 @@ void TFormMain::ShowTabCurrent(int tab, bool current) {
 
 void TFormMain::ApplyTabTimers() {
   internetUpgradePage_->SetCurrent(state_.curTab == 0);
+  // The Print page is built once it has been current; before, it has no timer to stop.
+  if (printPage_ == nullptr) return;
   printPage_->SetReceiving(state_.curTab == 1);
   if (state_.curTab == 1) printPage_->PageShown();
 }

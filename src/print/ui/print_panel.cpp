@@ -255,7 +255,7 @@ void PrintPanel::LabelMouseDown(int action) {
 
 void PrintPanel::LabelMouseUp(int action) {
   PictureControl* button = buttons_[static_cast<size_t>(action)];
-  if (factory_ != nullptr) button->DrawPicture(*factory_, kActions[action].normal, false);
+  if (factory_ != nullptr) button->DrawPicture(*factory_, kActions[action].normal, true);
   ClickLabel* label = labels_[static_cast<size_t>(action)];
   label->update();
   label->setAutoFillBackground(false);
