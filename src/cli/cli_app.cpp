@@ -317,6 +317,7 @@ class CliRun {
       if (CanAsk()) {
         host_.EndProgress();
         std::vector<std::string> lines;
+        lines.reserve(products.size());
         for (const std::string& product : products) lines.push_back(CarTypeLine(product));
         return AskNumbered("Product of the tool:", lines, preselected);
       }
@@ -330,6 +331,7 @@ class CliRun {
       if (CanAsk()) {
         host_.EndProgress();
         std::vector<std::string> lines;
+        lines.reserve(languages.size());
         const std::string texts = texts_;
         for (const std::string& code : languages) {
           lines.push_back(PickerLanguageName(code,

@@ -61,7 +61,7 @@ bool ParseCommandOption(int argc, const char* const* argv, int& i, Options& o, s
     if (!TakeValue(argc, argv, i, value, error)) return false;
     char* end = nullptr;
     const long seconds = std::strtol(value.c_str(), &end, 10);
-    if (value.empty() || *end != '\0' || seconds < 1 || seconds > 86400 * 365) {
+    if (value.empty() || *end != '\0' || seconds < 1 || seconds > 86400L * 365) {
       error = "--seconds \"" + value + "\" is not a number of seconds from 1";
       return false;
     }
