@@ -31,12 +31,7 @@ using test::FakeLister;
 
 class FormDevice : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dialogs_.answers->message = [this](QWidget*, const QString& text, const QString&) {
-      messages.push_back(text.toStdString());
-    };
-    ASSERT_TRUE(tool.Start());
-  }
+  void SetUp() override { ASSERT_TRUE(tool.Start()); }
   void TearDown() override { form.reset(); }
   void PlugTool() { lister.devices = {{"/dev/ttyS0", 0, 0}, {tool.path(), 0x1A86, 0xFE0C}}; }
   void MakeForm() {
@@ -76,7 +71,7 @@ class FormDevice : public ::testing::Test {
   sim::ScanToolSim tool;
   test::TestDialogs dialogs_;
   std::unique_ptr<TFormMain> form;
-  std::vector<std::string> messages;
+  std::vector<std::string>& messages = dialogs_.messages;  // every message box, in order
 };
 
 TEST_F(FormDevice, ConnectsAtStartAndFollowsUnplugAndReplug) {

@@ -30,9 +30,6 @@ using test::FakeLister;
 class LocalUpgradePage : public ::testing::Test {
  protected:
   void SetUp() override {
-    dialogs_.answers->message = [this](QWidget*, const QString& text, const QString&) {
-      messages.push_back(text.toStdString());
-    };
     ASSERT_TRUE(tool.Start());
     lister.devices = {{tool.path(), 0x1A86, 0xFE0C}};
     form = std::make_unique<TFormMain>(test::TestConfig(), test::ServicesListing(lister));
@@ -62,7 +59,7 @@ class LocalUpgradePage : public ::testing::Test {
   sim::ScanToolSim tool;
   test::TestDialogs dialogs_;
   std::unique_ptr<TFormMain> form;
-  std::vector<std::string> messages;
+  std::vector<std::string>& messages = dialogs_.messages;  // every message box, in order
   test::ScopedTempDir dir;
 };
 
