@@ -16,6 +16,7 @@
 #include "base/main_state.h"
 #include "device/sync_uart.h"
 #include "skin/bitmap_factory.h"
+#include "skin/ui/picture_control.h"
 
 class QDialog;
 class QLabel;
@@ -116,6 +117,11 @@ class TFormMain : public QWidget, public Host {
   void BuildChrome();
   void BuildTabRow();
   void BuildPages();
+  // Page shortcuts and the order in which Tab walks the title band and the tab row
+  // (keyboard.cpp).
+  void BuildKeyboard();
+  // The tab after (step 1) or before (step -1) the current one, round the row.
+  void StepTab(int step);
   void StyleWindow();
   void LoadLanguageTexts(const LanguageTable& table);
   void FitTabCaptions();
@@ -143,7 +149,7 @@ class TFormMain : public QWidget, public Host {
   MainState state_;
   std::unique_ptr<TSyncUart> syncUart_;  // the one serial port to the tool
   std::unique_ptr<TBitmapFactory> bitmapFactory_;
-  QPixmap bkPixmap_;
+  SkinPixmap bkPixmap_;
 
   QPushButton* SpeedButtonSetting = nullptr;
   MainMenuButton* menuButton_ = nullptr;  // beside the gear: Manual, Upgrade from files, About
