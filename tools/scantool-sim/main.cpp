@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   // Until a signal; with --log, looking at the requests ten times a second meanwhile.
   int seen = 0;
-  const timespec tick{0, 100 * 1000 * 1000};
+  const timespec tick{0, 100L * 1000 * 1000};
   while (sigtimedwait(&signals, nullptr, &tick) < 0) {
     if (!log) continue;
     const int count = tool.RequestCount(vortik::kCmdRequestDeviceInfo.code);

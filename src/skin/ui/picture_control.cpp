@@ -39,7 +39,8 @@ BitmapRef PixelsDoubled(const Bitmap& bitmap) {
     const uint8_t* from = bitmap.Row(y / 2);
     uint8_t* to = out->Row(y);
     for (int x = 0; x < out->width; ++x) {
-      std::copy_n(from + (x / 2) * bytes, bytes, to + x * bytes);
+      std::copy_n(from + static_cast<ptrdiff_t>(x / 2) * bytes, bytes,
+                  to + static_cast<ptrdiff_t>(x) * bytes);
     }
   }
   return out;
