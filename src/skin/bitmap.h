@@ -18,6 +18,9 @@ struct Bitmap {
   int bitsPerPixel = 32;
   int rowBytes = 0;
   std::vector<uint8_t> pixels;
+  // The same picture drawn at twice the width and height, for screens with more than one
+  // device pixel per window pixel; none when the skin has no such drawing.
+  std::shared_ptr<Bitmap> doubled;
 
   // A cleared bitmap of the given size (transparent black for 32 bits, black for 24).
   static std::shared_ptr<Bitmap> Create(int width, int height, int bitsPerPixel);

@@ -128,6 +128,17 @@ BitmapRef TBitmapFactory::ObtainResource(const std::string& name) {
       }
       bitmap = png ? DecodePng(bytes.data(), bytes.size(), backColor)
                    : LoadJPGfromStream(bytes.data(), bytes.size());
+      // The drawing for high-resolution screens, "<name>@2x", travels with the picture.
+      std::vector<uint8_t> doubledBytes;
+      if (bitmap && store_.Read(png ? ResourceType::kPng : ResourceType::kJpg, resource + "@2x",
+                                doubledBytes)) {
+        BitmapRef doubled = png ? DecodePng(doubledBytes.data(), doubledBytes.size(), backColor)
+                                : LoadJPGfromStream(doubledBytes.data(), doubledBytes.size());
+        if (doubled && doubled->width == 2 * bitmap->width &&
+            doubled->height == 2 * bitmap->height) {
+          bitmap->doubled = std::move(doubled);
+        }
+      }
     }
   } else {
     const size_t dot = name.rfind('.');

@@ -85,7 +85,8 @@ class TBitmapFactory {
   // The entry of `name` (compared without regard to case), registered at the front when new;
   // nullptr for an empty name.
   ResourceEntry* RegistResource(const std::string& name);
-  // Decodes the picture `name` from its source; not cached. nullptr when there is none.
+  // Decodes the picture `name` from its source; not cached. nullptr when there is none. A
+  // resource picture brings its "<name>@2x" drawing along when the store has one.
   BitmapRef ObtainResource(const std::string& name);
   // Uncached: a new bitmap for the caller. Cached: the shared bitmap of the name, one more use.
   BitmapRef LoadBitmapA(const std::string& name, bool cached);

@@ -5,7 +5,9 @@
 //   --restart MS  restart as a real tool does after an upgrade: MS milliseconds after the last
 //                 request of a burn the terminal and its link vanish, and come back two
 //                 seconds later on a new terminal at the same link
+//   --log         print a line for each device-info request (for tests that drive a window)
 #include <signal.h>
+#include <time.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +15,7 @@
 #include <cstring>
 #include <string>
 
+#include "device/frame.h"
 #include "scantool_sim.h"
 
 namespace {
@@ -30,6 +33,7 @@ bool ParseMilliseconds(const char* text, int* out) {
 
 int main(int argc, char** argv) {
   vortik::sim::Options options;
+  bool log = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--link") == 0 && i + 1 < argc) {
       options.linkPath = argv[++i];
@@ -37,11 +41,14 @@ int main(int argc, char** argv) {
       options.identity = vortik::sim::DemoIdentity();
     } else if (std::strcmp(argv[i], "--wire") == 0) {
       options.wireModel = true;
+    } else if (std::strcmp(argv[i], "--log") == 0) {
+      log = true;
     } else if (std::strcmp(argv[i], "--restart") == 0 && i + 1 < argc &&
                ParseMilliseconds(argv[i + 1], &options.restartAfterBurnMs)) {
       ++i;
     } else {
-      std::fprintf(stderr, "usage: %s [--link PATH] [--demo] [--wire] [--restart MS]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--link PATH] [--demo] [--wire] [--restart MS] [--log]\n",
+                   argv[0]);
       return 2;
     }
   }
@@ -64,8 +71,18 @@ int main(int argc, char** argv) {
   }
   std::printf("scantool-sim: listening on %s\n", tool.path().c_str());
   std::fflush(stdout);
-  int received = 0;
-  sigwait(&signals, &received);
+  // Until a signal; with --log, looking at the requests ten times a second meanwhile.
+  int seen = 0;
+  const timespec tick{0, 100L * 1000 * 1000};
+  while (sigtimedwait(&signals, nullptr, &tick) < 0) {
+    if (!log) continue;
+    const int count = tool.RequestCount(vortik::kCmdRequestDeviceInfo.code);
+    if (count != seen) {
+      seen = count;
+      std::printf("scantool-sim: device-info request %d\n", count);
+      std::fflush(stdout);
+    }
+  }
   tool.Stop();  // removes the link
   return 0;
 }

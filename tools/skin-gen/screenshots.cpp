@@ -2,6 +2,8 @@
 // Russian and Chinese, the language dialog, and the window and the dialog in all twelve
 // languages side by side: vortik-screenshots <folder>. Run it in the
 // runnable folder so the window finds its data; the shipped lang.ini is not changed.
+// `vortik-screenshots --access <folder>` takes only the pictures of the window at device pixel
+// ratios 1, 1.5 and 2 and of the keyboard focus ring, in English and Chinese.
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -302,16 +304,86 @@ bool ShootEveryLanguage(const QString& folder, const QString& frames, const QStr
   return ok;
 }
 
+// The window rendered at device pixel ratio `ratio`, as a screen of that scale shows it.
+bool ShootAtRatio(QWidget& form, qreal ratio, const QString& path) {
+  Settle();
+  QPixmap shot(form.size() * ratio);
+  shot.setDevicePixelRatio(ratio);
+  shot.fill(Qt::black);
+  form.render(&shot);
+  std::printf("screenshots: %s\n", qPrintable(path));
+  return shot.save(path, "PNG");
+}
+
+// The part of `window` around `control`, with the keyboard focus on it, at ratio 2.
+bool ShootFocus(QWidget& window, QWidget* control, const QString& path) {
+  if (control == nullptr) return false;
+  window.activateWindow();
+  QApplication::setActiveWindow(&window);
+  control->setFocus(Qt::TabFocusReason);
+  Settle();
+  const QRect around =
+      QRect(control->mapTo(&window, QPoint(0, 0)), control->size()).adjusted(-24, -16, 24, 16) &
+      window.rect();
+  constexpr qreal kRatio = 2;
+  QPixmap shot(around.size() * kRatio);
+  shot.setDevicePixelRatio(kRatio);
+  window.render(&shot, QPoint(), QRegion(around));
+  std::printf("screenshots: %s\n", qPrintable(path));
+  return shot.save(path, "PNG");
+}
+
+bool ShootAccess(const QString& folder, const QString& langCopy) {
+  bool ok = true;
+  const struct {
+    int language;
+    const char* suffix;
+  } languages[] = {{2, "en"}, {1, "cn"}};
+  for (const auto& l : languages) {
+    vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
+    vortik::TFormMain form(ShotConfig(langCopy));
+    vortik::InstallDialogs(&form, PrintedMessages());
+    form.internetUpgradePage()->TimerCheckInternet->stop();
+    form.show();
+    const QString suffix = QString::fromLatin1(l.suffix);
+    if (l.language == 2) {
+      const struct {
+        qreal ratio;
+        const char* name;
+      } ratios[] = {
+          {1, "main_window_ratio_1"}, {1.5, "main_window_ratio_1_5"}, {2, "main_window_ratio_2"}};
+      for (const auto& r : ratios) {
+        ok = ShootAtRatio(form, r.ratio, folder + "/" + QString::fromLatin1(r.name) + ".png") && ok;
+      }
+    }
+    // The Print page's buttons are enabled without a tool.
+    form.SwitchTabImgBtn(1);
+    ok = ShootFocus(form, form.findChild<QWidget*>(QStringLiteral("imgbtn_print")),
+                    folder + "/focus_picture_button_" + suffix + ".png") &&
+         ok;
+    ok = ShootFocus(form, form.findChild<QWidget*>(QStringLiteral("TabImgBtn2")),
+                    folder + "/focus_tab_" + suffix + ".png") &&
+         ok;
+    vortik::TForm1 dialog(&form, ShotConfig(langCopy).language);
+    dialog.show();
+    ok = ShootFocus(dialog, dialog.findChild<QWidget*>(QStringLiteral("Label_Confirm")),
+                    folder + "/focus_label_button_" + suffix + ".png") &&
+         ok;
+  }
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: vortik-screenshots <folder>\n");
+  const bool access = argc == 3 && QString::fromLocal8Bit(argv[1]) == QStringLiteral("--access");
+  if (argc != 2 && !access) {
+    std::fprintf(stderr, "usage: vortik-screenshots [--access] <folder>\n");
     return 2;
   }
-  const QString folder = QString::fromLocal8Bit(argv[1]);
+  const QString folder = QString::fromLocal8Bit(argv[access ? 2 : 1]);
   QDir().mkpath(folder);
   // A copy of the shipped language file, so the language can be chosen per picture.
   const QString langCopy = folder + "/.lang-screenshots.ini";
@@ -319,6 +391,11 @@ int main(int argc, char** argv) {
   if (!QFile::copy(QStringLiteral("lang.ini"), langCopy)) {
     std::fprintf(stderr, "screenshots: no lang.ini in the current folder\n");
     return 1;
+  }
+  if (access) {
+    const bool shot = ShootAccess(folder, langCopy);
+    QFile::remove(langCopy);
+    return shot ? 0 : 1;
   }
   bool ok = true;
   {

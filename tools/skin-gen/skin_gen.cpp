@@ -1,8 +1,10 @@
 // Draws every skin picture of VORTIK with QPainter and writes them, with the resource list,
-// into the skin folder: skin-gen <src/skin>. `skin-gen --icon <folder>` draws the application
-// icon instead. Pictures that sit at a fixed place of the window
-// are drawn over the window's own background there, so their anti-aliased edges match it; the
-// pixels they leave untouched stay fully transparent.
+// into the skin folder: skin-gen <src/skin>. Each picture is drawn twice from the same
+// numbers: at its size ("main.png") and at twice its size for high-resolution screens
+// ("main@2x.png"); the window picks the one that suits the screen. `skin-gen --icon <folder>` draws
+// the application icon instead. Pictures that sit at a fixed place of the window are drawn over the
+// window's own background there, so their anti-aliased edges match it; the pixels they leave
+// untouched stay fully transparent.
 #include <QDir>
 #include <QFile>
 #include <QFont>
@@ -39,11 +41,37 @@ const QColor kHotLight(0, 102, 204);
 QString gOutDir;
 QStringList gPngs;
 QStringList gJpgs;
+int gScale = 1;  // device pixels per window pixel of the pictures being drawn: 1 or 2
+
+// An image of w x h window pixels at the current scale: a painter on it draws in window pixels.
+QImage Image(int w, int h, QImage::Format format) {
+  QImage image(w * gScale, h * gScale, format);
+  image.setDevicePixelRatio(gScale);
+  return image;
+}
 
 QImage Canvas(int w, int h) {
-  QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+  QImage image = Image(w, h, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   return image;
+}
+
+// The part of `image` at (x, y, w, h) in window pixels.
+QImage Part(const QImage& image, int x, int y, int w, int h) {
+  QImage part = image.copy(QRect(x * gScale, y * gScale, w * gScale, h * gScale));
+  part.setDevicePixelRatio(gScale);
+  return part;
+}
+
+// The same pixels counted as device pixels (ratio 1), for pixel-by-pixel work.
+QImage Pixels(const QImage& image) {
+  QImage pixels = image;
+  pixels.setDevicePixelRatio(1);
+  return pixels;
+}
+
+QString ScaledName(const QString& name) {
+  return gScale == 1 ? name : name + QStringLiteral("@%1x").arg(gScale);
 }
 
 void Smooth(QPainter& p) {
@@ -54,8 +82,13 @@ void Smooth(QPainter& p) {
 
 // The picture as the window will show it: every touched pixel becomes the layer composed over
 // the backdrop at `at` (opaque); untouched pixels stay fully transparent.
-QImage Flatten(const QImage& layer, const QImage& backdrop, QPoint at) {
-  QImage composed = Canvas(layer.width(), layer.height());
+QImage Flatten(const QImage& scaledLayer, const QImage& scaledBackdrop, QPoint windowAt) {
+  // In device pixels throughout.
+  const QImage layer = Pixels(scaledLayer);
+  const QImage backdrop = Pixels(scaledBackdrop);
+  const QPoint at = windowAt * gScale;
+  QImage composed(layer.size(), QImage::Format_ARGB32_Premultiplied);
+  composed.fill(Qt::transparent);
   {
     QPainter p(&composed);
     p.drawImage(QPoint(0, 0), backdrop, QRect(at, layer.size()));
@@ -79,7 +112,8 @@ QImage Flatten(const QImage& layer, const QImage& backdrop, QPoint at) {
   return out;
 }
 
-void SavePng(const QImage& image, const QString& name) {
+void SavePng(const QImage& image, const QString& unscaledName) {
+  const QString name = ScaledName(unscaledName);
   const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
   const QString path = gOutDir + "/pictures/" + name + ".png";
   if (!rgba.save(path, "PNG"))
@@ -87,7 +121,8 @@ void SavePng(const QImage& image, const QString& name) {
   gPngs << name;
 }
 
-void SaveJpg(const QImage& image, const QString& name) {
+void SaveJpg(const QImage& image, const QString& unscaledName) {
+  const QString name = ScaledName(unscaledName);
   const QString path = gOutDir + "/pictures/" + name + ".jpg";
   if (!image.convertToFormat(QImage::Format_RGB888).save(path, "JPG", 95)) {
     std::fprintf(stderr, "skin-gen: cannot write %s\n", qPrintable(path));
@@ -317,7 +352,7 @@ void DrawLogo(QPainter& p, QPointF c, qreal r) {
 }
 
 QImage DrawMain() {
-  QImage image(960, 700, QImage::Format_ARGB32_Premultiplied);
+  QImage image = Image(960, 700, QImage::Format_ARGB32_Premultiplied);
   image.fill(kBackground);
   QPainter p(&image);
   Smooth(p);
@@ -513,7 +548,7 @@ QImage DrawStatusIcon(const QImage& main, int kind) {
 
 QImage DrawEmblem(const QImage& main) {
   // Image_bak1, 50 x 50 at (22, 214): a white ring with an upward arrow, on the page colour.
-  QImage image = main.copy(22, 214, 50, 50);
+  QImage image = Part(main, 22, 214, 50, 50);
   QPainter p(&image);
   Smooth(p);
   p.setPen(QPen(Qt::white, 3.2));
@@ -765,7 +800,7 @@ QImage DrawForm1() {
   // frames are drawn by the dialog itself.
   constexpr int kWidth = 960;
   constexpr int kHeight = 584;
-  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  QImage image = Image(kWidth, kHeight, QImage::Format_RGB32);
   QPainter p(&image);
   QLinearGradient ground(0, 0, 0, kHeight);
   ground.setColorAt(0, QColor(3, 38, 92));
@@ -785,22 +820,23 @@ QImage DrawForm1() {
   // The panel, pixel by pixel: left column colours up to x 306, right column colours from
   // x 656, a smooth blend between.
   const QRect panel(120, 134, 720, 300);
-  QImage field(panel.size(), QImage::Format_RGB32);
+  QImage field(panel.size() * gScale, QImage::Format_RGB32);
   constexpr double kLeftEdge = 306;
   constexpr double kRightEdge = 656;
-  for (int y = 0; y < panel.height(); ++y) {
-    const double wy = panel.top() + y + 0.5;
+  for (int y = 0; y < field.height(); ++y) {
+    const double wy = panel.top() + (y + 0.5) / gScale;
     const QColor left = ColumnColour(0, wy);
     const QColor right = ColumnColour(6, wy);
     auto* line = reinterpret_cast<QRgb*>(field.scanLine(y));
-    for (int x = 0; x < panel.width(); ++x) {
-      const double wx = panel.left() + x + 0.5;
+    for (int x = 0; x < field.width(); ++x) {
+      const double wx = panel.left() + (x + 0.5) / gScale;
       double t = (wx - kLeftEdge) / (kRightEdge - kLeftEdge);
       t = t < 0 ? 0 : (t > 1 ? 1 : t);
       t = t * t * (3 - 2 * t);
       line[x] = Mix(left, right, t).rgb();
     }
   }
+  field.setDevicePixelRatio(gScale);
   QPainterPath shape;
   shape.addRoundedRect(QRectF(panel), 16, 16);
   p.setRenderHint(QPainter::Antialiasing);
@@ -837,21 +873,7 @@ void WriteResourceList() {
   out << "  </qresource>\n</RCC>\n";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  if (argc == 3 && QString::fromLocal8Bit(argv[1]) == "--icon") {
-    return WriteIcon(QString::fromLocal8Bit(argv[2]));
-  }
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: skin-gen <skin folder> | skin-gen --icon <folder>\n");
-    return 2;
-  }
-  gOutDir = QString::fromLocal8Bit(argv[1]);
-  QDir().mkpath(gOutDir + "/pictures");
-
+void DrawAll() {
   const QImage main = DrawMain();
   SavePng(main.convertToFormat(QImage::Format_RGBA8888), "main");
 
@@ -916,7 +938,26 @@ int main(int argc, char** argv) {
 
   SavePng(DrawForm1().convertToFormat(QImage::Format_RGBA8888), "form1");
   SaveJpg(DrawEmblem(main), "image_bak1");
+}
 
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  if (argc == 3 && QString::fromLocal8Bit(argv[1]) == "--icon") {
+    return WriteIcon(QString::fromLocal8Bit(argv[2]));
+  }
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: skin-gen <skin folder> | skin-gen --icon <folder>\n");
+    return 2;
+  }
+  gOutDir = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(gOutDir + "/pictures");
+  for (const int scale : {1, 2}) {
+    gScale = scale;
+    DrawAll();
+  }
   WriteResourceList();
   std::printf("skin-gen: %lld PNG and %lld JPEG pictures in %s/pictures\n",
               static_cast<long long>(gPngs.size()), static_cast<long long>(gJpgs.size()),

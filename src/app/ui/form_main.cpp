@@ -21,10 +21,12 @@
 #include "i18n/ui/fonts.h"
 #include "i18n/ui/lang_ui.h"
 #include "print/ui/print_page.h"
+#include "skin/ui/accessibility.h"
 #include "skin/ui/click_label.h"
 #include "skin/ui/message_box.h"
 #include "skin/ui/picture_control.h"
 #include "skin/ui/qt_resource_store.h"
+#include "skin/ui/skin_style.h"
 #include "skin/ui/title_band.h"
 #include "upgrade/ui/internet_upgrade_page.h"
 #include "upgrade/ui/local_upgrade_page.h"
@@ -47,7 +49,8 @@ QPushButton* MakeFlatButton(QWidget* parent, const char* name, int x, int y, int
   button->setObjectName(QString::fromLatin1(name));
   button->setGeometry(x, y, w, h);
   button->setFlat(true);
-  button->setFocusPolicy(Qt::NoFocus);
+  // Reached by Tab, not focused by a click.
+  button->setFocusPolicy(Qt::TabFocus);
   button->setCursor(Qt::ArrowCursor);
   return button;
 }
@@ -85,6 +88,7 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
   BuildChrome();
   BuildTabRow();
   BuildPages();
+  BuildKeyboard();
 
   resize(kWindowWidth, kWindowHeight);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -104,15 +108,16 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
 TFormMain::~TFormMain() = default;
 
 void TFormMain::BuildChrome() {
-  SpeedButtonSetting = MakeFlatButton(this, "SpeedButtonSetting", 814, 16, 30, 30);
-  btn_minimize = MakeFlatButton(this, "btn_minimize", 868, 20, 24, 23);
-  SpeedButton4 = MakeFlatButton(this, "SpeedButton4", 920, 19, 24, 23);
-  connect(SpeedButtonSetting, &QPushButton::clicked, this, &TFormMain::SpeedButtonSettingClick);
+  // The menu button first: the first control of the window that Tab reaches.
   menuButton_ = new MainMenuButton(
       this, 774, 16,
       {[this] { ShowPage(PageId::kManual); }, [this] { ShowPage(PageId::kLocalUpgrade); },
        [this] { ShowAboutBox(this, state_.langText); }},
       state_.langText);
+  SpeedButtonSetting = MakeFlatButton(this, "SpeedButtonSetting", 814, 16, 30, 30);
+  btn_minimize = MakeFlatButton(this, "btn_minimize", 868, 20, 24, 23);
+  SpeedButton4 = MakeFlatButton(this, "SpeedButton4", 920, 19, 24, 23);
+  connect(SpeedButtonSetting, &QPushButton::clicked, this, &TFormMain::SpeedButtonSettingClick);
   connect(btn_minimize, &QPushButton::clicked, this, &TFormMain::btn_minimizeClick);
   connect(SpeedButton4, &QPushButton::clicked, this, &TFormMain::SpeedButton4Click);
 
@@ -121,6 +126,8 @@ void TFormMain::BuildChrome() {
   Label_Status->setGeometry(16, 664, 905, 20);
   Label_Status->setAttribute(Qt::WA_TranslucentBackground);
   Label_Status->setWordWrap(false);
+  // Read out as the window's status bar; its changes are announced.
+  SetAccessibleRole(Label_Status, QAccessible::StatusBar);
 }
 
 // Only the first page is built with the window: the others (their controls, pictures, the DTC
@@ -190,9 +197,12 @@ void TFormMain::StyleWindow() {
     button->setStyleSheet(QStringLiteral(
         "QPushButton { background: transparent; border: none; }"
         "QPushButton:hover { background: rgba(255, 255, 255, 28); border-radius: 5px; }"
-        "QPushButton:pressed { background: rgba(255, 255, 255, 56); border-radius: 5px; }"));
+        "QPushButton:pressed { background: rgba(255, 255, 255, 56); border-radius: 5px; }"
+        "QPushButton:focus { border: 2px solid #00ef60; border-radius: 5px; }"));
     button->setCursor(Qt::PointingHandCursor);
   }
+  // The scroll bars of the lists and text areas in the skin's blues.
+  setStyleSheet(SkinScrollBarStyle());
   StyleLabel(Label_Status, QStringLiteral("MS Sans Serif"), 17, kDarkShadowColour,
              Qt::AlignLeft | Qt::AlignVCenter, false);
   if (Label_Status->text().isEmpty()) {
@@ -200,8 +210,7 @@ void TFormMain::StyleWindow() {
   }
   for (int i = 0; i < kTabCount; ++i) DrawTabPicture(i, i == state_.curTab);
   // Only the pixmap is kept: the decoded bitmap goes once it has been converted.
-  bkPixmap_ = QPixmap::fromImage(ToQImage(bitmapFactory_->LoadBitmapA("png:main", false).get()),
-                                 Qt::NoFormatConversion);
+  bkPixmap_ = SkinPixmap(bitmapFactory_->LoadBitmapA("png:main", false).get());
 }
 
 void TFormMain::ApplyLanguage(const LanguageTable& table) {
@@ -300,8 +309,8 @@ void TFormMain::paintEvent(QPaintEvent* /*event*/) {
     painter.fillRect(rect(), kBackgroundColour);
     return;
   }
-  // Copied at the window's size, not scaled.
-  painter.drawPixmap(0, 0, bkPixmap_, 0, 0, width(), height());
+  // At the window's size, in the screen's resolution.
+  bkPixmap_.Draw(painter);
 }
 
 void TFormMain::btn_minimizeClick() {

@@ -17,6 +17,7 @@
 #include "base/main_state.h"
 #include "device/sync_uart.h"
 #include "skin/bitmap_factory.h"
+#include "skin/ui/picture_control.h"
 
 class QDialog;
 class QLabel;
@@ -134,6 +135,11 @@ class TFormMain : public QWidget, public Host {
   void BuildPage(PageId page);
   // The captions of a built page that shrink to fit their places in the current language.
   void FitPageCaptions(PageId page);
+  // Page shortcuts and the order in which Tab walks the title band and the tab row
+  // (keyboard.cpp).
+  void BuildKeyboard();
+  // The tab after (step 1) or before (step -1) the current one, round the row.
+  void StepTab(int step);
   void StyleWindow();
   void FitTabCaptions();
   void DrawTabPicture(int tab, bool current);
@@ -163,7 +169,7 @@ class TFormMain : public QWidget, public Host {
   std::unique_ptr<TSyncUart> syncUart_;  // the one serial port to the tool
   std::unique_ptr<TBitmapFactory> bitmapFactory_;
   std::unique_ptr<LanguageTable> language_;  // applied to each page as it is built
-  QPixmap bkPixmap_;
+  SkinPixmap bkPixmap_;
 
   QPushButton* SpeedButtonSetting = nullptr;
   MainMenuButton* menuButton_ = nullptr;  // beside the gear: Manual, Upgrade from files, About

@@ -1,5 +1,7 @@
 #include "app/ui/main_menu.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
@@ -44,7 +46,7 @@ MainMenuButton::MainMenuButton(QWidget* window, int x, int y, const Actions& act
   setObjectName(QStringLiteral("SpeedButtonMenu"));
   setGeometry(x, y, 30, 30);
   setFlat(true);
-  setFocusPolicy(Qt::NoFocus);
+  setFocusPolicy(Qt::TabFocus);  // reached by Tab, not focused by a click
   setCursor(Qt::PointingHandCursor);
   setIcon(MenuGlyph());
   setIconSize(QSize(22, 22));
@@ -53,7 +55,8 @@ MainMenuButton::MainMenuButton(QWidget* window, int x, int y, const Actions& act
       "QPushButton { background: transparent; border: none; }"
       "QPushButton::menu-indicator { image: none; width: 0; }"
       "QPushButton:hover { background: rgba(255, 255, 255, 28); border-radius: 5px; }"
-      "QPushButton:pressed { background: rgba(255, 255, 255, 56); border-radius: 5px; }"));
+      "QPushButton:pressed { background: rgba(255, 255, 255, 56); border-radius: 5px; }"
+      "QPushButton:focus { border: 2px solid #00ef60; border-radius: 5px; }"));
 
   menu_ = new QMenu(this);
   menu_->setObjectName(QStringLiteral("MainMenu"));
@@ -77,6 +80,46 @@ MainMenuButton::MainMenuButton(QWidget* window, int x, int y, const Actions& act
   f1->setObjectName(QStringLiteral("ShortcutManual"));
   f1->setContext(Qt::WindowShortcut);
   connect(f1, &QShortcut::activated, manual_, &QAction::trigger);
+
+  // F10, or Alt pressed and released alone, opens the menu, as a menu bar opens.
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), window);
+  f10->setObjectName(QStringLiteral("ShortcutMenu"));
+  f10->setContext(Qt::WindowShortcut);
+  connect(f10, &QShortcut::activated, this, &MainMenuButton::OpenMenu);
+  qApp->installEventFilter(this);
+}
+
+void MainMenuButton::OpenMenu() {
+  if (!isEnabled() || menu_->isVisible()) return;
+  // Opened by the keyboard: its first entry is chosen, so arrows and Enter go on from there.
+  menu_->setActiveAction(manual_);
+  showMenu();
+}
+
+bool MainMenuButton::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::MouseButtonPress) {
+    return false;
+  }
+  // Only keys for this window (its own widgets), not those of its dialogs or the menu.
+  auto* target = qobject_cast<QWidget*>(watched);
+  if (target == nullptr || target->window() != window()) return false;
+  if (type == QEvent::MouseButtonPress) {
+    altAlone_ = false;
+    return false;
+  }
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (type == QEvent::KeyPress) {
+    altAlone_ = key->key() == Qt::Key_Alt && !key->isAutoRepeat() &&
+                (key->modifiers() & ~Qt::AltModifier) == Qt::NoModifier;
+    return false;
+  }
+  if (key->key() == Qt::Key_Alt && altAlone_ && !key->isAutoRepeat()) {
+    altAlone_ = false;
+    // After the release has been delivered: the menu's own grab then starts clean.
+    QMetaObject::invokeMethod(this, &MainMenuButton::OpenMenu, Qt::QueuedConnection);
+  }
+  return false;
 }
 
 void MainMenuButton::RetranslateMenu() {

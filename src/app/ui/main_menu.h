@@ -22,7 +22,8 @@ class MainMenuButton : public QPushButton {
     std::function<void()> localUpgrade;  // show the Local Upgrade page
     std::function<void()> about;         // show the about box
   };
-  // A child of `window` at (x, y), 30 x 30; F1 anywhere in the window asks for the manual.
+  // A child of `window` at (x, y), 30 x 30; F1 anywhere in the window asks for the manual,
+  // F10 or Alt alone opens the menu.
   // `texts` (the window's loaded texts) must outlive the button.
   MainMenuButton(QWidget* window, int x, int y, const Actions& actions, const TextTable& texts);
 
@@ -33,8 +34,14 @@ class MainMenuButton : public QPushButton {
 
   // Takes the entries' texts from the window's texts (done each time it opens).
   void RetranslateMenu();
+  // Opens the menu with its first entry chosen (F10, or Alt alone).
+  void OpenMenu();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  bool altAlone_ = false;  // Alt is down and no other key or button came since
   const TextTable* texts_;
   QMenu* menu_ = nullptr;
   QAction* manual_ = nullptr;

@@ -9,6 +9,7 @@
 
 #include "app/ui/form_main.h"
 #include "print/ui/print_page.h"
+#include "skin/ui/accessibility.h"
 #include "skin/ui/click_label.h"
 #include "skin/ui/picture_control.h"
 #include "skin/ui/text_fit.h"
@@ -75,6 +76,9 @@ void TFormMain::BuildTabRow() {
     SetCaptionColour(caption, i == 0 ? kCurrentCaptionColour : kOtherCaptionColour);
     connect(caption, &ClickLabel::clicked, this, [this, i] { SwitchTabImgBtn(i); });
     tabCaptions_[static_cast<size_t>(i)] = caption;
+    // One control for the keyboard and screen readers: the picture, named by its caption.
+    MakeSkinButton(tabImages_[static_cast<size_t>(i)], ButtonRole::kPageTab, caption);
+    SetFocusRingRadius(tabImages_[static_cast<size_t>(i)], 10);
   }
 }
 

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "base/host.h"
+#include "skin/ui/accessibility.h"
 #include "skin/ui/picture_control.h"
 
 namespace vortik {
@@ -162,6 +163,13 @@ void DtcLookupPage::BuildControls(TBitmapFactory& pictures) {
   ActivateImageButton(pictures, Button_Next, "png:button_next_enable", "png:button_next_disable",
                       {}, "png:button_next_disable");
   connect(Button_Next, &PictureControl::clicked, this, &DtcLookupPage::Button_NextClick);
+  for (PictureControl* button : {Button_Prev, Button_Next}) {
+    MakeSkinButton(button, ButtonRole::kPushButton);
+    SetFocusRingRadius(button, 15);
+  }
+  // The search box's frame and the list's frame are pictures around other controls.
+  HideFromAssistiveTech(Image1);
+  HideFromAssistiveTech(imgframe_dtclookup);
 
   const QString headingFace = QStringLiteral("Microsoft YaHei UI");
   const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
@@ -213,9 +221,11 @@ void DtcLookupPage::InitDtcList() {
 void DtcLookupPage::EditSearchChange() {
   // Upper-cased by the user's locale rules; the table's codes are compared as stored.
   const std::string upper = EditSearch->text().toUpper().toStdString();
-  if (paging_.EditSearchChange(upper)) {
+  // An empty search shows the whole table. The box goes back to its resting place beside the
+  // magnifier only when the user is not typing in it: the focus stays where the user types, so
+  // the next letters are not lost.
+  if (paging_.EditSearchChange(upper) && !EditSearch->hasFocus()) {
     EditSearch->setGeometry(QRect(kSearchCleared, QSize(EditSearch->width(), kSearchHeight)));
-    DTCLookupList->setFocus();
   }
 }
 
@@ -241,6 +251,10 @@ void DtcLookupPage::DtcListDblClick() {
 bool DtcLookupPage::eventFilter(QObject* watched, QEvent* event) {
   if (watched == EditSearch && event->type() == QEvent::FocusIn) {
     Edit_Search_Click();
+  } else if (watched == EditSearch && event->type() == QEvent::FocusOut &&
+             EditSearch->text().isEmpty()) {
+    // Left empty: back beside the magnifier.
+    EditSearch->setGeometry(QRect(kSearchCleared, QSize(EditSearch->width(), kSearchHeight)));
   }
   return QWidget::eventFilter(watched, event);
 }

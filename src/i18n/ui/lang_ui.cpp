@@ -55,6 +55,15 @@ constexpr LangCaption kCaptions[] = {
     {TextId::GroupUpgradeLogo, "GroupBox_Upgrade3"},
 };
 
+// The names that screen readers give controls without a caption of their own (glyphs, pictures,
+// the gauge), and the control's object name.
+constexpr LangCaption kAccessibleNames[] = {
+    {TextId::ButtonMenu, "SpeedButtonMenu"},     {TextId::LanguageSettings, "SpeedButtonSetting"},
+    {TextId::ButtonMinimize, "btn_minimize"},    {TextId::ButtonClose, "SpeedButton4"},
+    {TextId::ButtonPreviousPage, "Button_Prev"}, {TextId::ButtonNextPage, "Button_Next"},
+    {TextId::LabelUpgrade, "ProgressBar10"},
+};
+
 // The labels that language 1 sets in its own face.
 constexpr const char* kChineseFontLabels[] = {
     "Label_Upgrade",
@@ -194,6 +203,11 @@ void ApplyLanguageTexts(QWidget* root, MainState& state, const LanguageTable& ta
 
   state.langText = table.texts;
   for (const LangCaption& c : kCaptions) SetCaption(Find(root, c.control), table.texts[c.id]);
+  for (const LangCaption& c : kAccessibleNames) {
+    if (QWidget* w = Find(root, c.control)) {
+      w->setAccessibleName(QString::fromStdString(table.texts[c.id]));
+    }
+  }
 
   for (const LayoutChange& change : kCorrections) {
     if (HasLanguage(change.languages, language)) ApplyChange(root, change);

@@ -10,6 +10,7 @@
 #include "i18n/ui/fonts.h"
 #include "i18n/ui/lang_ui.h"
 #include "skin/bitmap_factory.h"
+#include "skin/ui/accessibility.h"
 #include "skin/ui/click_label.h"
 #include "skin/ui/message_box.h"
 #include "skin/ui/picture_control.h"
@@ -162,6 +163,11 @@ TForm1::TForm1(QWidget* parent, const LanguageFiles& files) : QDialog(parent) {
   Label_Confirm = confirm;
   ImgButtonCancel = cancelFrame;
   Label_Cancel = cancel;
+  // The captions are the dialog's two buttons for the keyboard and screen readers; the frames
+  // around them are their faces.
+  for (ClickLabel* caption : {confirm, cancel}) MakeSkinButton(caption, ButtonRole::kPushButton);
+  HideFromAssistiveTech(confirmFrame);
+  HideFromAssistiveTech(cancelFrame);
 
   for (QLabel* caption : {Label_Confirm, Label_Cancel}) {
     // The caption is centred on its frame's face; the frame sits a few pixels higher.
@@ -226,11 +232,10 @@ void TForm1::paintEvent(QPaintEvent* /*event*/) {
   if (background_.isNull()) {
     // Decoded when the dialog is first drawn, not when it is made.
     TBitmapFactory factory(QtResourceStore::Instance());
-    background_ = QPixmap::fromImage(ToQImage(factory.LoadBitmapA("png:form1", false).get()),
-                                     Qt::NoFormatConversion);
+    background_ = SkinPixmap(factory.LoadBitmapA("png:form1", false).get());
   }
   QPainter painter(this);
-  painter.drawPixmap(rect(), background_);
+  painter.drawPixmap(rect(), background_.ForRatio(PaintRatio(painter)));
 }
 
 void TForm1::showEvent(QShowEvent* event) {

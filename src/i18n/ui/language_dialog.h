@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/app_config.h"
+#include "skin/ui/picture_control.h"
 
 class QLabel;
 class QPushButton;
@@ -56,7 +57,7 @@ class TForm1 : public QDialog {
   std::string path_;  // where the choice is written: the user's lang.ini
   int storedLanguage_ = 2;
   std::array<QRadioButton*, 12> radios_{};
-  QPixmap background_;
+  SkinPixmap background_;
 };
 
 }  // namespace vortik

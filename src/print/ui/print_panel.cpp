@@ -12,6 +12,7 @@
 #include "print/ui/report_view.h"
 #include "print/ui/wave_chart.h"
 #include "skin/bitmap_factory.h"
+#include "skin/ui/accessibility.h"
 #include "skin/ui/click_label.h"
 #include "skin/ui/file_dialog.h"
 #include "skin/ui/message_box.h"
@@ -94,6 +95,12 @@ PrintPanel::PrintPanel(QWidget* page, MainState& state)
   Label_Clear = labels_[1];
   Label_Copy = labels_[2];
   Label_Edit = labels_[3];
+  // Each action is one button for the keyboard and screen readers: the picture, named by the
+  // caption on its face.
+  for (int i = 0; i < kActionCount; ++i) {
+    MakeSkinButton(buttons_[i], ButtonRole::kPushButton, labels_[i]);
+    SetFocusRingRadius(buttons_[i], 9);
+  }
   connect(imgbtn_print, &PictureControl::clicked, this, &PrintPanel::Button_PrintClick);
   connect(imgbtn_clear, &PictureControl::clicked, this, &PrintPanel::Button_ClearClick);
   connect(imgbtn_copy, &PictureControl::clicked, this, &PrintPanel::Button_CopyClick);

@@ -1,6 +1,9 @@
 #include "skin/ui/click_label.h"
 
+#include "skin/ui/accessibility.h"
+
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextLayout>
@@ -20,6 +23,30 @@ void ClickLabel::SetLineSpacing(qreal factor) {
 }
 
 void ClickLabel::paintEvent(QPaintEvent* event) {
+  PaintText(event);
+  PaintFocusRingIfFocused(this);
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent* event) {
+  if (IsSkinButton(this) && IsActivationKey(event)) {
+    event->accept();
+    Q_EMIT clicked();
+    return;
+  }
+  QLabel::keyPressEvent(event);
+}
+
+void ClickLabel::focusInEvent(QFocusEvent* event) {
+  QLabel::focusInEvent(event);
+  update();
+}
+
+void ClickLabel::focusOutEvent(QFocusEvent* event) {
+  QLabel::focusOutEvent(event);
+  update();
+}
+
+void ClickLabel::PaintText(QPaintEvent* event) {
   if (lineSpacing_ == 1.0 || !wordWrap() || textFormat() == Qt::RichText) {
     QLabel::paintEvent(event);
     return;

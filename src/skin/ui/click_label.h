@@ -24,8 +24,14 @@ class ClickLabel : public QLabel {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  // A label button (see MakeSkinButton) is clicked by Enter and Space.
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
+  void PaintText(QPaintEvent* event);
+
   bool pressed_ = false;
   qreal lineSpacing_ = 1.0;
 };

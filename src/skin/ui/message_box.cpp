@@ -1,4 +1,5 @@
 #include "skin/ui/message_box.h"
+#include "skin/ui/accessibility.h"
 #include "skin/ui/dialogs.h"
 
 #include <QApplication>
@@ -67,6 +68,9 @@ std::unique_ptr<QDialog> BuildMessageBox(QWidget* parent, const QString& text,
   box->setProperty("messageText", text);
   box->setWindowTitle(caption);
   box->setStyleSheet(QString::fromLatin1(kStyle));
+  // Screen readers announce it as an alert and read its text.
+  SetAccessibleRole(box.get(), QAccessible::AlertMessage);
+  box->setAccessibleDescription(text);
 
   auto* label = new QLabel(box.get());
   label->setObjectName(QStringLiteral("MessageText"));

@@ -1,10 +1,16 @@
 #include "skin/ui/picture_control.h"
 
+#include "skin/ui/accessibility.h"
+
 #include <QCursor>
+
 #include <QEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
+#include <algorithm>
 
 namespace vortik {
 
@@ -22,6 +28,61 @@ QImage ToQImage(const Bitmap* bitmap) {
   return view.convertToFormat(QImage::Format_RGB32);
 }
 
+namespace {
+
+// `bitmap` with every pixel doubled each way: what a picture without a doubled drawing shows on
+// a high-resolution screen.
+BitmapRef PixelsDoubled(const Bitmap& bitmap) {
+  BitmapRef out = Bitmap::Create(bitmap.width * 2, bitmap.height * 2, bitmap.bitsPerPixel);
+  const int bytes = bitmap.bitsPerPixel / 8;
+  for (int y = 0; y < out->height; ++y) {
+    const uint8_t* from = bitmap.Row(y / 2);
+    uint8_t* to = out->Row(y);
+    for (int x = 0; x < out->width; ++x) {
+      std::copy_n(from + static_cast<ptrdiff_t>(x / 2) * bytes, bytes,
+                  to + static_cast<ptrdiff_t>(x) * bytes);
+    }
+  }
+  return out;
+}
+
+QPixmap ToPixmap(const Bitmap& bitmap, qreal ratio) {
+  if (bitmap.width == 0 || bitmap.height == 0) return QPixmap();
+  const QImage view(bitmap.pixels.data(), bitmap.width, bitmap.height, bitmap.rowBytes,
+                    QImage::Format_RGBA8888);
+  QPixmap pixmap = QPixmap::fromImage(view);  // converts, so the pixmap owns its pixels
+  pixmap.setDevicePixelRatio(ratio);
+  return pixmap;
+}
+
+}  // namespace
+
+qreal PaintRatio(QPainter& painter) {
+  // The engine's device is where the pixels go, also while a widget renders into a pixmap.
+  if (QPaintEngine* engine = painter.paintEngine()) {
+    if (QPaintDevice* device = engine->paintDevice()) return device->devicePixelRatioF();
+  }
+  return painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
+}
+
+SkinPixmap::SkinPixmap(const Bitmap* bitmap) {
+  if (bitmap == nullptr) return;
+  normal_ = QPixmap::fromImage(ToQImage(bitmap), Qt::NoFormatConversion);
+  if (bitmap->doubled) {
+    doubled_ = QPixmap::fromImage(ToQImage(bitmap->doubled.get()), Qt::NoFormatConversion);
+    doubled_.setDevicePixelRatio(2);
+  }
+}
+
+const QPixmap& SkinPixmap::ForRatio(qreal ratio) const {
+  return ratio > 1 && !doubled_.isNull() ? doubled_ : normal_;
+}
+
+void SkinPixmap::Draw(QPainter& painter) const {
+  const QPixmap& pixmap = ForRatio(PaintRatio(painter));
+  painter.drawPixmap(QPointF(0, 0), pixmap);
+}
+
 PictureControl::PictureControl(QWidget* parent, const char* name, int x, int y, int width,
                                int height)
     : QWidget(parent) {
@@ -33,15 +94,21 @@ PictureControl::PictureControl(QWidget* parent, const char* name, int x, int y, 
 
 void PictureControl::Clear() {
   surface_ = *Bitmap::Create(std::max(width(), 0), std::max(height(), 0), 32);
+  surface2x_ = *Bitmap::Create(surface_.width * 2, surface_.height * 2, 32);
   // A clear surface draws nothing: no pixmap is made for it until something is drawn.
   pixmap_ = QPixmap();
+  pixmap2x_ = QPixmap();
+  hasContent_ = false;
   update();
 }
 
 void PictureControl::DrawBitmap(const Bitmap* bitmap, int x, int y, int width, int height) {
   if (bitmap == nullptr) return;
-  vortik::DrawBitmap(*bitmap, surface_, x, y, width, height,
-                     transparent_ ? std::optional<Colour>(transparentColour_) : std::nullopt);
+  const std::optional<Colour> key =
+      transparent_ ? std::optional<Colour>(transparentColour_) : std::nullopt;
+  vortik::DrawBitmap(*bitmap, surface_, x, y, width, height, key);
+  const BitmapRef doubled = bitmap->doubled ? bitmap->doubled : PixelsDoubled(*bitmap);
+  vortik::DrawBitmap(*doubled, surface2x_, 2 * x, 2 * y, 2 * width, 2 * height, key);
   SurfaceChanged();
 }
 
@@ -59,20 +126,47 @@ bool PictureControl::DrawPicture(TBitmapFactory& pictures, const std::string& na
 }
 
 void PictureControl::SurfaceChanged() {
-  if (surface_.width == 0 || surface_.height == 0) {
-    pixmap_ = QPixmap();
-  } else {
-    const QImage view(surface_.pixels.data(), surface_.width, surface_.height, surface_.rowBytes,
-                      QImage::Format_RGBA8888);
-    pixmap_ = QPixmap::fromImage(view);  // converts, so the pixmap owns its pixels
-  }
+  // The pixmaps are made when a paint needs them: a blinking icon redraws often, and only one
+  // of the two resolutions shows.
+  hasContent_ = true;
+  pixmap_ = QPixmap();
+  pixmap2x_ = QPixmap();
   update();
 }
 
 void PictureControl::paintEvent(QPaintEvent* /*event*/) {
-  if (pixmap_.isNull()) return;
-  QPainter painter(this);
-  painter.drawPixmap(0, 0, pixmap_);
+  if (hasContent_) {
+    QPainter painter(this);
+    const bool doubled = PaintRatio(painter) > 1;
+    QPixmap& pixmap = doubled ? pixmap2x_ : pixmap_;
+    if (pixmap.isNull()) pixmap = ToPixmap(doubled ? surface2x_ : surface_, doubled ? 2 : 1);
+    if (!pixmap.isNull()) {
+      // A fractional ratio (1.5) shows the doubled pixmap scaled down, never a picture enlarged.
+      painter.setRenderHint(QPainter::SmoothPixmapTransform);
+      painter.drawPixmap(QPointF(0, 0), pixmap);
+      paintedRatio_ = pixmap.devicePixelRatio();
+    }
+  }
+  PaintFocusRingIfFocused(this);
+}
+
+void PictureControl::keyPressEvent(QKeyEvent* event) {
+  if (IsSkinButton(this) && IsActivationKey(event)) {
+    event->accept();
+    Q_EMIT clicked();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void PictureControl::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void PictureControl::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }
 
 void PictureControl::resizeEvent(QResizeEvent* event) {
@@ -82,6 +176,9 @@ void PictureControl::resizeEvent(QResizeEvent* event) {
   Bitmap old = std::move(surface_);
   surface_ = *Bitmap::Create(width(), height(), 32);
   vortik::DrawBitmap(old, surface_, 0, 0, old.width, old.height, std::nullopt);
+  Bitmap old2x = std::move(surface2x_);
+  surface2x_ = *Bitmap::Create(width() * 2, height() * 2, 32);
+  vortik::DrawBitmap(old2x, surface2x_, 0, 0, old2x.width, old2x.height, std::nullopt);
   SurfaceChanged();
 }
 

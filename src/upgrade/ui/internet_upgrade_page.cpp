@@ -6,6 +6,7 @@
 #include "i18n/ui/lang_ui.h"
 #include "platform/connectivity.h"
 #include "skin/bitmap_factory.h"
+#include "skin/ui/accessibility.h"
 #include "skin/ui/click_label.h"
 #include "skin/ui/gauge_bar.h"
 #include "skin/ui/picture_control.h"
@@ -124,6 +125,8 @@ void InternetUpgradePage::BuildControls() {
   Label_CheckUpdate->SetLineSpacing(0.82);  // two-line captions stay on the button's face
   Label_CheckUpdate->setText(QStringLiteral("Check Update"));
   Label_CheckUpdate->setAttribute(Qt::WA_TransparentForMouseEvents);
+  MakeSkinButton(Button_InternetUpdate, ButtonRole::kPushButton, Label_CheckUpdate);
+  SetFocusRingRadius(Button_InternetUpdate, 23);
 
   img_internet_status_text =
       new PictureControl(this, "img_internet_status_text", 615, 422, 200, 53);
@@ -134,6 +137,10 @@ void InternetUpgradePage::BuildControls() {
              Qt::AlignCenter, true);
   Label_InternetConnected->setCursor(Qt::ArrowCursor);
   Label_InternetConnected->SetLineSpacing(0.82);  // two-line captions stay on the plate
+  // Pictures only: the plate's caption says what they show.
+  for (QWidget* picture : {Image_bak1, img_internet_status_text, img_internet_status_icon}) {
+    HideFromAssistiveTech(picture);
+  }
 
   for (ClickLabel* label :
        {Label_Upgrade, Label_Step1Part1, Label_Step1Part2, Label_Step2, Label_Step2Part2,

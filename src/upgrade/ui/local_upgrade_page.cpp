@@ -11,6 +11,7 @@
 #include "device/sync_uart.h"
 #include "skin/ui/file_dialog.h"
 #include "skin/ui/message_box.h"
+#include "skin/ui/skin_style.h"
 #include "upgrade/firmware_file.h"
 #include "upgrade/local_upgrade.h"
 #include "upgrade/ui/ask_string.h"
@@ -34,6 +35,8 @@ LocalUpgradePage::LocalUpgradePage(QWidget* window, Host& host, TSyncUart& uart)
   QPalette palette = this->palette();
   palette.setColor(QPalette::WindowText, Qt::white);
   setPalette(palette);
+  // Its standard buttons, boxes and gauges in the skin's colours, not the platform's grey.
+  setStyleSheet(SkinWidgetStyle());
   BuildControls();
 }
 

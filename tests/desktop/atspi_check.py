@@ -1,0 +1,139 @@
+"""Walks the running demo window's accessibility tree over AT-SPI, as a screen reader does.
+
+Run by run_atspi_test.sh under /usr/bin/python3 (Debian's pyatspi is built for it). Checks that
+every push button and page tab has a name and an action, that the hidden developer buttons are
+not exposed, that the gauge and the status line have their roles, then presses "Check Update"
+through its action and waits until the emulated tool logs the device-info request and the
+message box appears as an alert with its text.
+"""
+import sys
+import time
+
+import pyatspi
+
+SIM_LOG = sys.argv[1]
+FAILURES = []
+
+
+def check(condition, message):
+    if not condition:
+        FAILURES.append(message)
+        print("FAIL: " + message)
+
+
+def wait_for(what, probe, seconds):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        found = probe()
+        if found:
+            return found
+        time.sleep(0.2)
+    print("FAIL: timed out waiting for " + what)
+    sys.exit(1)
+
+
+def application():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        if app is not None and app.name.lower().startswith("vortik"):
+            return app
+    return None
+
+
+def walk(node, depth=0):
+    yield node, depth
+    for i in range(node.childCount):
+        child = node.getChildAtIndex(i)
+        if child is not None:
+            yield from walk(child, depth + 1)
+
+
+def actions(node):
+    try:
+        action = node.queryAction()
+    except NotImplementedError:
+        return []
+    return [action.getName(i) for i in range(action.nActions)]
+
+
+def do_action(node, name):
+    action = node.queryAction()
+    for i in range(action.nActions):
+        if action.getName(i) == name:
+            return action.doAction(i)
+    raise AssertionError("no action %s on %s" % (name, node.name))
+
+
+def sim_saw_device_info():
+    with open(SIM_LOG, encoding="utf-8") as log:
+        return "device-info request" in log.read()
+
+
+def main():
+    app = wait_for("the VORTIK application on the accessibility bus", application, 30)
+    window = wait_for("its window", lambda: app.childCount > 0 and app.getChildAtIndex(0), 30)
+    # The window shows its first page once it has been built.
+    wait_for("the Check Update button",
+             lambda: any(n.name == "Check Update" for n, _ in walk(window)), 30)
+
+    nodes = list(walk(window))
+    for node, depth in nodes:
+        print("%s%s %r %s" % ("  " * depth, node.getRoleName(), node.name, actions(node)))
+
+    buttons = [n for n, _ in nodes
+               if n.getRole() in (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_PAGE_TAB)]
+    check(len([n for n in buttons if n.getRole() == pyatspi.ROLE_PAGE_TAB]) == 4,
+          "four page tabs")
+    for node in buttons:
+        check(node.name.strip() != "", "a %s without a name" % node.getRoleName())
+        check(len(actions(node)) > 0, "%s %r has no action" % (node.getRoleName(), node.name))
+        check(node.getState().contains(pyatspi.STATE_VISIBLE),
+              "%s %r is exposed but hidden" % (node.getRoleName(), node.name))
+    names = {n.name for n, _ in nodes}
+    for hidden in ("Test1", "Test2", "Button3"):
+        check(hidden not in names, "the hidden control %s is exposed" % hidden)
+    tabs = [n.name for n in buttons if n.getRole() == pyatspi.ROLE_PAGE_TAB]
+    check(tabs == ["Internet Upgrade", "Print", "DTC Lookup", "Feedback"],
+          "the tabs are named by their captions: %s" % tabs)
+
+    check_update = [n for n in buttons if n.name == "Check Update"]
+    check(len(check_update) == 1 and check_update[0].getRole() == pyatspi.ROLE_PUSH_BUTTON,
+          '"Check Update" is one push button')
+    gauges = [n for n, _ in nodes if n.getRole() == pyatspi.ROLE_PROGRESS_BAR]
+    check(len(gauges) == 1 and gauges[0].name != "", "the gauge is a named progress bar")
+    if gauges:
+        check(gauges[0].queryValue().currentValue == 0, "the gauge has a value")
+    status = [n for n, _ in nodes if n.getRole() == pyatspi.ROLE_STATUS_BAR]
+    check(len(status) == 1 and status[0].name != "", "the status line is a status bar")
+
+    if not check_update:
+        return 1
+    # The demo counts loopback as a connection; the page polls it once a second.
+    wait_for("the page to see the connection",
+             lambda: any(n.name == "Internet Connected" for n, _ in walk(window)), 30)
+    do_action(check_update[0], "Press")
+    wait_for("the emulated tool to see the device-info request", sim_saw_device_info, 30)
+    print("the tool saw the device-info request")
+
+    def alert():
+        for i in range(app.childCount):
+            child = app.getChildAtIndex(i)
+            if child is not None and child.getRole() == pyatspi.ROLE_ALERT:
+                return child
+        return None
+
+    box = wait_for("the message box", alert, 60)
+    texts = [n.name for n, _ in walk(box) if n.getRole() == pyatspi.ROLE_LABEL]
+    print("message box: %r %r" % (box.name, texts))
+    check(any(t for t in texts), "the message box's text is exposed")
+    ok = [n for n, _ in walk(box) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON]
+    check(len(ok) == 1, "the message box has its OK button")
+    if ok:
+        do_action(ok[0], "Press")
+        wait_for("the message box to close", lambda: alert() is None, 10)
+    return 1 if FAILURES else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The demo window under a virtual X display with an accessibility bus, walked by a screen
+# reader's library (atspi_check.py): run_atspi_test.sh BUILD_DIR.
+# Starts and stops everything it needs: Xvfb, a D-Bus session bus, the AT-SPI bus and the
+# emulated tool at the demo's link. Exits 77 (skipped) only when one of those programs is not
+# installed (scripts/install-deps installs them all).
+set -euo pipefail
+build=$(cd "${1:?usage: run_atspi_test.sh BUILD_DIR}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+launcher=/usr/libexec/at-spi-bus-launcher
+
+missing=()
+command -v Xvfb >/dev/null || missing+=("Xvfb (xvfb)")
+command -v dbus-launch >/dev/null || missing+=("dbus-launch (dbus-x11)")
+[ -x "$launcher" ] || missing+=("at-spi-bus-launcher (at-spi2-core)")
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || missing+=("pyatspi (python3-pyatspi)")
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "SKIPPED: not installed: ${missing[*]}; scripts/install-deps installs them"
+  exit 77
+fi
+
+demo_dir=/tmp/vortik-demo
+mkdir -p "$demo_dir"
+# The demo build finds its tool at a fixed link: one run at a time, and not beside a demo.
+exec 9>"$demo_dir/.test-lock"
+flock -w 300 9
+if [ -e "$demo_dir/tty" ]; then
+  echo "FAILED: $demo_dir/tty exists: a demo is running; close it and run again"
+  exit 1
+fi
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  [ -n "${DBUS_SESSION_BUS_PID:-}" ] && kill "$DBUS_SESSION_BUS_PID" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+
+eval "$(dbus-launch --sh-syntax)"
+"$launcher" --launch-immediately >"$work/bus.log" 2>&1 &
+pids+=($!)
+
+"$build/tools/scantool-sim/scantool-sim" --link "$demo_dir/tty" --demo --log >"$work/sim.log" &
+pids+=($!)
+for _ in $(seq 100); do [ -e "$demo_dir/tty" ] && break; sleep 0.1; done
+
+cd "$build/dist"
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb QT_ACCESSIBILITY=1 \
+  ./vortik-demo >"$work/window.log" 2>&1 &
+pids+=($!)
+
+status=0
+/usr/bin/python3 "$here/atspi_check.py" "$work/sim.log" || status=$?
+if [ $status -ne 0 ]; then
+  echo "--- emulated tool"; cat "$work/sim.log"
+  echo "--- window"; cat "$work/window.log"
+fi
+exit $status

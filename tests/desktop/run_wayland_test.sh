@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The window as a native Wayland client: weston's headless back end as the compositor, Qt's
+# wayland platform, and the window's report of its first paint:
+# run_wayland_test.sh BUILD_DIR. Exits 77 (skipped) only when weston or Qt's Wayland platform
+# is not installed (scripts/install-deps installs both).
+set -euo pipefail
+build=$(cd "${1:?usage: run_wayland_test.sh BUILD_DIR}" && pwd)
+
+plugin=$(find /usr/lib/*/qt6/plugins/platforms /usr/lib/qt6/plugins/platforms \
+  -name 'libqwayland-generic.so' 2>/dev/null | head -n 1 || true)
+missing=()
+command -v weston >/dev/null || missing+=("weston")
+[ -n "$plugin" ] || missing+=("Qt's Wayland platform (qt6-wayland)")
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "SKIPPED: not installed: ${missing[*]}; scripts/install-deps installs them"
+  exit 77
+fi
+
+work=$(mktemp -d)
+weston_pid=""
+cleanup() {
+  [ -n "$weston_pid" ] && kill "$weston_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+socket=vortik-test-$$
+
+weston --backend=headless-backend.so --socket="$socket" --idle-time=0 --width=1280 \
+  --height=800 >"$work/weston.log" 2>&1 &
+weston_pid=$!
+for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/$socket" ] && break; sleep 0.1; done
+if [ ! -S "$XDG_RUNTIME_DIR/$socket" ]; then
+  echo "FAILED: weston did not start"; cat "$work/weston.log"; exit 1
+fi
+
+cd "$build/dist"
+status=0
+env -u DISPLAY WAYLAND_DISPLAY="$socket" QT_QPA_PLATFORM=wayland VORTIK_QUIT_AFTER_FIRST_PAINT=1 \
+  XDG_CONFIG_HOME="$work/config" timeout 60 ./vortik >"$work/window.log" 2>&1 || status=$?
+cat "$work/window.log"
+if [ $status -ne 0 ] || ! grep -q '^vortik: first paint' "$work/window.log"; then
+  echo "FAILED: no first paint under Wayland (exit $status)"
+  echo "--- weston"; cat "$work/weston.log"
+  exit 1
+fi
+echo "the window painted as a Wayland client"
