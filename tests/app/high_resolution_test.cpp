@@ -68,9 +68,9 @@ TEST_F(HighResolutionWindow, EachPictureControlDrawsThePixmapOfTheScreensRatio) 
       int drawn = 0;
       for (PictureControl* control : form_->findChildren<PictureControl*>()) {
         if (!control->isVisibleTo(form_.get()) || control->surface().width == 0) continue;
-        const bool hasPicture = std::any_of(control->surface().pixels.begin(),
-                                            control->surface().pixels.end(),
-                                            [](uint8_t byte) { return byte != 0; });
+        const bool hasPicture =
+            std::any_of(control->surface().pixels.begin(), control->surface().pixels.end(),
+                        [](uint8_t byte) { return byte != 0; });
         if (!hasPicture) continue;
         ++drawn;
         EXPECT_EQ(control->paintedRatio(), c.painted)

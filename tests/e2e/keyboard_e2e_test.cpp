@@ -132,9 +132,9 @@ TEST_F(KeyboardOnly, ShortcutsAndTheTabRowChangePage) {
   // title band from the left, then the tabs, then the page.
   EXPECT_EQ(Focused(), QStringLiteral("SpeedButtonMenu"));
   const std::vector<QString> walk = TabTo(QStringLiteral("Button_InternetUpdate"));
-  const std::vector<QString> expected = {"SpeedButtonSetting", "btn_minimize", "SpeedButton4",
-                                         "TabImgBtn0",         "TabImgBtn1",   "TabImgBtn2",
-                                         "TabImgBtn3",         "Button_InternetUpdate"};
+  const std::vector<QString> expected = {
+      "SpeedButtonSetting", "btn_minimize", "SpeedButton4", "TabImgBtn0",
+      "TabImgBtn1",         "TabImgBtn2",   "TabImgBtn3",   "Button_InternetUpdate"};
   EXPECT_EQ(walk, expected);
   // Shift+Tab goes back; Space on a tab, then Enter on another, switch to their pages.
   Key(Qt::Key_Backtab, Qt::ShiftModifier);

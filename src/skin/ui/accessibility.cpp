@@ -49,8 +49,7 @@ bool HiddenFromAssistiveTech(const QWidget* widget) {
 // parts and decoration of its controls are not its accessible children.
 class SkinContainerAccessible : public QAccessibleWidget {
  public:
-  explicit SkinContainerAccessible(QWidget* widget)
-      : QAccessibleWidget(widget, RoleOf(widget)) {}
+  explicit SkinContainerAccessible(QWidget* widget) : QAccessibleWidget(widget, RoleOf(widget)) {}
 
   int childCount() const override { return static_cast<int>(Children().size()); }
 
@@ -69,7 +68,7 @@ class SkinContainerAccessible : public QAccessibleWidget {
   static QAccessible::Role RoleOf(const QWidget* widget) {
     if (!widget->isWindow()) return QAccessible::Client;
     return qobject_cast<const QDialog*>(widget) != nullptr ? QAccessible::Dialog
-                                                          : QAccessible::Window;
+                                                           : QAccessible::Window;
   }
 
   QList<QWidget*> Children() const {
@@ -86,8 +85,7 @@ class SkinContainerAccessible : public QAccessibleWidget {
 // A picture control or label that acts as a button or a page tab.
 class SkinButtonAccessible : public QAccessibleWidget {
  public:
-  SkinButtonAccessible(QWidget* widget, QAccessible::Role role)
-      : QAccessibleWidget(widget, role) {}
+  SkinButtonAccessible(QWidget* widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
 
   QString text(QAccessible::Text t) const override {
     if (t == QAccessible::Name) {
