@@ -138,6 +138,10 @@ bool AppendLine(const std::string& path, std::string_view line) {
   return ::fdatasync(fd.get()) == 0;
 }
 
+bool RemoveFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& out, int64_t maxBytes) {
   File file;
   if (!file.Open(path, File::Mode::kRead)) return false;

@@ -68,6 +68,8 @@ int64_t FileSize(const std::string& path);
 // does not end with a line end (such an unfinished line), one is written first so the new line
 // stands on its own. False when the file cannot be opened or written.
 bool AppendLine(const std::string& path, std::string_view line);
+// Removes the file at `path`; true when it is gone afterwards (also when it was never there).
+bool RemoveFile(const std::string& path);
 // The whole content of a regular file of at most `maxBytes` bytes; false when it cannot be
 // read or is larger.
 bool ReadWholeFile(const std::string& path, std::string& out, int64_t maxBytes);

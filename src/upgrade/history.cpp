@@ -40,7 +40,7 @@ uint32_t CountField(const cJSON* object, const char* name) {
 
 // "1.1.0 → 1.2.0", or one version when nothing changed.
 std::string VersionChange(const std::string& before, const std::string& after) {
-  const std::string from = before.empty() ? "?" : before;
+  std::string from = before.empty() ? "?" : before;
   if (after.empty() || after == before) return from;
   return from + " \u2192 " + after;
 }

@@ -99,9 +99,14 @@ FetchedFile FetchLegacyFile(Host& host, const std::string& server, const std::st
   std::string path =
       DownloadLegacyFile(host, server, location, std::max<int64_t>(length, 0), &tooLarge);
   if (!tooLarge && !IsFile(path)) return {FetchOutcome::kFailed, {}};
-  if (tooLarge || CheckFileSize(path, length) != 0) return {FetchOutcome::kWrongSize, {}};
+  // A file that fails a check is removed, so no unverified image stays under its final name.
+  if (tooLarge || CheckFileSize(path, length) != 0) {
+    if (!tooLarge) platform::RemoveFile(path);
+    return {FetchOutcome::kWrongSize, {}};
+  }
   switch (CheckMd5Trailer(path)) {
     case -1:
+      platform::RemoveFile(path);
       return {FetchOutcome::kWrongDigest, {}};
     case 0:
       length -= kTrailerBytes;

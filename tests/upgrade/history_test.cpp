@@ -192,7 +192,7 @@ TEST_F(UpgradeHistory, EachFailureClassLeavesOneRecordWithItsMessage) {
   auto toolFault = [this](sim::Fault fault, uint16_t command, int skip, int count) {
     return [=, this] { tool_.AddFault({fault, command, skip, count}); };
   };
-  auto serverFault = [this](const std::string& path, sim::SimFault fault) {
+  auto serverFault = [this](const std::string& path, const sim::SimFault& fault) {
     return [=, this] { sim_->SetFault(path, fault); };
   };
   sim::SimFault status500;
@@ -256,6 +256,40 @@ TEST_F(UpgradeHistory, RetriesWithinTheLimitAreCountedInASuccess) {
   EXPECT_EQ(records[0].blocksRetried, 3u);
   EXPECT_EQ(records[0].blocksSent + 3,
             static_cast<uint32_t>(tool_.RequestCount(kCmdBurnBlock.code)));
+}
+
+// A file that arrived but failed its size or digest check is not left under its final name,
+// where the next run's reuse check or the Local Upgrade page's file picker would meet it.
+TEST_F(UpgradeHistory, FailedChecksLeaveNoFileUnderItsFinalName) {
+  sim::Identity legacy;
+  legacy.form = sim::Identity::InfoForm::kShort54;
+  legacy.type = "TQ850";
+  legacy.romVersion = legacy.flashVersion = "1.0.0";
+  struct Case {
+    const char* path;
+    bool legacyTool;
+    const char* local;
+    const char* outcome;
+  };
+  const Case cases[] = {
+      {"/rom/TQ460.rom", false, "TQ460.rom", "rom-wrong-digest"},
+      {"/flash/TQ460_3.fls", false, "TQ460_3.fls", "flash-wrong-digest"},
+      {"/legacy/rom.bin", true, "rom.bin", "rom-wrong-digest"},
+      {"/legacy/flash.bin", true, "flash.bin", "flash-wrong-digest"},
+  };
+  sim::SimFault corrupted;
+  corrupted.wrongDigest = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    sim_->ClearFaults();
+    sim_->SetFault(c.path, corrupted);
+    tool_.SetIdentity(c.legacyTool ? legacy : sim::DemoIdentity());
+    for (const auto& e : std::filesystem::directory_iterator(tmp_)) std::filesystem::remove(e);
+    const std::vector<UpgradeRecord> records = Run();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].outcome, c.outcome);
+    EXPECT_FALSE(std::filesystem::exists(Local(c.local)));
+  }
 }
 
 TEST_F(UpgradeHistory, NoSinkAsksNoIdAndRecordsNothing) {
