@@ -1,6 +1,7 @@
 // The services a front end builds and hands to the core's flows: how a product or language is
-// picked, how files are fetched, and which serial devices are present. The window, the command
-// line and tests each build their own; nothing here is process-wide.
+// picked, how files are fetched, which serial devices are present and where each run is
+// recorded. The window, the command line and tests each build their own; nothing here is
+// process-wide.
 #pragma once
 
 #include <functional>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/upgrade_record.h"
 #include "platform/device_enum.h"
 #include "platform/download.h"
 
@@ -31,6 +33,9 @@ struct Services {
   DownloadBackend download;  // empty: libcurl
   // Present serial devices: libudev unless the front end lists others (the demo's link).
   std::shared_ptr<platform::DeviceLister> devices = std::make_shared<platform::UdevDeviceLister>();
+  // Told the record of every internet upgrade and local flash once it has ended; empty keeps
+  // no history (tests, unless they look at it).
+  HistorySink recordHistory;
 };
 
 }  // namespace vortik

@@ -93,7 +93,12 @@ FeedbackResult SubmitFeedback(FeedbackView& view, const std::string& serverBase,
   for (int i = 0; i < kFeedbackFieldCount; ++i) texts[static_cast<size_t>(i)] = view.FieldText(i);
 
   FeedbackResult result;
-  const std::string body = FeedbackBody(texts);
+  FeedbackTexts sent = texts;
+  if (const std::string attachment = view.Attachment(); !attachment.empty()) {
+    std::string& problems = sent[kFeedbackProblems];
+    problems += problems.empty() ? attachment : "\n\n" + attachment;
+  }
+  const std::string body = FeedbackBody(sent);
   if (int empty = FirstEmptyRequiredField(texts); empty >= 0) {
     result = {FeedbackOutcome::kEmptyField, empty};
   } else if (body.size() > kFeedbackBodyLimit) {

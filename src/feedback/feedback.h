@@ -84,9 +84,14 @@ class FeedbackView {
   // Shown while the request runs (the request blocks the window).
   virtual void SetBusy(bool busy) = 0;
   virtual void ShowMessage(TextId message) = 0;
+  // Text the user chose to send along (the last upgrade's record), exactly as shown to them;
+  // empty: nothing. It travels in the problems value, after the user's text and a blank line,
+  // as the server knows only the nine fields.
+  virtual std::string Attachment() { return {}; }
 };
 
-// Checks, encodes and sends the form to `serverBase` + kFeedbackPath, then shows exactly one
+// Checks, encodes and sends the form (with the view's attachment, which the checks ignore and
+// the length limit counts) to `serverBase` + kFeedbackPath, then shows exactly one
 // message. After a successful submission every field but the year and month is cleared; any
 // other outcome keeps every field so the user can try again.
 FeedbackResult SubmitFeedback(FeedbackView& view, const std::string& serverBase,

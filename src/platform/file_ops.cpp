@@ -1,12 +1,14 @@
 #include "platform/file_ops.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <time.h>
 
 #include <cerrno>
+#include <string>
 #include <utility>
 
 namespace vortik::platform {
@@ -104,6 +106,52 @@ int64_t FileSize(const std::string& path) {
   File file;
   if (!file.Open(path, File::Mode::kRead)) return -1;
   return file.Size();
+}
+
+bool AppendLine(const std::string& path, std::string_view line) {
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644));
+  if (!fd.valid()) return false;
+  // Another process appending at the same moment waits for this line to be complete.
+  while (::flock(fd.get(), LOCK_EX) != 0) {
+    if (errno != EINTR) return false;
+  }
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  std::string text;
+  text.reserve(line.size() + 2);
+  if (st.st_size > 0) {
+    // The last byte, read through a second descriptor: an append-only one cannot read.
+    UniqueFd reader(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    char last = '\n';
+    if (!reader.valid() || ::pread(reader.get(), &last, 1, st.st_size - 1) != 1) return false;
+    if (last != '\n') text += '\n';
+  }
+  text.append(line);
+  text += '\n';
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd.get(), text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return ::fdatasync(fd.get()) == 0;
+}
+
+bool RemoveFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out, int64_t maxBytes) {
+  File file;
+  if (!file.Open(path, File::Mode::kRead)) return false;
+  const int64_t size = file.Size();
+  if (size < 0 || size > maxBytes) return false;
+  out.assign(static_cast<size_t>(size), '\0');
+  const int64_t read = file.Read(out.data(), out.size());
+  if (read < 0) return false;
+  out.resize(static_cast<size_t>(read));
+  return true;
 }
 
 }  // namespace vortik::platform

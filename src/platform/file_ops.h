@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/unique_fd.h"
 
@@ -61,6 +62,18 @@ class File {
 
 // Length of a regular file, or -1 when it cannot be opened for reading.
 int64_t FileSize(const std::string& path);
+// Appends `line` and a line end to the file at `path` (created with mode 0644 when missing) in
+// one write under an exclusive lock, then flushes it to the disk. Bytes already in the file are
+// never rewritten, so a crash mid-write can only leave the last line unfinished; when the file
+// does not end with a line end (such an unfinished line), one is written first so the new line
+// stands on its own. False when the file cannot be opened or written.
+bool AppendLine(const std::string& path, std::string_view line);
+// Removes the file at `path`; true when it is gone afterwards (also when it was never there).
+bool RemoveFile(const std::string& path);
+// The whole content of a regular file of at most `maxBytes` bytes; false when it cannot be
+// read or is larger.
+bool ReadWholeFile(const std::string& path, std::string& out, int64_t maxBytes);
+
 // The stamp of a regular file; false when `path` is missing or not a regular file.
 bool StampFile(const std::string& path, FileStamp* out);
 

@@ -16,6 +16,13 @@ std::string ConfigDir() {
   return std::string(home != nullptr ? home : "") + "/.config/vortik";
 }
 
+std::string StateDir() {
+  const char* xdg = std::getenv("XDG_STATE_HOME");
+  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/vortik";
+  const char* home = std::getenv("HOME");
+  return std::string(home != nullptr ? home : "") + "/.local/state/vortik";
+}
+
 std::string TempDir() {
   const char* tmp = std::getenv("TMPDIR");
   std::string dir = (tmp != nullptr && tmp[0] != '\0') ? tmp : "/tmp";

@@ -9,6 +9,9 @@ namespace vortik::platform {
 
 // $XDG_CONFIG_HOME/vortik, else $HOME/.config/vortik (not created here).
 std::string ConfigDir();
+// $XDG_STATE_HOME/vortik, else $HOME/.local/state/vortik (not created here): what the program
+// writes for itself, such as the upgrade history.
+std::string StateDir();
 // $TMPDIR when set and non-empty, else /tmp; always ends with '/'.
 std::string TempDir();
 // Full path of the running executable, from /proc/self/exe; empty when it cannot be read.

@@ -84,11 +84,12 @@ enum class Sent { kAcked, kNotAcked, kClosing };
 // outcome. `whileWaiting` runs once, right after the first send, while the frame and its reply
 // cross the line: the caller prepares the next block there.
 Sent SendBlock(Host& host, TSyncUart& uart, const BlockFrame& frame, const AttemptPolicy& policy,
-               bool& clean, const std::function<void()>& whileWaiting = nullptr) {
+               bool& clean, BurnStats& stats, const std::function<void()>& whileWaiting = nullptr) {
   std::array<uint8_t, kAckLength> reply{};
   bool waited = false;
   for (int attempt = 0; attempt < policy.attempts; ++attempt) {
     if (Closing(host)) return Sent::kClosing;
+    if (attempt > 0) ++stats.blocksRetried;
     reply.fill(0);
     const uint32_t start = platform::TickCountMs();
     uart.SendRequest(frame.bytes(), frame.length(), !clean);
@@ -174,7 +175,7 @@ bool SendFileBlocks(Host& host, TSyncUart& uart, platform::File& file, FramePair
       return false;
     }
     Fill nextFill = Fill::kFailed;
-    const Sent sent = SendBlock(host, uart, frames.current(), policy, clean, [&] {
+    const Sent sent = SendBlock(host, uart, frames.current(), policy, clean, stats, [&] {
       nextFill = ReadFileBlock(file, frames.next(), block + 1, blockSize);
     });
     if (!Account(sent, block, stats)) return false;
@@ -331,7 +332,7 @@ bool BurnParts(Host& host, TSyncUart& uart, FirmwareKind kind, const FlashPartLi
   PartReader reader(parts, blockSize);
   bool clean = false;  // stale bytes of earlier traffic go before the first request
   Fill fill = Fill::kFailed;
-  const Sent listSent = SendBlock(host, uart, frames.current(), kFileBlock, clean,
+  const Sent listSent = SendBlock(host, uart, frames.current(), kFileBlock, clean, st,
                                   [&] { fill = reader.Next(frames.next(), 1); });
   if (!Account(listSent, 0, st)) return false;
   frames.Advance();
@@ -357,7 +358,7 @@ bool BurnParts(Host& host, TSyncUart& uart, FirmwareKind kind, const FlashPartLi
       return false;
     }
     Fill nextFill = Fill::kFailed;
-    const Sent sent = SendBlock(host, uart, frames.current(), kPartDataBlock, clean,
+    const Sent sent = SendBlock(host, uart, frames.current(), kPartDataBlock, clean, st,
                                 [&] { nextFill = reader.Next(frames.next(), block + 1); });
     if (!Account(sent, block, st)) return false;
     frames.Advance();

@@ -31,9 +31,10 @@ using NotifyFirmwareSizeFn = std::function<bool(FirmwareKind kind, uint32_t size
 
 // How a burn ended, for diagnostics and tests; the burn functions' bool is the result.
 struct BurnStats {
-  uint32_t blocksAcked = 0;  // blocks the tool acknowledged, the part-list block included
-  int32_t failedBlock = -1;  // the block that no attempt got through; -1 when none failed
-  bool closing = false;      // stopped because the application is closing
+  uint32_t blocksAcked = 0;    // blocks the tool acknowledged, the part-list block included
+  uint32_t blocksRetried = 0;  // sends of a block after its first
+  int32_t failedBlock = -1;    // the block that no attempt got through; -1 when none failed
+  bool closing = false;        // stopped because the application is closing
 };
 
 // Sends the whole file as `kind` in blocks of `blockSize` data bytes (the tool's block size for

@@ -136,8 +136,16 @@ FetchedFile DownloadRomFile(Host& host, const std::string& url, const std::strin
   const bool fetched = DownloadToFile(host, DownloadRequestUrl(url), localPath,
                                       std::max<int64_t>(length, 0), &tooLarge);
   if (!tooLarge && (!fetched || !FileExists(localPath))) return {FetchOutcome::kFailed, {}};
-  if (tooLarge || CheckFileSize(localPath, length) != 0) return {FetchOutcome::kWrongSize, {}};
-  if (CheckFileMd5(localPath, digest) != 0) return {FetchOutcome::kWrongDigest, {}};
+  // A file that fails its checks is removed: under its final name a later run's reuse check or
+  // the Local Upgrade page's file picker would meet an image nobody verified.
+  if (tooLarge || CheckFileSize(localPath, length) != 0) {
+    platform::RemoveFile(localPath);
+    return {FetchOutcome::kWrongSize, {}};
+  }
+  if (CheckFileMd5(localPath, digest) != 0) {
+    platform::RemoveFile(localPath);
+    return {FetchOutcome::kWrongDigest, {}};
+  }
   return {FetchOutcome::kFetched, localPath};
 }
 
@@ -157,7 +165,10 @@ FetchOutcome DownloadFlashPart(Host& host, const std::string& url, const std::st
   if (!DownloadToFile(host, DownloadRequestUrl(url), path) || !FileExists(path)) {
     return FetchOutcome::kFailed;
   }
-  if (CheckFileMd5(path, digest) != 0) return FetchOutcome::kWrongDigest;
+  if (CheckFileMd5(path, digest) != 0) {
+    platform::RemoveFile(path);  // no unverified part under its final name
+    return FetchOutcome::kWrongDigest;
+  }
   *localPath = path;
   return FetchOutcome::kFetched;
 }

@@ -14,6 +14,7 @@
 #include "upgrade/catalogue.h"
 #include "upgrade/downloads.h"
 #include "upgrade/firmware_file.h"
+#include "upgrade/history.h"
 #include "upgrade/md5_check.h"
 #include "upgrade/pickers.h"
 
@@ -28,34 +29,35 @@ constexpr int kVersionComponents = 3;
 // Legacy files may end in a verification trailer that is not part of the image.
 constexpr int32_t kTrailerBytes = static_cast<int32_t>(kMd5TrailerSize);
 
-// The one table of the run's messages.
+// The one table of the run's messages, with the key the history keeps for each outcome.
 struct OutcomeText {
   Outcome outcome;
   std::optional<TextId> text;
+  const char* key;
 };
 constexpr OutcomeText kOutcomeTexts[] = {
-    {Outcome::kReady, std::nullopt},
-    {Outcome::kNotConnected, TextId::MsgError16},
-    {Outcome::kNoDeviceInfo, TextId::MsgError13},
-    {Outcome::kNoProductChoice, TextId::MsgError19},
-    {Outcome::kNoOffer, TextId::MsgError15},
-    {Outcome::kVersionNotTaken, TextId::MsgError12},
-    {Outcome::kUpToDate, TextId::MsgError17},
-    {Outcome::kRomFetchFailed, TextId::MsgError18},
-    {Outcome::kRomWrongSize, TextId::MsgError27},
-    {Outcome::kRomWrongDigest, TextId::MsgError28},
-    {Outcome::kFlashFetchFailed, TextId::MsgError19},
-    {Outcome::kFlashWrongSize, TextId::MsgError29},
-    {Outcome::kFlashWrongDigest, TextId::MsgError30},
-    {Outcome::kFlashPartsUnusable, TextId::MsgError19},
-    {Outcome::kFlashOverwritesRom, TextId::MsgError19},
-    {Outcome::kSizeRefused, TextId::MsgError11},
-    {Outcome::kRomBurnFailed, TextId::MsgError8},
-    {Outcome::kFlashBurnFailed, TextId::MsgError9},
-    {Outcome::kBurned, TextId::MsgInfo2},
-    {Outcome::kNothingBurned, std::nullopt},
-    {Outcome::kNoServer, TextId::MsgNoServer},
-    {Outcome::kStopped, std::nullopt},
+    {Outcome::kReady, std::nullopt, "ready"},
+    {Outcome::kNotConnected, TextId::MsgError16, "not-connected"},
+    {Outcome::kNoDeviceInfo, TextId::MsgError13, "no-device-info"},
+    {Outcome::kNoProductChoice, TextId::MsgError19, "no-product-choice"},
+    {Outcome::kNoOffer, TextId::MsgError15, "no-offer"},
+    {Outcome::kVersionNotTaken, TextId::MsgError12, "version-not-taken"},
+    {Outcome::kUpToDate, TextId::MsgError17, "up-to-date"},
+    {Outcome::kRomFetchFailed, TextId::MsgError18, "rom-fetch-failed"},
+    {Outcome::kRomWrongSize, TextId::MsgError27, "rom-wrong-size"},
+    {Outcome::kRomWrongDigest, TextId::MsgError28, "rom-wrong-digest"},
+    {Outcome::kFlashFetchFailed, TextId::MsgError19, "flash-fetch-failed"},
+    {Outcome::kFlashWrongSize, TextId::MsgError29, "flash-wrong-size"},
+    {Outcome::kFlashWrongDigest, TextId::MsgError30, "flash-wrong-digest"},
+    {Outcome::kFlashPartsUnusable, TextId::MsgError19, "flash-parts-unusable"},
+    {Outcome::kFlashOverwritesRom, TextId::MsgError19, "flash-overwrites-rom"},
+    {Outcome::kSizeRefused, TextId::MsgError11, "size-refused"},
+    {Outcome::kRomBurnFailed, TextId::MsgError8, "rom-burn-failed"},
+    {Outcome::kFlashBurnFailed, TextId::MsgError9, "flash-burn-failed"},
+    {Outcome::kBurned, TextId::MsgInfo2, "burned"},
+    {Outcome::kNothingBurned, std::nullopt, "nothing-burned"},
+    {Outcome::kNoServer, TextId::MsgNoServer, "no-server"},
+    {Outcome::kStopped, std::nullopt, "stopped"},
 };
 
 // The run's outcome of a failed fetch of a file of `kind` (ROM or FLASH).
@@ -75,6 +77,19 @@ bool IsFile(const std::string& path) {
   return !path.empty() && platform::FileSize(path) >= 0;
 }
 
+// The tool's 12-character ID for the history, printable characters only; empty when the tool
+// does not tell it.
+std::string QueryToolId(Host& host, TSyncUart& uart) {
+  char id[kDeviceIdLength + 1] = {};
+  if (!QueryId(host, uart, id)) return {};
+  std::string text;
+  for (const char c : std::string_view(id, kDeviceIdLength)) {
+    if (c == '\0') break;
+    text += c >= 0x20 && c < 0x7F ? c : '?';
+  }
+  return text;
+}
+
 // Fetches and checks one file of the legacy server: the download, its size as the reply gave
 // it, then its trailer, which is cut off. `length` (and `gaugeSize`) lose the trailer's bytes
 // when one was cut.
@@ -85,9 +100,14 @@ FetchedFile FetchLegacyFile(Host& host, const std::string& server, const std::st
   std::string path =
       DownloadLegacyFile(host, server, location, std::max<int64_t>(length, 0), &tooLarge);
   if (!tooLarge && !IsFile(path)) return {FetchOutcome::kFailed, {}};
-  if (tooLarge || CheckFileSize(path, length) != 0) return {FetchOutcome::kWrongSize, {}};
+  // A file that fails a check is removed, so no unverified image stays under its final name.
+  if (tooLarge || CheckFileSize(path, length) != 0) {
+    if (!tooLarge) platform::RemoveFile(path);
+    return {FetchOutcome::kWrongSize, {}};
+  }
   switch (CheckMd5Trailer(path)) {
     case -1:
+      platform::RemoveFile(path);
       return {FetchOutcome::kWrongDigest, {}};
     case 0:
       length -= kTrailerBytes;
@@ -103,14 +123,15 @@ FetchedFile FetchLegacyFile(Host& host, const std::string& server, const std::st
 class UpgradeRun {
  public:
   UpgradeRun(Host& host, TSyncUart& uart, CatalogueState& catalogue, const AppConfig& config,
-             const UpgradeGate& gate, InternetUpgradeReport& report)
+             const UpgradeGate& gate, InternetUpgradeReport& report, UpgradeRecord& record)
       : host_(host),
         uart_(uart),
         state_(host.state()),
         catalogue_(catalogue),
         config_(config),
         gate_(gate),
-        report_(report) {}
+        report_(report),
+        record_(record) {}
 
   // From the device info to the last verified download.
   Outcome Prepare() {
@@ -121,6 +142,13 @@ class UpgradeRun {
     flashBlockSize_ = state_.device.flashBlockSize;
     productType_ = FieldText(state_.device.type);
     subtype_ = FieldText(state_.device.subtype);
+    record_.toolType = productType_;
+    record_.toolSubtype = subtype_;
+    record_.romBefore = record_.romAfter = FieldText(state_.device.romVersion);
+    record_.flashBefore = record_.flashAfter = FieldText(state_.device.flashVersion);
+    // The ID only names the tool in the history: asked only when one is kept, and a tool that
+    // does not tell it is upgraded all the same.
+    if (host_.services().recordHistory) record_.toolId = QueryToolId(host_, uart_);
 
     if (const Outcome asked = AskServer(); asked != Outcome::kReady) return asked;
 
@@ -168,6 +196,13 @@ class UpgradeRun {
         if (clash) return Outcome::kFlashOverwritesRom;
       }
     }
+    if (doRom_) AddRecordFile(record_, "ROM", romPath_);
+    if (doFlash_ && !extended_) AddRecordFile(record_, "FLASH", flashPath_);
+    if (doFlash_ && extended_) {
+      for (const FlashPart& part : tables_.selectedParts) {
+        AddRecordFile(record_, "FLASH", part.localPath);
+      }
+    }
     return Outcome::kReady;
   }
 
@@ -177,9 +212,13 @@ class UpgradeRun {
     if (!NotifyFirmwareSize(host_, uart_, FirmwareKind::kRom, static_cast<uint32_t>(romLength_))) {
       return Outcome::kSizeRefused;
     }
-    return BurnFile(host_, uart_, FirmwareKind::kRom, romPath_, state_.device.romBlockSize)
-               ? Outcome::kBurned
-               : Outcome::kRomBurnFailed;
+    BurnStats stats;
+    const bool burned =
+        BurnFile(host_, uart_, FirmwareKind::kRom, romPath_, state_.device.romBlockSize, &stats);
+    Count(stats);
+    if (!burned) return Outcome::kRomBurnFailed;
+    record_.romAfter = offer_.romVersion;
+    return Outcome::kBurned;
   }
 
   // kBurned, kSizeRefused (legacy FLASH skipped), kFlashBurnFailed, or kNothingBurned without
@@ -190,21 +229,33 @@ class UpgradeRun {
       const NotifyFirmwareSizeFn notify = [this](FirmwareKind kind, uint32_t size) {
         return NotifyFirmwareSize(host_, uart_, kind, size);
       };
-      return BurnParts(host_, uart_, FirmwareKind::kFlash, tables_.selectedParts, flashBlockSize_,
-                       notify)
-                 ? Outcome::kBurned
-                 : Outcome::kFlashBurnFailed;
+      BurnStats stats;
+      const bool burned = BurnParts(host_, uart_, FirmwareKind::kFlash, tables_.selectedParts,
+                                    flashBlockSize_, notify, &stats);
+      Count(stats);
+      if (!burned) return Outcome::kFlashBurnFailed;
+      record_.flashAfter = offer_.flashVersion;
+      return Outcome::kBurned;
     }
     if (!NotifyFirmwareSize(host_, uart_, FirmwareKind::kFlash,
                             static_cast<uint32_t>(flashLength_))) {
       return Outcome::kSizeRefused;
     }
-    return BurnFile(host_, uart_, FirmwareKind::kFlash, flashPath_, flashBlockSize_)
-               ? Outcome::kBurned
-               : Outcome::kFlashBurnFailed;
+    BurnStats stats;
+    const bool burned =
+        BurnFile(host_, uart_, FirmwareKind::kFlash, flashPath_, flashBlockSize_, &stats);
+    Count(stats);
+    if (!burned) return Outcome::kFlashBurnFailed;
+    record_.flashAfter = offer_.flashVersion;
+    return Outcome::kBurned;
   }
 
  private:
+  void Count(const BurnStats& stats) {
+    record_.blocksSent += stats.blocksAcked;
+    record_.blocksRetried += stats.blocksRetried;
+  }
+
   // The product choice of an extended tool, then the server's offer.
   Outcome AskServer() {
     if ((extended_ ? config_.updateServer : config_.legacyServer).empty())
@@ -276,6 +327,7 @@ class UpgradeRun {
   const AppConfig& config_;
   const UpgradeGate& gate_;
   InternetUpgradeReport& report_;
+  UpgradeRecord& record_;
   struct {
     FlashPartTables offeredParts;  // URLs and digests of the "fls" list, and so its count
     FlashPartList selectedParts;   // the parts to burn, in burn order, with their local paths
@@ -291,32 +343,74 @@ class UpgradeRun {
   std::string flashPath_;  // legacy FLASH only
 };
 
-void Show(Host& host, InternetUpgradeReport& report, Outcome outcome) {
+// Shows the message of `outcome` (if it has one), and notes it in the report and the record.
+void Show(Host& host, InternetUpgradeReport& report, UpgradeRecord& record, Outcome outcome) {
   report.last = outcome;
   if (const std::optional<TextId> text = InternetUpgradeText(outcome)) {
     report.shown.push_back(outcome);
-    host.ShowMessage(WithConfigFile(host.Msg(*text)));
+    const std::string message = WithConfigFile(host.Msg(*text));
+    if (!record.message.empty()) record.message += '\n';
+    record.message += message;
+    host.ShowMessage(message);
   }
 }
 
-// The run's steps, each showing the message of its outcome.
-void RunSteps(Host& host, UpgradeRun& run, InternetUpgradeReport& report) {
-  const auto show = [&](Outcome outcome) { Show(host, report, outcome); };
+const char* OutcomeKey(Outcome outcome) {
+  for (const OutcomeText& entry : kOutcomeTexts) {
+    if (entry.outcome == outcome) return entry.key;
+  }
+  return "unknown";
+}
+
+// The run's steps, each showing the message of its outcome. Returns how the run ended: the
+// failure that ended it (or kStopped), kSizeRefused when an image was skipped, kBurned when
+// every image went in, kNothingBurned when none was due.
+Outcome RunSteps(Host& host, UpgradeRun& run, InternetUpgradeReport& report,
+                 UpgradeRecord& record) {
+  const auto show = [&](Outcome outcome) { Show(host, report, record, outcome); };
   const Outcome prepared = run.Prepare();
-  if (prepared != Outcome::kReady) return show(prepared);
+  if (prepared != Outcome::kReady) {
+    show(prepared);
+    return prepared;
+  }
   const Outcome rom = run.BurnRom();
   report.romBurnt = rom == Outcome::kBurned;
-  if (rom == Outcome::kRomBurnFailed) return show(rom);
-  if (rom == Outcome::kSizeRefused) show(rom);  // the ROM is skipped; the FLASH still comes
+  if (rom == Outcome::kRomBurnFailed) {
+    show(rom);
+    return rom;
+  }
+  // The ROM is skipped; the FLASH still comes.
+  if (rom == Outcome::kSizeRefused) show(rom);
   Outcome flash = run.BurnFlash();
   report.flashBurnt = flash == Outcome::kBurned;
+  bool skipped = rom == Outcome::kSizeRefused;
   if (flash == Outcome::kSizeRefused) {
     show(flash);
+    skipped = true;
     flash = Outcome::kNothingBurned;
   }
-  if (flash == Outcome::kFlashBurnFailed || flash == Outcome::kBurned) return show(flash);
-  if (rom == Outcome::kBurned) return show(Outcome::kBurned);
-  report.last = Outcome::kNothingBurned;
+  if (flash == Outcome::kFlashBurnFailed) {
+    show(flash);
+    return flash;
+  }
+  const bool burned = flash == Outcome::kBurned || rom == Outcome::kBurned;
+  if (burned) {
+    show(Outcome::kBurned);
+  } else {
+    report.last = Outcome::kNothingBurned;
+  }
+  if (skipped) return Outcome::kSizeRefused;
+  return burned ? Outcome::kBurned : Outcome::kNothingBurned;
+}
+
+// Ends the record of a run that ended with `outcome` and hands it to the front end's history. A
+// run stopped before anything was sent to the tool (a check for what would come) is no upgrade
+// and leaves no record.
+void Record(Host& host, UpgradeRecord& record, Outcome outcome) {
+  if (!host.services().recordHistory || outcome == Outcome::kStopped) return;
+  record.outcome = OutcomeKey(outcome);
+  record.success = outcome == Outcome::kBurned || outcome == Outcome::kUpToDate;
+  host.services().recordHistory(record);
 }
 
 }  // namespace
@@ -332,17 +426,22 @@ InternetUpgradeReport RunInternetUpgrade(Host& host, TSyncUart& uart, CatalogueS
                                          const AppConfig& config, const UpgradeGate& gate) {
   MainState& state = host.state();
   InternetUpgradeReport report;
+  UpgradeRecord record;
+  record.time = HistoryTimeNow();
+  record.kind = "internet";
   if (config.updateServer.empty() && config.legacyServer.empty()) {
-    Show(host, report, Outcome::kNoServer);
+    Show(host, report, record, Outcome::kNoServer);
+    Record(host, record, Outcome::kNoServer);
     return report;
   }
   if (!state.internetConnected) {
-    Show(host, report, Outcome::kNotConnected);
+    Show(host, report, record, Outcome::kNotConnected);
+    Record(host, record, Outcome::kNotConnected);
     return report;
   }
   host.SetUpgradeMode(kUpgradeInternet);
-  UpgradeRun run(host, uart, catalogue, config, gate, report);
-  RunSteps(host, run, report);
+  UpgradeRun run(host, uart, catalogue, config, gate, report, record);
+  Record(host, record, RunSteps(host, run, report, record));
   state.progressMode = kProgressSingleFile;
   host.SetUpgradeMode(kUpgradeIdle);
   // The tool restarts after a burn and may come back on another port.

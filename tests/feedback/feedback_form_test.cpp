@@ -1,6 +1,7 @@
 // The Feedback page's form in a window: captions from the language table, the Summit button
 // against the test's own feedback server, the busy pointer.
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -15,6 +16,7 @@
 #include "app/ui/form_main.h"
 #include "feedback/ui/feedback_form.h"
 #include "helpers/recording_host.h"
+#include "helpers/scoped_env.h"
 #include "helpers/test_config.h"
 #include "helpers/test_dialogs.h"
 #include "i18n/lang_table.h"
@@ -22,6 +24,7 @@
 #include "skin/ui/message_box.h"
 #include "update_server_sim.h"
 #include "upgrade/firmware_fixtures.h"
+#include "upgrade/history.h"
 
 namespace vortik {
 namespace {
@@ -123,6 +126,49 @@ TEST_F(FeedbackFormTest, TheWindowSendsToTheServerOfItsConfiguration) {
             std::vector<std::string>{"Summit successful, thanks for your feedback!"});
   ASSERT_EQ(sim_->Requests().size(), 1u);
   EXPECT_EQ(sim_->Requests()[0].fields[0].second, "TQ460");
+}
+
+// The last upgrade's record goes along only when ticked, exactly as the form shows it, below
+// the user's problem text; the nine fields and their checks stay as they are.
+TEST_F(FeedbackFormTest, AttachesTheLastUpgradeRecordOnlyWhenTicked) {
+  test::ScopedEnv state("XDG_STATE_HOME", dir_.File("state"));
+  UpgradeRecord older;
+  older.time = "2024-05-01T10:00:00Z";
+  older.outcome = "no-offer";
+  UpgradeRecord last = older;
+  last.time = "2024-05-01T11:00:00Z";
+  last.toolType = "TQ460";
+  last.outcome = "rom-burn-failed";
+  last.message = "Burn ROM fail!";
+  ASSERT_TRUE(AppendHistoryRecord(HistoryFilePath(), older));
+  ASSERT_TRUE(AppendHistoryRecord(HistoryFilePath(), last));
+  const QString typed[kFeedbackFieldCount] = {"TQ460", "1",  "a@b.de", "VW",   "Golf",
+                                              "",      "DE", "WVW",    "P0420"};
+
+  EXPECT_FALSE(form_->attachRecordBox()->isChecked());
+  EXPECT_FALSE(form_->attachedRecordView()->isVisibleTo(&page_));
+  for (int i = 0; i < kFeedbackFieldCount; ++i) Type(i, typed[i]);
+  form_->summitButton()->click();
+
+  for (int i = 0; i < kFeedbackFieldCount; ++i) Type(i, typed[i]);
+  form_->attachRecordBox()->setChecked(true);
+  EXPECT_TRUE(form_->attachedRecordView()->isVisibleTo(&page_));
+  const std::string shown = form_->attachedRecordView()->toPlainText().toStdString();
+  EXPECT_EQ(shown, FormatHistoryRecord(last, host_.state().langText));
+  form_->summitButton()->click();
+
+  // An empty problem text is still refused: the record does not count as one.
+  for (int i = 0; i < kFeedbackFieldCount; ++i) Type(i, typed[i]);
+  Type(kFeedbackProblems, "");
+  form_->summitButton()->click();
+
+  const auto posts = sim_->Requests();
+  ASSERT_EQ(posts.size(), 2u);
+  ASSERT_EQ(posts[0].fields.size(), 9u);
+  ASSERT_EQ(posts[1].fields.size(), 9u);
+  EXPECT_EQ(posts[0].fields[kFeedbackProblems].second, "P0420");
+  EXPECT_EQ(posts[1].fields[kFeedbackProblems].second, "P0420\n\n" + shown);
+  EXPECT_EQ(host_.messages.back(), "Problems Text should not be NULL!");
 }
 
 TEST_F(FeedbackFormTest, BusyPointerWhileSending) {

@@ -22,6 +22,7 @@
 #include "i18n/ui/language_dialog.h"
 #include "platform/folders.h"
 #include "platform/process.h"
+#include "upgrade/history.h"
 #include "upgrade/pickers.h"
 #include "upgrade/ui/car_type_picker.h"
 #include "upgrade/ui/language_picker.h"
@@ -89,7 +90,10 @@ std::function<Form*()> OnFirstUse(QWidget* owner, std::function<Form*(QWidget*)>
 std::unique_ptr<TFormMain> BuildApplicationWindow(const AppConfig& config) {
   QApplication::setApplicationName(QStringLiteral("VORTIK"));
   QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
-  auto formMain = std::make_unique<TFormMain>(config);
+  Services services;
+  // Every upgrade and local flash of the window is recorded in the user's history file.
+  services.recordHistory = FileHistorySink(HistoryFilePath());
+  auto formMain = std::make_unique<TFormMain>(config, std::move(services));
   const LanguageFiles language = ResolveLanguageFiles(config.language);
   formMain->SetLanguageDialog(OnFirstUse<TForm1>(formMain.get(), [language](QWidget* owner) {
     auto* form1 = new TForm1(owner, language);

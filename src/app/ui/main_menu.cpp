@@ -13,6 +13,8 @@
 
 #include "app/about.h"
 #include "skin/ui/message_box.h"
+#include "upgrade/history.h"
+#include "upgrade/ui/history_dialog.h"
 
 namespace vortik {
 
@@ -65,12 +67,16 @@ MainMenuButton::MainMenuButton(QWidget* window, int x, int y, const Actions& act
   manual_->setObjectName(QStringLiteral("MenuManual"));
   localUpgrade_ = menu_->addAction(QString());
   localUpgrade_->setObjectName(QStringLiteral("MenuUpgradeFromFiles"));
+  history_ = menu_->addAction(QString());
+  history_->setObjectName(QStringLiteral("MenuUpgradeHistory"));
   menu_->addSeparator();
   about_ = menu_->addAction(QString());
   about_->setObjectName(QStringLiteral("MenuAbout"));
   if (actions.manual) connect(manual_, &QAction::triggered, this, actions.manual);
   if (actions.localUpgrade) connect(localUpgrade_, &QAction::triggered, this, actions.localUpgrade);
   if (actions.about) connect(about_, &QAction::triggered, this, actions.about);
+  connect(history_, &QAction::triggered, this,
+          [window, this] { ShowUpgradeHistory(window, *texts_, HistoryFilePath()); });
   connect(menu_, &QMenu::aboutToShow, this, &MainMenuButton::RetranslateMenu);
   setMenu(menu_);
   RetranslateMenu();
@@ -127,6 +133,7 @@ void MainMenuButton::RetranslateMenu() {
   const TextTable& texts = *texts_;
   manual_->setText(QString::fromStdString(texts[TextId::MenuManual]) + QStringLiteral("\tF1"));
   localUpgrade_->setText(QString::fromStdString(texts[TextId::MenuUpgradeFromFiles]));
+  history_->setText(QString::fromStdString(texts[TextId::MenuUpgradeHistory]));
   about_->setText(QString::fromStdString(texts[TextId::MenuAbout]));
 }
 

@@ -1,5 +1,5 @@
 // The menu button of the title band, beside the settings gear: "Manual" (also F1),
-// "Upgrade from files…" and "About VORTIK".
+// "Upgrade from files…", "Upgrade history…" and "About VORTIK".
 #pragma once
 
 #include <QPushButton>
@@ -30,6 +30,7 @@ class MainMenuButton : public QPushButton {
   QMenu* popup() const { return menu_; }
   QAction* manualAction() const { return manual_; }
   QAction* localUpgradeAction() const { return localUpgrade_; }
+  QAction* historyAction() const { return history_; }
   QAction* aboutAction() const { return about_; }
 
   // Takes the entries' texts from the window's texts (done each time it opens).
@@ -46,6 +47,7 @@ class MainMenuButton : public QPushButton {
   QMenu* menu_ = nullptr;
   QAction* manual_ = nullptr;
   QAction* localUpgrade_ = nullptr;
+  QAction* history_ = nullptr;  // opens the upgrade history (the user's history file)
   QAction* about_ = nullptr;
 };
 

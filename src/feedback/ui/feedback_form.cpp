@@ -1,5 +1,6 @@
 #include "feedback/ui/feedback_form.h"
 
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,8 +10,8 @@
 #include <utility>
 
 #include "base/config_file.h"
-
 #include "base/host.h"
+#include "upgrade/history.h"
 
 namespace vortik {
 
@@ -102,6 +103,19 @@ FeedbackForm::FeedbackForm(QWidget* page, Host& host, std::string server)
   Button_summit->setCursor(Qt::PointingHandCursor);
   connect(Button_summit, &QPushButton::clicked, this, &FeedbackForm::Button_summitClick);
 
+  attachRecord_ = new QCheckBox(QStringLiteral("Attach the record of the last upgrade"), this);
+  attachRecord_->setObjectName(QStringLiteral("CheckBox_AttachRecord"));
+  attachRecord_->setGeometry(230, 420, 540, 26);
+  attachRecord_->setStyleSheet(QStringLiteral("QCheckBox { color: white; font-size: 14px; }"));
+  attachRecord_->setChecked(false);
+  attachedRecord_ = new QPlainTextEdit(this);
+  attachedRecord_->setObjectName(QStringLiteral("PlainText_AttachedRecord"));
+  attachedRecord_->setGeometry(230, 448, 540, 40);
+  attachedRecord_->setReadOnly(true);
+  attachedRecord_->setStyleSheet(QStringLiteral("QPlainTextEdit { font-size: 12px; }"));
+  attachedRecord_->hide();
+  connect(attachRecord_, &QCheckBox::toggled, this, &FeedbackForm::OnAttachToggled);
+
   // Tab walks the fields in reading order, then reaches the submit button.
   QWidget* previous = nullptr;
   for (QWidget* field : fields_) {
@@ -109,6 +123,22 @@ FeedbackForm::FeedbackForm(QWidget* page, Host& host, std::string server)
     previous = field;
   }
   QWidget::setTabOrder(previous, Button_summit);
+  QWidget::setTabOrder(Button_summit, attachRecord_);
+}
+
+void FeedbackForm::OnAttachToggled(bool on) {
+  record_.clear();
+  if (on) {
+    const std::vector<UpgradeRecord> records = ReadHistory(HistoryFilePath());
+    if (!records.empty()) record_ = FormatHistoryRecord(records.back(), host_.state().langText);
+  }
+  attachedRecord_->setPlainText(
+      QString::fromStdString(record_.empty() ? host_.Msg(TextId::HistoryEmpty) : record_));
+  attachedRecord_->setVisible(on);
+}
+
+std::string FeedbackForm::Attachment() {
+  return attachRecord_->isChecked() ? record_ : std::string();
 }
 
 void FeedbackForm::Button_summitClick() {

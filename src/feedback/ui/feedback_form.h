@@ -1,5 +1,6 @@
-// The Feedback page's form: nine labelled fields and the "Summit" button, sending through the
-// feedback submission (net/feedback.h).
+// The Feedback page's form: nine labelled fields, the option to attach the last upgrade's record
+// (off until ticked; the record is then shown as it will be sent) and the "Summit" button,
+// sending through the feedback submission (feedback/feedback.h).
 #pragma once
 
 #include <QWidget>
@@ -9,7 +10,9 @@
 
 #include "feedback/feedback.h"
 
+class QCheckBox;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 
 namespace vortik {
@@ -31,12 +34,15 @@ class FeedbackForm : public QWidget, public FeedbackView {
   // problems).
   QWidget* field(int index) const { return fields_[static_cast<size_t>(index)]; }
   QPushButton* summitButton() const { return Button_summit; }
+  QCheckBox* attachRecordBox() const { return attachRecord_; }
+  QPlainTextEdit* attachedRecordView() const { return attachedRecord_; }
 
   // FeedbackView
   std::string FieldText(int field) override;
   void ClearField(int field) override;
   void SetBusy(bool busy) override;
   void ShowMessage(TextId message) override;
+  std::string Attachment() override;
 
  private:
   Host& host_;
@@ -44,6 +50,12 @@ class FeedbackForm : public QWidget, public FeedbackView {
   std::array<QWidget*, kFeedbackFieldCount> fields_{};
   std::array<QLabel*, kFeedbackFieldCount> labels_{};
   QPushButton* Button_summit = nullptr;
+  QCheckBox* attachRecord_ = nullptr;
+  QPlainTextEdit* attachedRecord_ = nullptr;  // what is sent along, read-only
+  std::string record_;                        // the last record's text when ticked; else empty
+
+  // Reads the last record of the history when the box is ticked, and shows it.
+  void OnAttachToggled(bool on);
 };
 
 }  // namespace vortik

@@ -30,6 +30,7 @@ constexpr LangCaption kCaptions[] = {
     {TextId::VinCode, "Label_VINCode"},
     {TextId::Problems, "Label_Problems"},
     {TextId::ButtonSummit, "Button_summit"},
+    {TextId::FeedbackAttachRecord, "CheckBox_AttachRecord"},
     {TextId::LabelInternetUpgrade, "Label_InternetUpgrade"},
     {TextId::LabelPrint, "Label_Print"},
     {TextId::LabelDtcLoopup, "Label_DtcLookup"},
