@@ -34,6 +34,7 @@
 #include "platform/file_ops.h"
 #include "print/wave_monitor.h"
 #include "upgrade/catalogue.h"
+#include "upgrade/history.h"
 #include "upgrade/internet_upgrade.h"
 #include "upgrade/local_upgrade.h"
 #include "upgrade/pickers.h"
@@ -138,6 +139,8 @@ class CliRun {
         return Listen();
       case Command::kFeedback:
         return Feedback();
+      case Command::kHistory:
+        return History();
       default:
         return Finish(kExitUsage, "usage", "no command given (see vortik-cli --help)");
     }
@@ -390,6 +393,9 @@ class CliRun {
   int Update() {
     if (const int failed = OpenTool()) return failed;
     BindPickers();
+    // A check finds what would come and is no upgrade: it leaves no record (and asks the tool
+    // nothing the record would need).
+    if (!o_.check) host_.services().recordHistory = FileHistorySink(HistoryFilePath());
     host_.state().internetConnected = platform::HasNetworkConnection(ServersOnLoopback(config_));
     CatalogueState catalogue;
     const InternetUpgradeReport report = RunInternetUpgrade(
@@ -466,6 +472,7 @@ class CliRun {
       }
     }
     if (const int failed = OpenTool()) return failed;
+    host_.services().recordHistory = FileHistorySink(HistoryFilePath());
     static constexpr const char* kKinds[] = {"", "rom", "flash", "logo"};
     cJSON* burnt = cJSON_AddArrayToObject(data_, "burnt");
     for (const auto& [box, path] : images) {
@@ -528,6 +535,24 @@ class CliRun {
   }
 
   // --- dtc ------------------------------------------------------------------------------------
+
+  // The records of the upgrade history, newest first.
+  int History() {
+    const std::vector<UpgradeRecord> records = ReadHistory(HistoryFilePath());
+    cJSON* list = cJSON_AddArrayToObject(data_, "records");
+    for (auto it = records.rbegin(); it != records.rend(); ++it) {
+      if (cJSON* item = cJSON_Parse(HistoryRecordJson(*it).c_str())) {
+        cJSON_AddItemToArray(list, item);
+      }
+      if (!o_.json) {
+        std::printf("%s\n",
+                    Printable(FormatHistoryRecord(*it, host_.state().langText), true).c_str());
+      }
+    }
+    cJSON_AddNumberToObject(data_, "count", static_cast<double>(records.size()));
+    return Finish(kExitDone, records.empty() ? "empty" : "listed",
+                  records.empty() ? Msg(TextId::HistoryEmpty) : std::string());
+  }
 
   int Dtc() {
     const std::string path = FindDtcTable();

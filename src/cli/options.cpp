@@ -19,6 +19,7 @@ constexpr CommandEntry kCommands[] = {
     {"update", Command::kUpdate},   {"flash", Command::kFlash},
     {"id", Command::kId},           {"dtc", Command::kDtc},
     {"listen", Command::kListen},   {"feedback", Command::kFeedback},
+    {"history", Command::kHistory},
 };
 
 bool IsKnownFeedbackKey(const std::string& key) {
@@ -213,9 +214,13 @@ std::string HelpText() {
       "                                for N seconds or until Ctrl-C (exit 0 either way)\n"
       "  feedback --field KEY=VALUE ...\n"
       "                                the feedback form; keys:";
+  const std::string historyLine =
+      "\n  history                       every upgrade and local flash recorded, newest first\n"
+      "                                (update and flash record theirs; update --check does not)";
   for (const FeedbackField& field : FeedbackFields()) {
     text += std::string(" ") + field.bodyKey;
   }
+  text += historyLine;
   text +=
       "\n"
       "\n"

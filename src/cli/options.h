@@ -20,7 +20,8 @@ enum class Command {
   kId,
   kDtc,
   kListen,
-  kFeedback
+  kFeedback,
+  kHistory
 };
 
 struct Options {

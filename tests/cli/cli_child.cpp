@@ -26,6 +26,7 @@ std::vector<std::string> ChildEnvironment(const CliEnv& env) {
       {"XDG_CONFIG_HOME", env.home + "/config"},
       {"XDG_CONFIG_DIRS", env.home + "/xdg"},
       {"XDG_DATA_HOME", env.home + "/data"},
+      {"XDG_STATE_HOME", env.home + "/state"},
       {"TMPDIR", env.tmp},
       {"LANG", "C"},
   };

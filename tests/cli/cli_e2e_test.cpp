@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "cli/cli_fixture.h"
+#include "upgrade/history.h"
 
 namespace vortik::test {
 namespace {
@@ -98,6 +99,20 @@ TEST_F(Cli, UpdateYesBurnsTheOfferThenNothingIsNewer) {
   const CliResult again = Run({"update", "--check"});
   EXPECT_EQ(again.exitCode, 0) << again.err;
   EXPECT_EQ(Json(again.out).Text({"outcome"}), "up_to_date");
+
+  // The update left one record in the history; the checks left none.
+  const CliResult history = Run({"history"});
+  ASSERT_EQ(history.exitCode, 0) << history.err;
+  const Json records(history.out);
+  ASSERT_TRUE(records.ok()) << history.out;
+  EXPECT_EQ(records.Text({"outcome"}), "listed");
+  const std::vector<UpgradeRecord> kept = ReadHistory(env.home + "/state/vortik/history.jsonl");
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].outcome, "burned");
+  EXPECT_EQ(kept[0].romBefore, "1.1.0");
+  EXPECT_EQ(kept[0].romAfter, "1.2.0");
+  EXPECT_EQ(kept[0].files.size(), 3u);
+  EXPECT_GT(kept[0].blocksSent, 0u);
 }
 
 // Every way the run can end, by the fault that causes it: its exit code and outcome name.
