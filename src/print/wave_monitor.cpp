@@ -58,6 +58,7 @@ void WaveMonitor::AddWaveSamples(const uint8_t* payload, int length) {
     chart_.ClearSeries(kMaxLineSeries);
     shown_ = 0;
     chart_.SetStatText({});
+    chart_.SetSummary(0, 0, 0);
     SetCaptureTimer(true);
     page_.SetPrintView(true);
   }
@@ -167,6 +168,7 @@ void WaveMonitor::UpdateStatistics(int first, int total) {
   chart_.SetLeftRange(Tenths(waveMin_ - margin), Tenths(waveMax_ + margin), 0.1);
   chart_.SetStatText("Voltage Min=" + FormatVolts(waveMin_) + "V and Max=" + FormatVolts(waveMax_) +
                      "V");
+  chart_.SetSummary(total, waveMin_, waveMax_);
 }
 
 std::string WaveMonitor::CaptureCsv() const {

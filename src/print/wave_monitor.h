@@ -40,6 +40,9 @@ class WaveChartView {
   // A fixed left-axis range with labels every `step` volts.
   virtual void SetLeftRange(double minimum, double maximum, double step) = 0;
   virtual void SetStatText(const std::string& utf8) = 0;
+  // What a screen reader says of the chart: the samples and their lowest and highest voltage
+  // (no samples: nothing to say). Views without one ignore it.
+  virtual void SetSummary(int /*samples*/, float /*minimum*/, float /*maximum*/) {}
   virtual void SetTrackBarMaximum(int maximum) = 0;
   // The track bar limits the position to its range.
   virtual void SetTrackBarPosition(int position) = 0;

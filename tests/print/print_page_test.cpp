@@ -355,6 +355,8 @@ TEST_F(PrintPageTest, ChartShowsTheExampleCapture) {
   EXPECT_TRUE(chart->StaticText_SampleStat->isVisible());
   EXPECT_EQ(chart->StaticText_SampleStat->text(),
             QStringLiteral("Voltage Min=11.8V and Max=12.5V"));
+  EXPECT_EQ(chart->accessibleDescription(),
+            QStringLiteral("Battery voltage chart: 3 samples, lowest 11.8 V, highest 12.5 V"));
   ASSERT_EQ(chart->graph(0)->dataCount(), 3);
   EXPECT_NEAR(chart->graph(0)->data()->at(1)->value, 12.5, 1e-6);
   EXPECT_NEAR(chart->graph(1)->data()->at(0)->value, 11.7, 1e-6);

@@ -170,6 +170,17 @@ void WaveChart::SetLeftRange(double minimum, double maximum, double step) {
   yAxis->setTicker(ticker);
 }
 
+void WaveChart::SetSummary(int samples, float minimum, float maximum) {
+  if (samples <= 0) {
+    setAccessibleDescription(QString());
+    return;
+  }
+  setAccessibleDescription(QString::fromStdString(texts_[TextId::ChartSummary])
+                               .arg(samples)
+                               .arg(QString::fromStdString(FormatVolts(minimum)))
+                               .arg(QString::fromStdString(FormatVolts(maximum))));
+}
+
 void WaveChart::SetStatText(const std::string& utf8) {
   StaticText_SampleStat->setText(QString::fromStdString(utf8));
 }

@@ -32,6 +32,7 @@ class WaveChart : public QCustomPlot, public WaveChartView {
   double BottomMaximum() const override;
   void SetLeftRange(double minimum, double maximum, double step) override;
   void SetStatText(const std::string& utf8) override;
+  void SetSummary(int samples, float minimum, float maximum) override;
   void SetTrackBarMaximum(int maximum) override;
   void SetTrackBarPosition(int position) override;
   void Redraw() override;
