@@ -1,5 +1,6 @@
 // The skinned main window: page 0's layout, the tab switch, page routing and the connectivity
 // indicator.
+#include <QAccessible>
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
@@ -177,6 +178,23 @@ TEST_F(SkinnedWindow, TabSwitchShowsOnePageAndTheTimersFollow) {
 
 // The Manual and Local Upgrade pages, reached through the menu, have no tab: while one shows no
 // tab is current and the tabs' timers stop; choosing a tab brings the tab row's pages back.
+// Screen readers see the current tab as the selected one, and no tab while a page of the menu
+// shows.
+TEST_F(SkinnedWindow, TheCurrentTabIsTheSelectedOne) {
+  auto selected = [this](int tab) {
+    QAccessibleInterface* face =
+        QAccessible::queryAccessibleInterface(form_->tabImages()[static_cast<size_t>(tab)]);
+    return face != nullptr && face->role() == QAccessible::PageTab && face->state().selected;
+  };
+  EXPECT_TRUE(selected(0));
+  EXPECT_FALSE(selected(2));
+  form_->SwitchTabImgBtn(2);
+  EXPECT_FALSE(selected(0));
+  EXPECT_TRUE(selected(2));
+  form_->ShowPage(PageId::kManual);
+  for (int tab = 0; tab < kTabCount; ++tab) EXPECT_FALSE(selected(tab)) << tab;
+}
+
 TEST_F(SkinnedWindow, PagesOfTheMenuStopTheTabTimersUntilATabIsChosen) {
   MainState& s = form_->state();
   form_->SwitchTabImgBtn(1);

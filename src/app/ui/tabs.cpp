@@ -79,6 +79,7 @@ void TFormMain::BuildTabRow() {
     // One control for the keyboard and screen readers: the picture, named by its caption.
     MakeSkinButton(tabImages_[static_cast<size_t>(i)], ButtonRole::kPageTab, caption);
     SetFocusRingRadius(tabImages_[static_cast<size_t>(i)], 10);
+    SetSkinTabSelected(tabImages_[static_cast<size_t>(i)], i == state_.curTab);
   }
 }
 
@@ -124,6 +125,7 @@ void TFormMain::SwitchTabImgBtn(int index) {
 
 void TFormMain::ShowTabCurrent(int tab, bool current) {
   DrawTabPicture(tab, current);
+  SetSkinTabSelected(tabImages_[static_cast<size_t>(tab)], current);
   SetCaptionColour(tabCaptions_[static_cast<size_t>(tab)],
                    current ? kCurrentCaptionColour : kOtherCaptionColour);
 }

@@ -19,6 +19,7 @@ constexpr char kCaptionProperty[] = "vortikCaption";        // QObject*: the cap
 constexpr char kHiddenProperty[] = "vortikAccessibleHidden";
 constexpr char kRoleProperty[] = "vortikAccessibleRole";  // a QAccessible::Role
 constexpr char kRingRadiusProperty[] = "vortikFocusRingRadius";
+constexpr char kSelectedProperty[] = "vortikSelected";  // a page tab that is the current one
 constexpr qreal kDefaultRingRadius = 8;
 
 // The skin's colours for the ring: the accent green of the current tab between two lines of the
@@ -101,6 +102,10 @@ class SkinButtonAccessible : public QAccessibleWidget {
   QAccessible::State state() const override {
     QAccessible::State s = QAccessibleWidget::state();
     s.focusable = widget()->isEnabled();
+    if (role() == QAccessible::PageTab) {
+      s.selectable = true;
+      s.selected = widget()->property(kSelectedProperty).toBool();
+    }
     return s;
   }
 
@@ -181,6 +186,16 @@ void MakeSkinButton(QWidget* control, ButtonRole role, QLabel* caption) {
     caption->setFocusPolicy(Qt::NoFocus);
     HideFromAssistiveTech(caption);
   }
+}
+
+void SetSkinTabSelected(QWidget* tab, bool selected) {
+  if (tab->property(kSelectedProperty).toBool() == selected) return;
+  tab->setProperty(kSelectedProperty, selected);
+  if (!QAccessible::isActive()) return;
+  QAccessible::State changed;
+  changed.selected = true;
+  QAccessibleStateChangeEvent event(tab, changed);
+  QAccessible::updateAccessibility(&event);
 }
 
 bool IsSkinButton(const QWidget* control) {

@@ -24,6 +24,9 @@ enum class ButtonRole { kPushButton, kPageTab };
 // control of its own) or, without one, its own text or accessible name.
 void MakeSkinButton(QWidget* control, ButtonRole role, QLabel* caption = nullptr);
 bool IsSkinButton(const QWidget* control);
+// Marks a page tab made by MakeSkinButton as the current one or not; screen readers see it as
+// selected and are told when it changes.
+void SetSkinTabSelected(QWidget* tab, bool selected);
 
 // The rounded corner radius of the focus ring; 0 gives the default.
 void SetFocusRingRadius(QWidget* control, qreal radius);
