@@ -38,6 +38,10 @@ fi
 
 cd "$build/dist"
 status=0
+# In the sanitizer build, the Wayland client library and Qt's Wayland plugin (unloaded at exit,
+# so its frames have no name) keep allocations of their own past exit; the leak check of this
+# program's code is the other tests'.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 env -u DISPLAY WAYLAND_DISPLAY="$socket" QT_QPA_PLATFORM=wayland VORTIK_QUIT_AFTER_FIRST_PAINT=1 \
   XDG_CONFIG_HOME="$work/config" timeout 60 ./vortik >"$work/window.log" 2>&1 || status=$?
 cat "$work/window.log"
