@@ -21,6 +21,9 @@ struct AppConfig {
   std::string demoDevicePath;              // when set, discovery reports this path as the Scan Tool
   bool demoPushOnPrintTab = false;         // opening the Print tab asks the emulated tool to push
   LanguageFiles language;
+  // The skin's drawings at twice the size are used on screens with a device pixel ratio above
+  // 1; this takes them on any screen (rendering at another ratio than the screen's).
+  bool doubledPictures = false;
 };
 
 }  // namespace vortik

@@ -130,8 +130,9 @@ BitmapRef TBitmapFactory::ObtainResource(const std::string& name) {
                    : LoadJPGfromStream(bytes.data(), bytes.size());
       // The drawing for high-resolution screens, "<name>@2x", travels with the picture.
       std::vector<uint8_t> doubledBytes;
-      if (bitmap && store_.Read(png ? ResourceType::kPng : ResourceType::kJpg, resource + "@2x",
-                                doubledBytes)) {
+      if (bitmap && decodeDoubled &&
+          store_.Read(png ? ResourceType::kPng : ResourceType::kJpg, resource + "@2x",
+                      doubledBytes)) {
         BitmapRef doubled = png ? DecodePng(doubledBytes.data(), doubledBytes.size(), backColor)
                                 : LoadJPGfromStream(doubledBytes.data(), doubledBytes.size());
         if (doubled && doubled->width == 2 * bitmap->width &&

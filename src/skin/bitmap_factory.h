@@ -108,6 +108,10 @@ class TBitmapFactory {
 
   int32_t loadedCount = 0;  // decoded by ObtainResource minus evicted
   int32_t cacheLimit = 8;
+  // Whether a built-in picture comes with its drawing at twice the size ("<name>@2x"): only a
+  // screen with a device pixel ratio above 1 shows it, and on others it would cost four times
+  // the picture's decoding and memory for nothing.
+  bool decodeDoubled = false;
   Colour backColor = kDefaultBackColour;
 
   const std::list<ResourceEntry>& resources() const { return resources_; }

@@ -40,7 +40,9 @@ TEST(SkinPictures, EachHasADrawingAtTwiceItsSize) {
 class HighResolutionWindow : public ::testing::Test {
  protected:
   HighResolutionWindow() {
-    form_ = std::make_unique<TFormMain>(test::TestConfig());
+    AppConfig config = test::TestConfig();
+    config.doubledPictures = true;  // rendered at ratios the offscreen screen does not have
+    form_ = std::make_unique<TFormMain>(config);
     dialogs_.InstallOn(form_.get());
   }
 

@@ -84,6 +84,7 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
   // decoded; the counted decodes include the few drawn once uncached): a picture is decoded
   // when its page first needs it and is kept, never decoded again.
   bitmapFactory_->cacheLimit = 48;
+  bitmapFactory_->decodeDoubled = config_.doubledPictures || devicePixelRatioF() > 1;
 
   BuildChrome();
   BuildTabRow();

@@ -232,6 +232,7 @@ void TForm1::paintEvent(QPaintEvent* /*event*/) {
   if (background_.isNull()) {
     // Decoded when the dialog is first drawn, not when it is made.
     TBitmapFactory factory(QtResourceStore::Instance());
+    factory.decodeDoubled = devicePixelRatioF() > 1;
     background_ = SkinPixmap(factory.LoadBitmapA("png:form1", false).get());
   }
   QPainter painter(this);
