@@ -101,9 +101,11 @@ TEST_F(SyncUartOnTool, WaitRunsWindowEventsAtMostEveryFewMilliseconds) {
   EXPECT_EQ(Exchange(Request(kCmdQueryId), rx, 22, 60, 1), 0u);  // 1 ms waits, no reply
   uart.SetEventHost(nullptr);
   ASSERT_FALSE(pumps.empty());
-  for (size_t i = 1; i < pumps.size(); ++i) {
-    EXPECT_GE(pumps[i] - pumps[i - 1], kEventPumpIntervalMs);
-  }
+  // Counted over the whole wait, not gap by gap: a gap is measured from inside the pump, so a
+  // process preempted between the port's clock reading and the pump would shorten one gap
+  // without any pump having come early. One pump per interval, and one more for that slack.
+  const uint32_t span = pumps.back() - pumps.front();
+  EXPECT_LE(pumps.size(), span / kEventPumpIntervalMs + 2) << "over " << span << " ms";
 }
 
 TEST_F(SyncUartOnTool, ZeroTimeoutStillWaitsAndReadsOnce) {
