@@ -138,15 +138,7 @@ sim::Identity ExtendedTool() {
 }
 
 sim::Identity LegacyTool() {
-  sim::Identity id;
-  id.form = sim::Identity::InfoForm::kShort54;
-  id.type = "TQ850";
-  id.subtype = "1.2";
-  id.romVersion = "1.0.0";
-  id.flashVersion = "1.0.0";
-  id.romBlockSize = 512;
-  id.flashBlockSize = 1024;
-  return id;
+  return sim::LegacyIdentity();
 }
 
 class CheckUpdate : public ::testing::Test {

@@ -54,6 +54,18 @@ constexpr uint64_t kStallNs = 200'000'000;  // an unfinished frame this old is d
 
 }  // namespace
 
+Identity LegacyIdentity() {
+  Identity id;
+  id.form = Identity::InfoForm::kShort54;
+  id.type = "TQ850";
+  id.subtype = "1.2";
+  id.romVersion = "1.0.0";
+  id.flashVersion = "1.0.0";
+  id.romBlockSize = 512;
+  id.flashBlockSize = 1024;
+  return id;
+}
+
 Identity DemoIdentity() {
   Identity id;
   id.type = "TQ460";

@@ -45,6 +45,9 @@ struct Identity {
 // The identity the demo uses: an extended tool with a part table, one version behind the demo
 // server's offer and with one FLASH part older than offered.
 Identity DemoIdentity();
+// A tool of the older family: the short device-info form, no part table, versions 1.0.0, asking
+// the legacy server.
+Identity LegacyIdentity();
 // The device-info reply payload for an identity (exposed for tests of the decoder).
 std::vector<uint8_t> DeviceInfoPayload(const Identity& identity);
 
