@@ -234,14 +234,7 @@ TEST_F(Cli, NoToolUsageAndNoServerAreTheirOwnCodes) {
 }
 
 TEST_F(Cli, FiveHundredFamilyWithoutTerminalNeedsItsChoiceOrTakesTheOptions) {
-  sim::DemoContent content;
-  content.products = {"TQ520", "BRX450", "TQ480"};
-  content.languages = {"EN", "DE"};
-  Serve(content);
-  sim::Identity id = sim::DemoIdentity();
-  id.type = "TQ520";
-  id.family500 = true;
-  StartTool(id);
+  StartFiveHundredFamily();
   const CliResult asked = Run({"update", "--check"});
   EXPECT_EQ(asked.exitCode, 6) << asked.err;
   EXPECT_EQ(Json(asked.out).Text({"outcome"}), "choice_needed");

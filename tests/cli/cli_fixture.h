@@ -78,6 +78,17 @@ class CliFixture : public ::testing::Test {
   void Serve(const sim::DemoContent& content = {}) {
     ASSERT_TRUE(sim::WriteDemoContent(server->Root(), content));
   }
+  // A tool of the 500 family (TQ520) and a server offering it three products and two languages.
+  void StartFiveHundredFamily(bool wireModel = false) {
+    sim::DemoContent content;
+    content.products = {"TQ520", "BRX450", "TQ480"};
+    content.languages = {"EN", "DE"};
+    Serve(content);
+    sim::Identity id = sim::DemoIdentity();
+    id.type = "TQ520";
+    id.family500 = true;
+    StartTool(id, wireModel);
+  }
   void StartTool(const sim::Identity& identity = sim::DemoIdentity(), bool wireModel = false) {
     sim::Options options;
     options.identity = identity;

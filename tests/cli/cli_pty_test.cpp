@@ -85,14 +85,7 @@ class TerminalRun {
 using CliTerminal = CliFixture;
 
 TEST_F(CliTerminal, PickersAskNumberedAndTheBarsMove) {
-  sim::DemoContent content;
-  content.products = {"TQ520", "BRX450", "TQ480"};
-  content.languages = {"EN", "DE"};
-  Serve(content);
-  sim::Identity id = sim::DemoIdentity();
-  id.type = "TQ520";
-  id.family500 = true;
-  StartTool(id, /*wireModel=*/true);
+  StartFiveHundredFamily(/*wireModel=*/true);
 
   TerminalRun run(env, Args({"update"}, /*json=*/false));
   ASSERT_TRUE(run.WaitFor("Product of the tool:", 10000)) << run.output;
