@@ -41,10 +41,16 @@ trap cleanup EXIT
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# -noreset: by default the server resets whenever its last client leaves, and a client that
+# connects during the reset (the window, after the bus launchers come and go) is refused.
+Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" \
+  2>"$work/xvfb.log" &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+if [ ! -s "$work/display" ]; then
+  echo "FAILED: Xvfb did not start"; cat "$work/xvfb.log"; exit 1
+fi
+export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 
 eval "$(dbus-launch --sh-syntax)"
 "$launcher" --launch-immediately >"$work/bus.log" 2>&1 &
@@ -64,5 +70,7 @@ status=0
 if [ $status -ne 0 ]; then
   echo "--- emulated tool"; cat "$work/sim.log"
   echo "--- window"; cat "$work/window.log"
+  echo "--- Xvfb on $DISPLAY"; cat "$work/xvfb.log"
+  echo "--- accessibility bus"; cat "$work/bus.log"
 fi
 exit $status
