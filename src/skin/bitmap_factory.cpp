@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 #include <iterator>
+#include <system_error>
 
 #include "base/text_helpers.h"
 #include "platform/file_ops.h"
@@ -107,57 +108,93 @@ ResourceEntry* TBitmapFactory::RegistResource(const std::string& name) {
   return &resources_.front();
 }
 
-BitmapRef TBitmapFactory::ObtainResource(const std::string& name) {
-  BitmapRef bitmap;
-  std::vector<uint8_t> bytes;
+TBitmapFactory::PictureBytes TBitmapFactory::ReadPicture(const std::string& name) const {
+  PictureBytes picture;
   const size_t colon = name.find(':');
   const bool drivePath = name.size() > 1 && name[1] == ':';
   if (colon != std::string::npos && !drivePath) {
     const std::string prefix = Lower(name.substr(0, colon + 1));
     const std::string resource = name.substr(colon + 1);
     if (prefix == "bmp:") {
-      if (store_.Read(ResourceType::kBmp, resource, bytes)) {
-        bitmap = DecodeBmp(bytes.data(), bytes.size());
-      }
+      if (store_.Read(ResourceType::kBmp, resource, picture.bytes))
+        picture.kind = PictureKind::kBmp;
     } else if (prefix == "png:" || prefix == "jpg:") {
       const bool png = prefix == "png:";
-      if (!store_.Read(png ? ResourceType::kPng : ResourceType::kJpg, resource, bytes)) {
+      const ResourceType type = png ? ResourceType::kPng : ResourceType::kJpg;
+      if (!store_.Read(type, resource, picture.bytes)) {
         // A missing built-in picture is a packaging fault: say so, and draw nothing.
         std::fprintf(stderr, "vortik: picture resource %s not found\n", name.c_str());
-        return nullptr;
+        return picture;
       }
-      bitmap = png ? DecodePng(bytes.data(), bytes.size(), backColor)
-                   : LoadJPGfromStream(bytes.data(), bytes.size());
+      picture.kind = png ? PictureKind::kPng : PictureKind::kJpg;
       // The drawing for high-resolution screens, "<name>@2x", travels with the picture.
-      std::vector<uint8_t> doubledBytes;
-      if (bitmap && decodeDoubled &&
-          store_.Read(png ? ResourceType::kPng : ResourceType::kJpg, resource + "@2x",
-                      doubledBytes)) {
-        BitmapRef doubled = png ? DecodePng(doubledBytes.data(), doubledBytes.size(), backColor)
-                                : LoadJPGfromStream(doubledBytes.data(), doubledBytes.size());
-        if (doubled && doubled->width == 2 * bitmap->width &&
-            doubled->height == 2 * bitmap->height) {
-          bitmap->doubled = std::move(doubled);
-        }
-      }
+      if (decodeDoubled) store_.Read(type, resource + "@2x", picture.doubledBytes);
     }
-  } else {
-    const size_t dot = name.rfind('.');
-    const std::string ext = dot == std::string::npos ? std::string() : Lower(name.substr(dot));
-    if ((ext == ".bmp" || ext == ".png" || ext == ".jpg") && ReadWholeFile(name, bytes)) {
-      if (ext == ".bmp") {
-        bitmap = DecodeBmp(bytes.data(), bytes.size());
-      } else if (ext == ".png") {
-        bitmap = DecodePng(bytes.data(), bytes.size(), backColor);
-      } else {
-        bitmap = LoadJPGfromStream(bytes.data(), bytes.size());
-      }
+    return picture;
+  }
+  const size_t dot = name.rfind('.');
+  const std::string ext = dot == std::string::npos ? std::string() : Lower(name.substr(dot));
+  if ((ext == ".bmp" || ext == ".png" || ext == ".jpg") && ReadWholeFile(name, picture.bytes)) {
+    picture.kind = ext == ".bmp"   ? PictureKind::kBmp
+                   : ext == ".png" ? PictureKind::kPng
+                                   : PictureKind::kJpg;
+  }
+  return picture;
+}
+
+BitmapRef TBitmapFactory::Decode(const PictureBytes& picture, Colour backColor) {
+  const auto decode = [&picture, backColor](const std::vector<uint8_t>& bytes) -> BitmapRef {
+    switch (picture.kind) {
+      case PictureKind::kBmp:
+        return DecodeBmp(bytes.data(), bytes.size());
+      case PictureKind::kPng:
+        return DecodePng(bytes.data(), bytes.size(), backColor);
+      case PictureKind::kJpg:
+        return LoadJPGfromStream(bytes.data(), bytes.size());
+      case PictureKind::kNone:
+        break;
+    }
+    return nullptr;
+  };
+  BitmapRef bitmap = decode(picture.bytes);
+  if (bitmap && !picture.doubledBytes.empty()) {
+    BitmapRef doubled = decode(picture.doubledBytes);
+    if (doubled && doubled->width == 2 * bitmap->width && doubled->height == 2 * bitmap->height) {
+      bitmap->doubled = std::move(doubled);
     }
   }
-  if (bitmap) {
-    ++loadedCount;
-    ++decodeCount_;
+  return bitmap;
+}
+
+void TBitmapFactory::CountDecode() {
+  ++loadedCount;
+  ++decodeCount_;
+}
+
+BitmapRef TBitmapFactory::ObtainResource(const std::string& name) {
+  BitmapRef bitmap = Decode(ReadPicture(name), backColor);
+  if (bitmap) CountDecode();
+  return bitmap;
+}
+
+PendingBitmap TBitmapFactory::DecodeInBackground(const std::string& name) {
+  PendingBitmap pending;
+  pending.factory_ = this;
+  auto picture = std::make_shared<const PictureBytes>(ReadPicture(name));
+  auto decode = [picture, back = backColor] { return Decode(*picture, back); };
+  try {
+    pending.decoded_ = std::async(std::launch::async, decode);
+  } catch (const std::system_error&) {
+    // No thread to be had: the picture is decoded when it is taken.
+    pending.decoded_ = std::async(std::launch::deferred, decode);
   }
+  return pending;
+}
+
+BitmapRef PendingBitmap::Take() {
+  if (!decoded_.valid()) return nullptr;
+  BitmapRef bitmap = decoded_.get();
+  if (bitmap && factory_ != nullptr) factory_->CountDecode();
   return bitmap;
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <list>
 #include <memory>
 #include <string>
@@ -72,6 +73,20 @@ class TImg2Btn {
   BitmapRef bitmap_;
 };
 
+// A picture decoding on a worker thread, from TBitmapFactory::DecodeInBackground.
+class PendingBitmap {
+ public:
+  PendingBitmap() = default;
+  // Waits for the decode and gives its bitmap, nullptr when there is none (or when taken
+  // before). A bitmap counts then as a decode of its factory, as an uncached load does.
+  BitmapRef Take();
+
+ private:
+  friend class TBitmapFactory;
+  TBitmapFactory* factory_ = nullptr;
+  std::future<BitmapRef> decoded_;
+};
+
 class TBitmapFactory {
  public:
   using Clock = std::function<uint32_t()>;  // seconds since 1970
@@ -88,6 +103,10 @@ class TBitmapFactory {
   // Decodes the picture `name` from its source; not cached. nullptr when there is none. A
   // resource picture brings its "<name>@2x" drawing along when the store has one.
   BitmapRef ObtainResource(const std::string& name);
+  // What LoadBitmapA(name, false) gives, decoded on a worker thread: the picture's bytes are
+  // read now, and the decoding (which touches nothing of the factory's) overlaps whatever the
+  // caller does until it takes the bitmap. The factory must outlive the pending bitmap.
+  PendingBitmap DecodeInBackground(const std::string& name);
   // Uncached: a new bitmap for the caller. Cached: the shared bitmap of the name, one more use.
   BitmapRef LoadBitmapA(const std::string& name, bool cached);
   // Releases one use of a cached bitmap (the cache keeps it); an uncached one is simply dropped.
@@ -120,6 +139,18 @@ class TBitmapFactory {
   void SetClock(Clock clock) { clock_ = std::move(clock); }
 
  private:
+  friend class PendingBitmap;
+  enum class PictureKind { kNone, kBmp, kPng, kJpg };
+  struct PictureBytes {
+    PictureKind kind = PictureKind::kNone;
+    std::vector<uint8_t> bytes;
+    std::vector<uint8_t> doubledBytes;  // the "@2x" drawing, when wanted and present
+  };
+  // The bytes of picture `name` and how they are encoded (kNone when there are none).
+  PictureBytes ReadPicture(const std::string& name) const;
+  static BitmapRef Decode(const PictureBytes& picture, Colour backColor);
+  void CountDecode();
+
   const ResourceStore& store_;
   Clock clock_;
   std::list<ResourceEntry> resources_;  // newest registration first

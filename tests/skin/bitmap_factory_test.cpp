@@ -86,6 +86,46 @@ TEST_F(FactoryTest, UncachedLoadsAreTheCallersAndStillCount) {
   EXPECT_EQ(factory_.decodeCount(), 2);
 }
 
+TEST_F(FactoryTest, BackgroundDecodeGivesWhatAnUncachedLoadGivesAndCountsWhenTaken) {
+  PendingBitmap pending = factory_.DecodeInBackground("PNG:p5");
+  PendingBitmap photo = factory_.DecodeInBackground("jpg:photo");
+  PendingBitmap missing = factory_.DecodeInBackground("png:missing");
+  PendingBitmap unnamed = factory_.DecodeInBackground("");
+  // Nothing counts, and nothing is registered, before a bitmap is taken.
+  EXPECT_EQ(factory_.decodeCount(), 0);
+  EXPECT_EQ(factory_.loadedCount, 0);
+  EXPECT_TRUE(factory_.resources().empty());
+
+  const BitmapRef decoded = pending.Take();
+  const BitmapRef loaded = factory_.LoadBitmapA("png:p5", false);
+  ASSERT_TRUE(decoded);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(decoded->width, loaded->width);
+  EXPECT_EQ(decoded->height, loaded->height);
+  EXPECT_EQ(decoded->bitsPerPixel, loaded->bitsPerPixel);
+  EXPECT_EQ(decoded->pixels, loaded->pixels);
+  EXPECT_EQ(factory_.decodeCount(), 2);
+  EXPECT_EQ(factory_.loadedCount, 2);
+
+  const BitmapRef jpeg = photo.Take();
+  ASSERT_TRUE(jpeg);
+  EXPECT_EQ(jpeg->width, 6);
+  EXPECT_FALSE(missing.Take());
+  EXPECT_FALSE(unnamed.Take());
+  EXPECT_FALSE(pending.Take());  // taken once only
+  EXPECT_FALSE(PendingBitmap().Take());
+  EXPECT_EQ(factory_.decodeCount(), 3);
+  EXPECT_EQ(factory_.loadedCount, 3);
+  EXPECT_TRUE(factory_.resources().empty());
+
+  // For a high-resolution screen the drawing at twice the size comes along, as it does loaded.
+  store_.Add(ResourceType::kPng, "p3@2x", SolidPng(6, 2, 9, 9, 9));
+  factory_.decodeDoubled = true;
+  const BitmapRef sharp = factory_.DecodeInBackground("png:p3").Take();
+  ASSERT_TRUE(sharp && sharp->doubled);
+  EXPECT_EQ(sharp->doubled->width, 6);
+}
+
 TEST_F(FactoryTest, ResolvesEveryKindOfName) {
   BitmapRef jpeg = factory_.LoadBitmapA("jpg:PHOTO", false);
   ASSERT_TRUE(jpeg);

@@ -59,6 +59,16 @@ QPushButton* MakeFlatButton(QWidget* parent, const char* name, int x, int y, int
 
 TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
     : QWidget(parent), config_(std::move(config)), services_(std::move(services)) {
+  bitmapFactory_ = std::make_unique<TBitmapFactory>(QtResourceStore::Instance());
+  // Room for every picture of the skin (about thirty button and tab faces, under a megabyte
+  // decoded; the counted decodes include the few drawn once uncached): a picture is decoded
+  // when its page first needs it and is kept, never decoded again.
+  bitmapFactory_->cacheLimit = 48;
+  bitmapFactory_->decodeDoubled = config_.doubledPictures || devicePixelRatioF() > 1;
+  // The background is by far the largest picture of the start: it decodes on a worker thread
+  // while the language table is read, the fonts are loaded and the first page is built.
+  PendingBitmap background = bitmapFactory_->DecodeInBackground("png:main");
+
   // The language table is read once, first: the designed face names must resolve to the fonts
   // of its script before any control picks its font (done here so the window is right
   // whichever program builds it), and its texts become the captions below and those of each
@@ -79,13 +89,6 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
   syncUart_->fSetDataBits(db8BITS);
   syncUart_->fSetStopBits(sb1BITS);
 
-  bitmapFactory_ = std::make_unique<TBitmapFactory>(QtResourceStore::Instance());
-  // Room for every picture of the skin (about thirty button and tab faces, under a megabyte
-  // decoded; the counted decodes include the few drawn once uncached): a picture is decoded
-  // when its page first needs it and is kept, never decoded again.
-  bitmapFactory_->cacheLimit = 48;
-  bitmapFactory_->decodeDoubled = config_.doubledPictures || devicePixelRatioF() > 1;
-
   BuildChrome();
   BuildTabRow();
   BuildPages();
@@ -99,6 +102,8 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
   setWindowTitle(QStringLiteral("VORTIK"));
   QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
   StyleWindow();
+  // Only the pixmap is kept: the decoded bitmap goes once it has been converted.
+  bkPixmap_ = SkinPixmap(background.Take().get());
   setFixedSize(kWindowWidth, kWindowHeight);
 
   ApplyLanguage(*language_);
@@ -210,8 +215,6 @@ void TFormMain::StyleWindow() {
     Label_Status->setText(QStringLiteral("Please connect the device to the computer"));
   }
   for (int i = 0; i < kTabCount; ++i) DrawTabPicture(i, i == state_.curTab);
-  // Only the pixmap is kept: the decoded bitmap goes once it has been converted.
-  bkPixmap_ = SkinPixmap(bitmapFactory_->LoadBitmapA("png:main", false).get());
 }
 
 void TFormMain::ApplyLanguage(const LanguageTable& table) {
