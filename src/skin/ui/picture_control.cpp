@@ -94,7 +94,9 @@ PictureControl::PictureControl(QWidget* parent, const char* name, int x, int y, 
 
 void PictureControl::Clear() {
   surface_ = *Bitmap::Create(std::max(width(), 0), std::max(height(), 0), 32);
-  surface2x_ = *Bitmap::Create(surface_.width * 2, surface_.height * 2, 32);
+  // Made when a drawing at twice the size arrives; until then a high-resolution paint shows
+  // the surface's pixels doubled, which is all a surface of 1x pictures has to show.
+  surface2x_ = Bitmap();
   // A clear surface draws nothing: no pixmap is made for it until something is drawn.
   pixmap_ = QPixmap();
   pixmap2x_ = QPixmap();
@@ -106,9 +108,12 @@ void PictureControl::DrawBitmap(const Bitmap* bitmap, int x, int y, int width, i
   if (bitmap == nullptr) return;
   const std::optional<Colour> key =
       transparent_ ? std::optional<Colour>(transparentColour_) : std::nullopt;
+  if (bitmap->doubled && surface2x_.pixels.empty()) surface2x_ = *PixelsDoubled(surface_);
   vortik::DrawBitmap(*bitmap, surface_, x, y, width, height, key);
-  const BitmapRef doubled = bitmap->doubled ? bitmap->doubled : PixelsDoubled(*bitmap);
-  vortik::DrawBitmap(*doubled, surface2x_, 2 * x, 2 * y, 2 * width, 2 * height, key);
+  if (!surface2x_.pixels.empty()) {
+    const BitmapRef doubled = bitmap->doubled ? bitmap->doubled : PixelsDoubled(*bitmap);
+    vortik::DrawBitmap(*doubled, surface2x_, 2 * x, 2 * y, 2 * width, 2 * height, key);
+  }
   SurfaceChanged();
 }
 
@@ -139,7 +144,10 @@ void PictureControl::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const bool doubled = PaintRatio(painter) > 1;
     QPixmap& pixmap = doubled ? pixmap2x_ : pixmap_;
-    if (pixmap.isNull()) pixmap = ToPixmap(doubled ? surface2x_ : surface_, doubled ? 2 : 1);
+    if (pixmap.isNull() && !doubled) pixmap = ToPixmap(surface_, 1);
+    if (pixmap.isNull() && doubled) {
+      pixmap = ToPixmap(surface2x_.pixels.empty() ? *PixelsDoubled(surface_) : surface2x_, 2);
+    }
     if (!pixmap.isNull()) {
       // A fractional ratio (1.5) shows the doubled pixmap scaled down, never a picture enlarged.
       painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -176,9 +184,11 @@ void PictureControl::resizeEvent(QResizeEvent* event) {
   Bitmap old = std::move(surface_);
   surface_ = *Bitmap::Create(width(), height(), 32);
   vortik::DrawBitmap(old, surface_, 0, 0, old.width, old.height, std::nullopt);
-  Bitmap old2x = std::move(surface2x_);
-  surface2x_ = *Bitmap::Create(width() * 2, height() * 2, 32);
-  vortik::DrawBitmap(old2x, surface2x_, 0, 0, old2x.width, old2x.height, std::nullopt);
+  if (!surface2x_.pixels.empty()) {
+    Bitmap old2x = std::move(surface2x_);
+    surface2x_ = *Bitmap::Create(width() * 2, height() * 2, 32);
+    vortik::DrawBitmap(old2x, surface2x_, 0, 0, old2x.width, old2x.height, std::nullopt);
+  }
   SurfaceChanged();
 }
 

@@ -40,6 +40,8 @@ class PictureControl : public QWidget {
   void SetTransparent(bool transparent) { transparent_ = transparent; }
   void SetTransparentColour(Colour colour) { transparentColour_ = colour; }
   const Bitmap& surface() const { return surface_; }
+  // The surface at twice the size, kept once a drawing at twice the size has been drawn (empty
+  // before: a paint at a high ratio doubles the surface's pixels).
   const Bitmap& doubledSurface() const { return surface2x_; }
   // The device pixel ratio of the pixmap the last paint drew (0 before any): 1, or 2 on a
   // high-resolution screen.
@@ -62,7 +64,7 @@ class PictureControl : public QWidget {
   void SurfaceChanged();
 
   Bitmap surface_;           // 32-bit, the control's size
-  Bitmap surface2x_;         // 32-bit, twice the control's size
+  Bitmap surface2x_;         // 32-bit, twice the control's size; see doubledSurface()
   QPixmap pixmap_;           // what paintEvent draws at ratio 1, rebuilt when the surface changes
   QPixmap pixmap2x_;         // the same at ratio 2
   bool hasContent_ = false;  // something was drawn since the last Clear
