@@ -172,30 +172,48 @@ void TBitmapFactory::CountDecode() {
 }
 
 BitmapRef TBitmapFactory::ObtainResource(const std::string& name) {
-  BitmapRef bitmap = Decode(ReadPicture(name), backColor);
+  BitmapRef bitmap;
+  const auto prefetched =
+      std::find_if(prefetched_.begin(), prefetched_.end(),
+                   [&name](const Prefetched& p) { return EqualsNoCase(p.name, name); });
+  if (prefetched != prefetched_.end()) {
+    bitmap = prefetched->decoded.get();
+    prefetched_.erase(prefetched);
+  } else {
+    bitmap = Decode(ReadPicture(name), backColor);
+  }
   if (bitmap) CountDecode();
   return bitmap;
 }
 
-PendingBitmap TBitmapFactory::DecodeInBackground(const std::string& name) {
-  PendingBitmap pending;
-  pending.factory_ = this;
-  auto picture = std::make_shared<const PictureBytes>(ReadPicture(name));
-  auto decode = [picture, back = backColor] { return Decode(*picture, back); };
-  try {
-    pending.decoded_ = std::async(std::launch::async, decode);
-  } catch (const std::system_error&) {
-    // No thread to be had: the picture is decoded when it is taken.
-    pending.decoded_ = std::async(std::launch::deferred, decode);
+void TBitmapFactory::Prefetch(const std::vector<std::string>& names) {
+  struct Job {
+    PictureBytes picture;
+    std::promise<BitmapRef> decoded;
+  };
+  auto jobs = std::make_shared<std::vector<Job>>();
+  jobs->reserve(names.size());
+  for (const std::string& name : names) {
+    if (name.empty()) continue;
+    jobs->push_back({ReadPicture(name), {}});
+    prefetched_.push_back({name, jobs->back().decoded.get_future()});
   }
-  return pending;
-}
-
-BitmapRef PendingBitmap::Take() {
-  if (!decoded_.valid()) return nullptr;
-  BitmapRef bitmap = decoded_.get();
-  if (bitmap && factory_ != nullptr) factory_->CountDecode();
-  return bitmap;
+  auto decodeAll = [jobs, back = backColor] {
+    for (Job& job : *jobs) {
+      try {
+        job.decoded.set_value(Decode(job.picture, back));
+      } catch (...) {
+        job.decoded.set_exception(std::current_exception());  // the load rethrows it
+      }
+    }
+  };
+  // One worker at a time: a second call waits for the first's decodes to be done.
+  if (prefetchWorker_.valid()) prefetchWorker_.wait();
+  try {
+    prefetchWorker_ = std::async(std::launch::async, decodeAll);
+  } catch (const std::system_error&) {
+    decodeAll();  // no thread to be had: decoded now, as a load would have
+  }
 }
 
 BitmapRef TBitmapFactory::LoadBitmapA(const std::string& name, bool cached) {

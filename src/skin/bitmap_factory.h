@@ -73,20 +73,6 @@ class TImg2Btn {
   BitmapRef bitmap_;
 };
 
-// A picture decoding on a worker thread, from TBitmapFactory::DecodeInBackground.
-class PendingBitmap {
- public:
-  PendingBitmap() = default;
-  // Waits for the decode and gives its bitmap, nullptr when there is none (or when taken
-  // before). A bitmap counts then as a decode of its factory, as an uncached load does.
-  BitmapRef Take();
-
- private:
-  friend class TBitmapFactory;
-  TBitmapFactory* factory_ = nullptr;
-  std::future<BitmapRef> decoded_;
-};
-
 class TBitmapFactory {
  public:
   using Clock = std::function<uint32_t()>;  // seconds since 1970
@@ -103,10 +89,10 @@ class TBitmapFactory {
   // Decodes the picture `name` from its source; not cached. nullptr when there is none. A
   // resource picture brings its "<name>@2x" drawing along when the store has one.
   BitmapRef ObtainResource(const std::string& name);
-  // What LoadBitmapA(name, false) gives, decoded on a worker thread: the picture's bytes are
-  // read now, and the decoding (which touches nothing of the factory's) overlaps whatever the
-  // caller does until it takes the bitmap. The factory must outlive the pending bitmap.
-  PendingBitmap DecodeInBackground(const std::string& name);
+  // Reads the pictures `names` now and decodes them on a worker thread, in order, while the
+  // caller goes on; the first load of each (cached or not) takes that decode, waiting for it
+  // if it is not done, instead of decoding again. For the pictures a window shows first.
+  void Prefetch(const std::vector<std::string>& names);
   // Uncached: a new bitmap for the caller. Cached: the shared bitmap of the name, one more use.
   BitmapRef LoadBitmapA(const std::string& name, bool cached);
   // Releases one use of a cached bitmap (the cache keeps it); an uncached one is simply dropped.
@@ -139,7 +125,6 @@ class TBitmapFactory {
   void SetClock(Clock clock) { clock_ = std::move(clock); }
 
  private:
-  friend class PendingBitmap;
   enum class PictureKind { kNone, kBmp, kPng, kJpg };
   struct PictureBytes {
     PictureKind kind = PictureKind::kNone;
@@ -156,6 +141,12 @@ class TBitmapFactory {
   std::list<ResourceEntry> resources_;  // newest registration first
   std::vector<std::unique_ptr<TImg2Btn>> buttons_;
   int32_t decodeCount_ = 0;
+  struct Prefetched {
+    std::string name;
+    std::future<BitmapRef> decoded;
+  };
+  std::vector<Prefetched> prefetched_;  // not yet loaded
+  std::future<void> prefetchWorker_;    // waited for when the factory goes
 };
 
 }  // namespace vortik

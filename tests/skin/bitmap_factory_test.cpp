@@ -86,44 +86,54 @@ TEST_F(FactoryTest, UncachedLoadsAreTheCallersAndStillCount) {
   EXPECT_EQ(factory_.decodeCount(), 2);
 }
 
-TEST_F(FactoryTest, BackgroundDecodeGivesWhatAnUncachedLoadGivesAndCountsWhenTaken) {
-  PendingBitmap pending = factory_.DecodeInBackground("PNG:p5");
-  PendingBitmap photo = factory_.DecodeInBackground("jpg:photo");
-  PendingBitmap missing = factory_.DecodeInBackground("png:missing");
-  PendingBitmap unnamed = factory_.DecodeInBackground("");
-  // Nothing counts, and nothing is registered, before a bitmap is taken.
-  EXPECT_EQ(factory_.decodeCount(), 0);
-  EXPECT_EQ(factory_.loadedCount, 0);
-  EXPECT_TRUE(factory_.resources().empty());
-
-  const BitmapRef decoded = pending.Take();
-  const BitmapRef loaded = factory_.LoadBitmapA("png:p5", false);
-  ASSERT_TRUE(decoded);
-  ASSERT_TRUE(loaded);
-  EXPECT_EQ(decoded->width, loaded->width);
-  EXPECT_EQ(decoded->height, loaded->height);
-  EXPECT_EQ(decoded->bitsPerPixel, loaded->bitsPerPixel);
-  EXPECT_EQ(decoded->pixels, loaded->pixels);
-  EXPECT_EQ(factory_.decodeCount(), 2);
-  EXPECT_EQ(factory_.loadedCount, 2);
-
-  const BitmapRef jpeg = photo.Take();
-  ASSERT_TRUE(jpeg);
-  EXPECT_EQ(jpeg->width, 6);
-  EXPECT_FALSE(missing.Take());
-  EXPECT_FALSE(unnamed.Take());
-  EXPECT_FALSE(pending.Take());  // taken once only
-  EXPECT_FALSE(PendingBitmap().Take());
-  EXPECT_EQ(factory_.decodeCount(), 3);
-  EXPECT_EQ(factory_.loadedCount, 3);
-  EXPECT_TRUE(factory_.resources().empty());
-
-  // For a high-resolution screen the drawing at twice the size comes along, as it does loaded.
+TEST_F(FactoryTest, PrefetchedPicturesAreDecodedOnceAndGivenToTheirFirstLoad) {
   store_.Add(ResourceType::kPng, "p3@2x", SolidPng(6, 2, 9, 9, 9));
   factory_.decodeDoubled = true;
-  const BitmapRef sharp = factory_.DecodeInBackground("png:p3").Take();
+  factory_.Prefetch({"PNG:p5", "jpg:photo", "png:missing", "", "png:p3"});
+  // Nothing counts, and nothing is registered, before a picture is loaded.
+  EXPECT_EQ(factory_.decodeCount(), 0);
+  EXPECT_TRUE(factory_.resources().empty());
+
+  // The first load, under another case of the name, takes the prefetched decode; the next one
+  // decodes anew, as any uncached load does.
+  const BitmapRef first = factory_.LoadBitmapA("png:p5", false);
+  EXPECT_EQ(factory_.decodeCount(), 1);
+  const BitmapRef second = factory_.LoadBitmapA("png:p5", false);
+  EXPECT_EQ(factory_.decodeCount(), 2);
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first->width, second->width);
+  EXPECT_EQ(first->pixels, second->pixels);
+
+  // A cached load takes it too, and keeps it.
+  const BitmapRef photo = factory_.LoadBitmapA("jpg:photo", true);
+  ASSERT_TRUE(photo);
+  EXPECT_EQ(photo->width, 6);
+  EXPECT_EQ(Entry("jpg:photo")->decodeCount, 1);
+  EXPECT_EQ(factory_.LoadBitmapA("jpg:photo", true), photo);
+  EXPECT_EQ(factory_.decodeCount(), 3);
+
+  EXPECT_FALSE(factory_.LoadBitmapA("png:missing", false));
+  // The drawing at twice the size comes along for a high-resolution screen.
+  const BitmapRef sharp = factory_.LoadBitmapA("png:p3", false);
   ASSERT_TRUE(sharp && sharp->doubled);
   EXPECT_EQ(sharp->doubled->width, 6);
+  EXPECT_EQ(factory_.decodeCount(), 4);
+}
+
+TEST(FactoryLifetime, AFactoryGoesWhilePicturesAreStillDecodingAhead) {
+  testing::MemoryResourceStore store;
+  std::vector<std::string> names;
+  for (int n = 0; n < 40; ++n) {
+    store.Add(ResourceType::kPng, "big" + std::to_string(n), SolidPng(400, 300, 1, 2, 3));
+    names.push_back("png:big" + std::to_string(n));
+  }
+  {
+    TBitmapFactory factory(store);
+    factory.Prefetch(names);
+    factory.Prefetch({"png:big0"});  // a second round waits for the first
+    EXPECT_TRUE(factory.LoadBitmapA("png:big0", false));
+  }  // nothing left decoding into a factory that is gone (the sanitizer build watches)
 }
 
 TEST_F(FactoryTest, ResolvesEveryKindOfName) {

@@ -65,9 +65,15 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
   // when its page first needs it and is kept, never decoded again.
   bitmapFactory_->cacheLimit = 48;
   bitmapFactory_->decodeDoubled = config_.doubledPictures || devicePixelRatioF() > 1;
-  // The background is by far the largest picture of the start: it decodes on a worker thread
-  // while the language table is read, the fonts are loaded and the first page is built.
-  PendingBitmap background = bitmapFactory_->DecodeInBackground("png:main");
+  // The pictures of the first paint decode on a worker thread, in the order they are drawn,
+  // while the language table is read, the fonts are loaded and the first page is built; the
+  // background, by far the largest, comes last.
+  std::vector<std::string> firstPictures;
+  for (int i = 0; i < kTabCount; ++i)
+    firstPictures.push_back(TabPictureName(i, i == state_.curTab));
+  for (std::string& name : InternetUpgradePage::FirstPictures()) firstPictures.push_back(name);
+  firstPictures.push_back(kBackgroundPicture);
+  bitmapFactory_->Prefetch(firstPictures);
 
   // The language table is read once, first: the designed face names must resolve to the fonts
   // of its script before any control picks its font (done here so the window is right
@@ -103,7 +109,7 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
   QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
   StyleWindow();
   // Only the pixmap is kept: the decoded bitmap goes once it has been converted.
-  bkPixmap_ = SkinPixmap(background.Take().get());
+  bkPixmap_ = SkinPixmap(bitmapFactory_->LoadBitmapA(kBackgroundPicture, false).get());
   setFixedSize(kWindowWidth, kWindowHeight);
 
   ApplyLanguage(*language_);

@@ -41,6 +41,10 @@ class PrintPage;
 // The pages in their designed order; the first four are the tabs.
 enum class PageId { kInternetUpgrade, kPrint, kDtcLookup, kFeedback, kManual, kLocalUpgrade };
 inline constexpr int kTabCount = 4;
+inline constexpr const char* kBackgroundPicture = "png:main";
+
+// The face of tab `tab` (0-based), as the current tab or as another.
+std::string TabPictureName(int tab, bool current);
 inline constexpr int kPageCount = 6;
 
 class TFormMain : public QWidget, public Host {

@@ -22,12 +22,6 @@ namespace {
 const QColor kCurrentCaptionColour(255, 255, 255);  // the system window colour
 const QColor kOtherCaptionColour(200, 200, 200);    // the system scroll-bar colour
 
-std::string TabPictureName(int tab, bool current) {
-  char name[32];
-  std::snprintf(name, sizeof name, "png:mbutton_%d%c", tab + 1, current ? 'b' : 'a');
-  return name;
-}
-
 void SetCaptionColour(QLabel* caption, const QColor& colour) {
   QPalette palette = caption->palette();
   palette.setColor(QPalette::WindowText, colour);
@@ -35,6 +29,12 @@ void SetCaptionColour(QLabel* caption, const QColor& colour) {
 }
 
 }  // namespace
+
+std::string TabPictureName(int tab, bool current) {
+  char name[32];
+  std::snprintf(name, sizeof name, "png:mbutton_%d%c", tab + 1, current ? 'b' : 'a');
+  return name;
+}
 
 void TFormMain::BuildTabRow() {
   struct TabDesign {

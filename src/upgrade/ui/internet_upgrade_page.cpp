@@ -18,6 +18,8 @@ namespace vortik {
 
 namespace {
 
+constexpr const char* kPageIcon = "jpg:image_bak1";
+constexpr const char* kCheckUpdateNormal = "png:checkbtn_out";
 const QColor kWindowColour(255, 255, 255);  // the system window colour
 const QColor kWindowTextColour(0, 0, 0);    // the system window-text colour
 
@@ -78,13 +80,17 @@ InternetUpgradePage::InternetUpgradePage(QWidget* window, Host& host, TSyncUart&
   connect(TimerAnimator, &QTimer::timeout, this, &InternetUpgradePage::BlinkInternetIcon);
   BuildControls();
 
-  Image_bak1->DrawPicture(pictures_, "jpg:image_bak1", false);
-  ActivateImageButton(pictures_, Button_InternetUpdate, "png:checkbtn_out", "png:checkbtn_dwn",
+  Image_bak1->DrawPicture(pictures_, kPageIcon, false);
+  ActivateImageButton(pictures_, Button_InternetUpdate, kCheckUpdateNormal, "png:checkbtn_dwn",
                       "png:checkbtn_ovr");
   UpdateInternetState(false);
 }
 
 InternetUpgradePage::~InternetUpgradePage() = default;
+
+std::vector<std::string> InternetUpgradePage::FirstPictures() {
+  return {kPageIcon, kCheckUpdateNormal, kPlateDisconnected, kIconDisconnected};
+}
 
 void InternetUpgradePage::BuildControls() {
   Image_bak1 = new PictureControl(this, "Image_bak1", 22, 58, 50, 50);

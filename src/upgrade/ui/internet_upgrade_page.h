@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QWidget>
+#include <string>
+#include <vector>
 
 #include "base/app_config.h"
 #include "upgrade/catalogue.h"
@@ -28,6 +30,9 @@ class InternetUpgradePage : public QWidget {
   InternetUpgradePage(QWidget* window, Host& host, TSyncUart& uart, TBitmapFactory& pictures,
                       const AppConfig& config);
   ~InternetUpgradePage() override;
+  // The pictures the page draws as it is built (the indicator as "not connected"), for a
+  // window that decodes them ahead.
+  static std::vector<std::string> FirstPictures();
 
   // "Check Update": the whole internet upgrade of the connected tool.
   void Button_InternetUpdateClick();
