@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 #include <utility>
 
@@ -155,7 +156,18 @@ void TFormMain::BuildPages() {
   new DeveloperButtons(this, config_.legacyServer);
 }
 
+void TFormMain::StyleScrollBars() {
+  // The scroll bars of the lists and text areas in the skin's blues. The first page has none,
+  // and every control of the window is polished against a window's style, so it is set after
+  // the first paint or before another page is built, whichever comes first; pages and dialogs
+  // made later take it as they are made.
+  if (scrollBarsStyled_) return;
+  scrollBarsStyled_ = true;
+  setStyleSheet(SkinScrollBarStyle());
+}
+
 void TFormMain::BuildPage(PageId id) {
+  if (id != PageId::kInternetUpgrade) StyleScrollBars();
   TBitmapFactory& pictures = *bitmapFactory_;
   QWidget* built = nullptr;
   switch (id) {
@@ -213,8 +225,6 @@ void TFormMain::StyleWindow() {
         "QPushButton:focus { border: 2px solid #00ef60; border-radius: 5px; }"));
     button->setCursor(Qt::PointingHandCursor);
   }
-  // The scroll bars of the lists and text areas in the skin's blues.
-  setStyleSheet(SkinScrollBarStyle());
   StyleLabel(Label_Status, QStringLiteral("MS Sans Serif"), 17, kDarkShadowColour,
              Qt::AlignLeft | Qt::AlignVCenter, false);
   if (Label_Status->text().isEmpty()) {
@@ -314,6 +324,7 @@ void TFormMain::UpdateInternetState(bool connected) {
 // --- chrome -----------------------------------------------------------------------------------
 
 void TFormMain::paintEvent(QPaintEvent* /*event*/) {
+  if (!scrollBarsStyled_) QTimer::singleShot(0, this, &TFormMain::StyleScrollBars);
   QPainter painter(this);
   if (bkPixmap_.isNull()) {
     painter.fillRect(rect(), kBackgroundColour);

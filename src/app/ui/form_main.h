@@ -145,6 +145,7 @@ class TFormMain : public QWidget, public Host {
   // The tab after (step 1) or before (step -1) the current one, round the row.
   void StepTab(int step);
   void StyleWindow();
+  void StyleScrollBars();
   void FitTabCaptions();
   void DrawTabPicture(int tab, bool current);
   void RoutePage(PageId page);
@@ -174,6 +175,7 @@ class TFormMain : public QWidget, public Host {
   std::unique_ptr<TBitmapFactory> bitmapFactory_;
   std::unique_ptr<LanguageTable> language_;  // applied to each page as it is built
   SkinPixmap bkPixmap_;
+  bool scrollBarsStyled_ = false;  // the scroll-bar style is set (after the first paint)
 
   QPushButton* SpeedButtonSetting = nullptr;
   MainMenuButton* menuButton_ = nullptr;  // beside the gear: Manual, Upgrade from files, About
