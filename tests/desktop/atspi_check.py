@@ -6,8 +6,10 @@ not exposed, that the gauge and the status line have their roles, then presses "
 through its action and waits until the emulated tool logs the device-info request and the
 message box appears as an alert with its text, and that the status line's changes reached the
 bus as name changes. Last, on the DTC Lookup page, types a code into the search box through its
-editable text and finds the code's row as one list item named by its code and meaning.
+editable text, finds the code's row as one list item named by its code and meaning, and moves
+the focus to the list to see the focused row told by its name.
 """
+import subprocess
 import sys
 import time
 
@@ -82,6 +84,7 @@ def sim_saw_device_info():
 
 
 STATUS_NAMES = []
+FOCUSED = []  # (role, name) of each object told as having gained the focus
 
 
 def on_name_changed(event):
@@ -92,11 +95,20 @@ def on_name_changed(event):
         pass
 
 
+def on_focused(event):
+    try:
+        if event.detail1 == 1:
+            FOCUSED.append((event.source.getRole(), event.source.name))
+    except Exception:  # the object may be gone by the time the event is read
+        pass
+
+
 def main():
     # Listening from the start: the window learns of listeners over the bus, and only then
     # sends the events they want.
     pyatspi.Registry.registerEventListener(on_name_changed,
                                            "object:property-change:accessible-name")
+    pyatspi.Registry.registerEventListener(on_focused, "object:state-changed:focused")
     app = wait_for("the VORTIK application on the accessibility bus", application, 30)
     window = wait_for("its window", lambda: app.childCount > 0 and app.getChildAtIndex(0), 30)
     # The window shows its first page once it has been built.
@@ -205,6 +217,22 @@ def check_dtc_list(window, buttons):
 
     row = wait_for("the row of P0100 after the search", found_row, 30)
     print("found: %r" % row.name)
+
+    # The focus goes to the list as a screen reader moves it there: the row with the focus is
+    # told by its name, not the list alone.
+    # No window manager runs on the virtual display: the window is given the keyboard focus as
+    # one would, and the focus inside it is the screen reader's.
+    subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^VORTIK$", "windowfocus"],
+                   check=False)
+    codes.queryComponent().grabFocus()
+
+    def row_focused_last():
+        roles = [role for role, _ in FOCUSED]
+        return pyatspi.ROLE_LIST in roles and FOCUSED[-1] == (pyatspi.ROLE_LIST_ITEM, row.name)
+
+    # After the list itself, the row: what the keys move from is what is read last.
+    wait_for("the focus told on the row of P0100 after the list", row_focused_last, 30)
+    print("focus told on: %r" % [name for _, name in FOCUSED])
 
 
 if __name__ == "__main__":
