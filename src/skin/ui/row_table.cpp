@@ -168,7 +168,8 @@ QString RowTable::RowText(int row) const {
 }
 
 void RowTable::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-  // Past the table view's own, which names a cell.
+  // Past the table view's own, which only adds telling a screen reader about a cell.
+  // NOLINTNEXTLINE(bugprone-parent-virtual-call)
   QAbstractItemView::currentChanged(current, previous);
   const bool sameRow = previous.isValid() && previous.row() == current.row();
   if (current.isValid() && !sameRow && hasFocus()) TellRow(this, QAccessible::Focus, current.row());
@@ -189,6 +190,8 @@ void RowTable::focusInEvent(QFocusEvent* event) {
 }
 
 void RowTable::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+  // Past the table view's own, as above.
+  // NOLINTNEXTLINE(bugprone-parent-virtual-call)
   QAbstractItemView::selectionChanged(selected, deselected);
   for (int row : RowsOf(deselected)) TellRow(this, QAccessible::SelectionRemove, row);
   for (int row : RowsOf(selected)) TellRow(this, QAccessible::SelectionAdd, row);
