@@ -4,12 +4,17 @@ Run by run_atspi_test.sh under /usr/bin/python3 (Debian's pyatspi is built for i
 every push button and page tab has a name and an action, that the hidden developer buttons are
 not exposed, that the gauge and the status line have their roles, then presses "Check Update"
 through its action and waits until the emulated tool logs the device-info request and the
-message box appears as an alert with its text.
+message box appears as an alert with its text, and that the status line's changes reached the
+bus as name changes. Last, on the DTC Lookup page, types a code into the search box through its
+editable text, finds the code's row as one list item named by its code and meaning, and moves
+the focus to the list to see the focused row told by its name.
 """
+import subprocess
 import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 SIM_LOG = sys.argv[1]
 FAILURES = []
@@ -21,9 +26,17 @@ def check(condition, message):
         print("FAIL: " + message)
 
 
+def pump():
+    """Hands the events the bus has delivered to the listeners."""
+    context = GLib.MainContext.default()
+    while context.pending():
+        context.iteration(False)
+
+
 def wait_for(what, probe, seconds):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
+        pump()
         found = probe()
         if found:
             return found
@@ -70,7 +83,32 @@ def sim_saw_device_info():
         return "device-info request" in log.read()
 
 
+STATUS_NAMES = []
+FOCUSED = []  # (role, name) of each object told as having gained the focus
+
+
+def on_name_changed(event):
+    try:
+        if event.source.getRole() == pyatspi.ROLE_STATUS_BAR:
+            STATUS_NAMES.append(event.source.name)
+    except Exception:  # the object may be gone by the time the event is read
+        pass
+
+
+def on_focused(event):
+    try:
+        if event.detail1 == 1:
+            FOCUSED.append((event.source.getRole(), event.source.name))
+    except Exception:  # the object may be gone by the time the event is read
+        pass
+
+
 def main():
+    # Listening from the start: the window learns of listeners over the bus, and only then
+    # sends the events they want.
+    pyatspi.Registry.registerEventListener(on_name_changed,
+                                           "object:property-change:accessible-name")
+    pyatspi.Registry.registerEventListener(on_focused, "object:state-changed:focused")
     app = wait_for("the VORTIK application on the accessibility bus", application, 30)
     window = wait_for("its window", lambda: app.childCount > 0 and app.getChildAtIndex(0), 30)
     # The window shows its first page once it has been built.
@@ -132,7 +170,69 @@ def main():
     if ok:
         do_action(ok[0], "Press")
         wait_for("the message box to close", lambda: alert() is None, 10)
+
+    # The status line went from the run's step back to the connection: each new text was told.
+    if status:
+        wait_for("the status line's changes on the bus",
+                 lambda: status[0].name in STATUS_NAMES, 30)
+        print("status line changes told: %r" % STATUS_NAMES)
+
+    check_dtc_list(window, buttons)
     return 1 if FAILURES else 0
+
+
+def check_dtc_list(window, buttons):
+    tab = [n for n in buttons if n.name == "DTC Lookup"]
+    if not tab:
+        return
+    do_action(tab[0], "Press")
+
+    def code_list():
+        for node, _ in walk(window):
+            if node.getRole() == pyatspi.ROLE_LIST and node.childCount > 0 and \
+                    node.getChildAtIndex(0).getRole() == pyatspi.ROLE_LIST_ITEM:
+                return node
+        return None
+
+    codes = wait_for("the trouble-code list", code_list, 30)
+    rows = [codes.getChildAtIndex(i) for i in range(codes.childCount)]
+    print("trouble codes: %d rows, the first %r" % (len(rows), rows[0].name))
+    check(all(r.getRole() == pyatspi.ROLE_LIST_ITEM and r.name.strip() for r in rows),
+          "every row of the trouble-code list is a named list item")
+
+    boxes = [n for n, _ in walk(window)
+             if n.getRole() in (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY) and n.name == "Search"]
+    check(len(boxes) == 1, "the search box is one text box named Search")
+    if not boxes:
+        return
+    boxes[0].queryEditableText().setTextContents("P0100")
+
+    def found_row():
+        for i in range(codes.childCount):
+            row = codes.getChildAtIndex(i)
+            if row is not None and row.name.startswith("P0100 ") and \
+                    "Mass or volume air flow" in row.name:
+                return row
+        return None
+
+    row = wait_for("the row of P0100 after the search", found_row, 30)
+    print("found: %r" % row.name)
+
+    # The focus goes to the list as a screen reader moves it there: the row with the focus is
+    # told by its name, not the list alone.
+    # No window manager runs on the virtual display: the window is given the keyboard focus as
+    # one would, and the focus inside it is the screen reader's.
+    subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^VORTIK$", "windowfocus"],
+                   check=False)
+    codes.queryComponent().grabFocus()
+
+    def row_focused_last():
+        roles = [role for role, _ in FOCUSED]
+        return pyatspi.ROLE_LIST in roles and FOCUSED[-1] == (pyatspi.ROLE_LIST_ITEM, row.name)
+
+    # After the list itself, the row: what the keys move from is what is read last.
+    wait_for("the focus told on the row of P0100 after the list", row_focused_last, 30)
+    print("focus told on: %r" % [name for _, name in FOCUSED])
 
 
 if __name__ == "__main__":

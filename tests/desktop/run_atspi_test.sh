@@ -12,6 +12,7 @@ launcher=/usr/libexec/at-spi-bus-launcher
 missing=()
 command -v Xvfb >/dev/null || missing+=("Xvfb (xvfb)")
 command -v dbus-launch >/dev/null || missing+=("dbus-launch (dbus-x11)")
+command -v xdotool >/dev/null || missing+=("xdotool")
 [ -x "$launcher" ] || missing+=("at-spi-bus-launcher (at-spi2-core)")
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || missing+=("pyatspi (python3-pyatspi)")
 if [ ${#missing[@]} -gt 0 ]; then

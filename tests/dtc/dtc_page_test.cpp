@@ -1,8 +1,10 @@
 // The DTC Lookup page's widgets: paging by real clicks, the search box, double-click, the
-// focused row's look and the text encodings.
+// focused row's look, the text encodings and what screen readers are given.
+#include <QAccessible>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -195,6 +197,58 @@ TEST_F(DtcPageTest, FocusedRowIsYellowOnBlueInBold) {
   };
   EXPECT_GT(yellowPixels(focused), 20);
   EXPECT_EQ(yellowPixels(other), 0);
+}
+
+// Screen readers get the list as one item per row, named by the row's code, maker and meaning,
+// with the row the arrow keys reach as the focused one; the search box has a name.
+TEST_F(DtcPageTest, ScreenReadersReadEachRowAsOneNamedItem) {
+  std::string bytes =
+      "P0100 Generic Mass or volume air flow sensor circuit\n"
+      "P0101 Generic Mass or volume air flow sensor circuit range/performance\n";
+  for (int i = 0; i < 14; ++i) bytes += "P02" + std::to_string(10 + i) + " Generic Injector\n";
+  Open(bytes);
+  QTableWidget* list = List();
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(list);
+  ASSERT_NE(face, nullptr);
+  EXPECT_EQ(face->role(), QAccessible::List);
+  ASSERT_EQ(face->childCount(), 15);
+  QAccessibleInterface* first = face->child(0);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->role(), QAccessible::ListItem);
+  EXPECT_EQ(first->text(QAccessible::Name), "P0100 Generic Mass or volume air flow sensor circuit");
+  EXPECT_EQ(face->child(1)->text(QAccessible::Name),
+            "P0101 Generic Mass or volume air flow sensor circuit range/performance");
+  EXPECT_EQ(face->indexOfChild(face->child(1)), 1);
+  EXPECT_EQ(face->child(1)->parent(), face);
+  EXPECT_EQ(face->childAt(first->rect().center().x(), first->rect().center().y()), first);
+  EXPECT_EQ(face->child(15), nullptr);
+  // The search box is named by the label beside it.
+  EXPECT_EQ(
+      QAccessible::queryAccessibleInterface(Find<QLineEdit>("EditSearch"))->text(QAccessible::Name),
+      "Search");
+
+  // The next page: the same items, read again, name the rows shown now.
+  Click("Button_Next");
+  ASSERT_EQ(face->childCount(), 1);
+  EXPECT_EQ(face->child(0), first);
+  EXPECT_EQ(first->text(QAccessible::Name), "P0223 Generic Injector");
+  Click("Button_Prev");
+
+  // The arrow keys move the focus from row to row; the row with it is the focused, selected
+  // item (what Qt tells screen readers about when the row changes is checked over AT-SPI).
+  page_->activateWindow();
+  list->setFocus();
+  QApplication::processEvents();
+  ASSERT_TRUE(list->hasFocus());
+  EXPECT_TRUE(face->child(0)->state().focused);
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QApplication::sendEvent(list, &down);
+  ASSERT_EQ(list->currentRow(), 1);
+  EXPECT_EQ(face->focusChild(), face->child(1));
+  EXPECT_TRUE(face->child(1)->state().focused);
+  EXPECT_TRUE(face->child(1)->state().selected);
+  EXPECT_FALSE(face->child(0)->state().focused);
+  EXPECT_FALSE(face->child(0)->state().selected);
 }
 
 }  // namespace

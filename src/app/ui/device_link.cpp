@@ -13,6 +13,7 @@
 #include "platform/device_enum.h"
 #include "platform/folders.h"
 #include "print/ui/print_page.h"
+#include "skin/ui/accessibility.h"
 #include "upgrade/ui/internet_upgrade_page.h"
 #include "upgrade/ui/local_upgrade_page.h"
 
@@ -124,7 +125,7 @@ void TFormMain::SetConnectionStatus(const QString& text, const QString& toolTip)
 void TFormMain::ShowConnectionStatus() {
   // Before the first search the line keeps the language's prompt.
   if (connectionStatus_.isEmpty()) return;
-  Label_Status->setText(connectionStatus_);
+  ShowStatusText(Label_Status, connectionStatus_);
   Label_Status->setToolTip(connectionToolTip_);
 }
 

@@ -290,7 +290,7 @@ void TFormMain::SetStatusText(const std::string& utf8) {
   // Once the tool has gone the status line keeps saying so: the steps of a run that goes on
   // without it (until its reads time out) are not what the user needs to see.
   if (curStatusLabel_ == Label_Status && !syncUart_->Active()) return;
-  curStatusLabel_->setText(QString::fromStdString(utf8));
+  ShowStatusText(curStatusLabel_, QString::fromStdString(utf8));
 }
 
 void TFormMain::SetGaugeMax(int max) {

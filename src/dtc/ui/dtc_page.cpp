@@ -15,6 +15,7 @@
 #include "base/host.h"
 #include "skin/ui/accessibility.h"
 #include "skin/ui/picture_control.h"
+#include "skin/ui/row_table.h"
 
 namespace vortik {
 
@@ -148,6 +149,8 @@ void DtcLookupPage::BuildControls(TBitmapFactory& pictures) {
   EditSearch->setPalette(searchPalette);
   EditSearch->installEventFilter(this);
   connect(EditSearch, &QLineEdit::textChanged, this, &DtcLookupPage::EditSearchChange);
+  // Screen readers name the box by the label beside it.
+  Label_Search->setBuddy(EditSearch);
 
   Button_Prev = new PictureControl(this, "Button_Prev", 404, 8, 89, 33);
   ActivateImageButton(pictures, Button_Prev, "png:button_prev_enable", "png:button_prev_disable",
@@ -180,7 +183,8 @@ void DtcLookupPage::BuildControls(TBitmapFactory& pictures) {
   Label_Contents = MakeLabel(this, "Label_Contents", QRect(298, 65, 200, 27), headingFace, 20, left,
                              QStringLiteral("Contents"));
 
-  DTCLookupList = new QTableWidget(0, 3, this);
+  // Screen readers read each line as one item: the code, the maker and the meaning.
+  DTCLookupList = new RowTable(0, 3, this);
   DTCLookupList->setObjectName(QStringLiteral("DTCLookupList"));
   DTCLookupList->setGeometry(17, 96, 923, 391);
   DTCLookupList->setFrameShape(QFrame::NoFrame);

@@ -9,12 +9,12 @@
 
 class QLabel;
 class QLineEdit;
-class QTableWidget;
 
 namespace vortik {
 
 class Host;
 class PictureControl;
+class RowTable;
 class TBitmapFactory;
 
 // The list's columns and rows as shown: the code after one space, the brand, and the contents
@@ -75,7 +75,7 @@ class DtcLookupPage : public QWidget, private DtcListView {
   QLabel* Label_Items = nullptr;
   QLabel* Label_Brands = nullptr;
   QLabel* Label_Contents = nullptr;
-  QTableWidget* DTCLookupList = nullptr;
+  RowTable* DTCLookupList = nullptr;
 };
 
 }  // namespace vortik

@@ -9,6 +9,10 @@
 #include <QRectF>
 #include <QTextDocumentFragment>
 #include <QWidget>
+#include <QtGlobal>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QAccessibleAnnouncementEvent>
+#endif
 
 namespace vortik {
 
@@ -214,6 +218,17 @@ void HideFromAssistiveTech(QWidget* widget) {
 void SetAccessibleRole(QWidget* widget, QAccessible::Role role) {
   InstallSkinAccessibility();
   widget->setProperty(kRoleProperty, static_cast<int>(role));
+}
+
+void ShowStatusText(QLabel* status, const QString& text) {
+  if (status->text() == text) return;
+  status->setText(text);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+  if (status->isVisible() && !text.isEmpty()) {
+    QAccessibleAnnouncementEvent event(status, PlainText(status));
+    QAccessible::updateAccessibility(&event);
+  }
+#endif
 }
 
 bool IsActivationKey(const QKeyEvent* event) {

@@ -38,6 +38,11 @@ void HideFromAssistiveTech(QWidget* widget);
 // a message box as an alert).
 void SetAccessibleRole(QWidget* widget, QAccessible::Role role);
 
+// Shows `text` on `status` (a line that tells what the program is doing) so that screen readers
+// hear it: the label's name changes, as with any label, and where Qt can ask for it (6.8 and
+// later) the text is also announced politely, without taking the focus.
+void ShowStatusText(QLabel* status, const QString& text);
+
 // Enter, Return or Space without Ctrl, Alt or Meta, not repeated.
 bool IsActivationKey(const QKeyEvent* event);
 

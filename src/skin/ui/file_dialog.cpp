@@ -1,5 +1,6 @@
 #include "skin/ui/file_dialog.h"
 #include "skin/ui/dialogs.h"
+#include "skin/ui/skin_style.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -38,6 +39,7 @@ QString AskOpenFileName(QWidget* parent, const QString& filter) {
     return dialogs->openFile(parent, filter);
   }
   QFileDialog dialog(parent);
+  ApplySkinColours(&dialog);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setNameFilter(ToQtFileFilter(filter));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
@@ -57,6 +59,7 @@ SaveFileAnswer AskSaveFileName(QWidget* parent, const SaveFileRequest& request) 
     answer = dialogs->saveFile(parent, request);
   } else {
     QFileDialog dialog(parent, request.title, request.folder);
+    ApplySkinColours(&dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);

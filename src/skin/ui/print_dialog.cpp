@@ -1,5 +1,6 @@
 #include "skin/ui/print_dialog.h"
 #include "skin/ui/dialogs.h"
+#include "skin/ui/skin_style.h"
 
 #include <QDesktopServices>
 #include <QPrintDialog>
@@ -15,6 +16,7 @@ bool RunPrintDialog(QWidget* parent, QPrinter& printer) {
     return dialogs->print(parent, printer);
   }
   QPrintDialog dialog(&printer, parent);
+  ApplySkinColours(&dialog);
   dialog.setOptions({});
   return dialog.exec() == QDialog::Accepted;
 }

@@ -18,7 +18,9 @@ bool TitleBandDrag::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {
     auto* press = static_cast<QMouseEvent*>(event);
     if (press->button() == Qt::LeftButton && press->position().y() < bandHeight_) {
-      if (QWindow* handle = window_->windowHandle()) handle->startSystemMove();
+      QWindow* handle = window_->windowHandle();
+      const bool started = handle != nullptr && handle->startSystemMove();
+      Q_EMIT moveRequested(started);
       return true;
     }
   } else if (event->type() == QEvent::MouseMove) {
