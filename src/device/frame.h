@@ -101,6 +101,12 @@ inline constexpr uint16_t kCodeWaveEnd = 0x02FF;
 // A request only the demo build sends when its Print tab opens: the emulated tool then pushes
 // its sample report and a capture. It gets no reply (a tool ignores a command it does not know).
 inline constexpr uint16_t kCodeDemoPush = 0xDE01;
+// Requests only the demo's scripted pictures send, also unanswered. The emulated tool pushes the
+// first part of a capture and is unplugged in the middle of one of its frames, to come back two
+// seconds later (kCodeDemoPushCutCapture); or it pushes its sample report alone
+// (kCodeDemoPushReport).
+inline constexpr uint16_t kCodeDemoPushCutCapture = 0xDE02;
+inline constexpr uint16_t kCodeDemoPushReport = 0xDE03;
 
 // Payload sizes.
 inline constexpr int kDeviceIdLength = 12;

@@ -54,8 +54,9 @@ Start FrameStart(const uint8_t* a, size_t available) {
   return a[4] == kPushedClass ? Start::kYes : Start::kNo;
 }
 
-std::string ReplaceDelete(const std::string& text) {
+std::string ReplaceDelete(std::string text) {
   // U+007F shows as Ω (U+03A9); in UTF-8 the byte 0x7F is only ever that character.
+  if (text.find('\x7F') == std::string::npos) return text;  // most text has none
   std::string out;
   out.reserve(text.size());
   for (char ch : text) {
@@ -332,10 +333,10 @@ void StreamReceiver::HandleText(const uint8_t* bytes, int count) {
 
 void StreamReceiver::AppendReportText() {
   if (text_.empty()) return;
-  const std::string utf8 = converter_.ToUtf8(
+  std::string utf8 = converter_.ToUtf8(
       state_.reportCodePage, reinterpret_cast<const uint8_t*>(text_.data()), text_.size());
   text_.clear();
-  view_.AppendReportText(ReplaceDelete(utf8), textColour_);
+  view_.AppendReportText(ReplaceDelete(std::move(utf8)), textColour_);
 }
 
 }  // namespace vortik

@@ -137,7 +137,10 @@ void WaveMonitor::TimerMonitorWaveRecvTimer() {
     chart_.SetBottomRange(0, std::max(total, kWaveWindow));
     chart_.Redraw();
   } else if (timerTag_ >= kCaptureSilenceTicks && !state_.waveRestart) {
-    EndWaveCapture();
+    // Ended as if its end frame had come, but without scrolling back to the start: the second
+    // quiet tick has put the whole capture in view, and a window at its start would hide most
+    // of what came before the tool went quiet.
+    state_.waveRestart = true;
   }
   if (state_.waveRestart) SetCaptureTimer(false);
 }

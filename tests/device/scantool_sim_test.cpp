@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <vector>
@@ -164,6 +165,33 @@ TEST(ScanToolSim, ComesBackAtItsLinkAfterUnplugAndAfterTheRestartOfABurn) {
   EXPECT_TRUE(answers());
   EXPECT_EQ(gone.load(), 1);
   EXPECT_EQ(back.load(), 1);
+}
+
+// The demo's capture cut off by the plug: eight whole sample frames and half of the ninth, no end
+// frame, then the terminal goes, and comes back at its link.
+TEST(ScanToolSim, DemoCutCaptureStopsInsideAFrameThenTheToolComesBack) {
+  const std::string link = "/tmp/vortik-sim-cut-" + std::to_string(getpid());
+  sim::Options options;
+  options.linkPath = link;
+  options.restartDownMs = 300;
+  sim::ScanToolSim tool(options);
+  TSyncUart uart;
+  ASSERT_TRUE(test::OpenOnTool(tool, uart));
+  uint8_t request[kFrameOverhead];
+  const int length = BuildFrame(request, kCodeDemoPushCutCapture, nullptr, 0);
+  ASSERT_EQ(uart.SendData(request, length), length);
+  Bytes got;
+  uint8_t buffer[4096];
+  while (uart.WaitReadable(2000)) {
+    const int n = uart.RecvData(buffer, sizeof buffer);
+    if (n < 1) break;  // the terminal has gone
+    got.insert(got.end(), buffer, buffer + n);
+  }
+  const Bytes whole =
+      sim::CaptureFrames(sim::CaptureSamples(sim::CaptureShape::kCranking, 20000), 2000, false);
+  ASSERT_EQ(got.size(), 8u * (2000 + kFrameOverhead) + 1000);
+  EXPECT_TRUE(std::equal(got.begin(), got.end(), whole.begin()));
+  EXPECT_TRUE(WaitForPath(link, true, 2000)) << "back after the unplug";
 }
 
 }  // namespace

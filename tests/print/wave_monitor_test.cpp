@@ -150,10 +150,11 @@ TEST(WaveMonitor, TwoQuietTicksShowTheWholeCapture) {
 }
 
 // A capture cut off (the tool unplugged or gave up) ends after some quiet seconds as if its end
-// frame had come: the timer stops, and the next samples begin a new capture.
+// frame had come: the timer stops, and the next samples begin a new capture. The whole capture
+// stays in view.
 TEST(WaveMonitor, SilentCaptureEndsAsIfItsEndFrameCame) {
   Fixture f;
-  f.Count(10);
+  f.Count(5000);
   for (int tick = 1; tick < kCaptureSilenceTicks; ++tick) {
     f.monitor.TimerMonitorWaveRecvTimer();
     EXPECT_TRUE(f.monitor.CaptureTimerEnabled());
@@ -163,6 +164,8 @@ TEST(WaveMonitor, SilentCaptureEndsAsIfItsEndFrameCame) {
   EXPECT_TRUE(f.state.waveRestart);
   EXPECT_FALSE(f.monitor.CaptureTimerEnabled());
   EXPECT_FALSE(f.page.timerRunning);
+  EXPECT_EQ(f.chart.bottom, (std::pair<double, double>{0, 5000}));
+  EXPECT_EQ(f.chart.trackPos, 0);
   f.Count(4);
   EXPECT_EQ(f.state.waveLength, 8);
   EXPECT_TRUE(f.monitor.CaptureTimerEnabled());

@@ -1,10 +1,13 @@
-// One scripted internet upgrade of the demo, photographed: the documentation's screenshots and
-// `make demo` without a display. Linked into vortik-demo-shots (the demo entry plus this file)
-// and active only when VORTIK_DEMO_SHOTS names a folder: it photographs the window before the
-// click on "Check Update", while the gauge moves during a burn and when the closing message is
-// up, answers that message, waits for the tool's restart (gone, then back), then closes the
-// window. Every status text and the message are printed as they appear. The screen is grabbed,
-// so the message box shows as the user sees it.
+// One scripted internet upgrade of the demo, then a capture cut off by the plug, photographed:
+// the documentation's screenshots and `make demo` without a display. Linked into
+// vortik-demo-shots (the demo entry plus this file) and active only when VORTIK_DEMO_SHOTS names
+// a folder: it photographs the window before the click on "Check Update", while the gauge moves
+// during a burn and when the closing message is up, and answers that message. While the tool
+// restarts it opens the Print tab; once the tool is back it asks it for part of a capture, after
+// which the tool is unplugged in the middle of a frame, and photographs the chart once the
+// capture has ended; when the tool is back again it asks for a report and photographs it, then
+// closes the window. Every status text and the message are printed as they appear. The screen
+// is grabbed, so the message box shows as the user sees it.
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -20,6 +23,11 @@
 #include <cstdio>
 
 #include "app/ui/form_main.h"
+#include "device/frame.h"
+#include "print/ui/print_page.h"
+#include "print/ui/print_panel.h"
+#include "print/ui/report_view.h"
+#include "print/ui/wave_chart.h"
 #include "skin/ui/message_box.h"
 
 namespace {
@@ -37,8 +45,24 @@ class Director : public QObject {
   }
 
  private:
-  enum class Phase { kWaitReady, kRunning, kAnswered, kWaitGone, kWaitBack, kDone };
+  enum class Phase {
+    kWaitReady,
+    kRunning,
+    kAnswered,
+    kWaitGone,
+    kWaitBack,
+    kBack,
+    kCutCapture,
+    kWaitReplug,
+    kReplugged,
+    kReport,
+    kDone
+  };
   static constexpr qint64 kRestartWaitMs = 15000;
+  // A connection just made is left alone this long before the tool is asked for anything.
+  static constexpr qint64 kSettleMs = 1000;
+  // The last picture of the Print page is taken this long after what it shows has come.
+  static constexpr qint64 kPaintMs = 500;
 
   void PrintStatus() {
     vortik::TFormMain* form = Form();
@@ -64,6 +88,17 @@ class Director : public QObject {
     const QString path = folder_ + "/" + QString::fromLatin1(name) + ".png";
     std::printf("demo-shots: %s %s\n", qPrintable(path), shot.save(path, "PNG") ? "" : "FAILED");
     std::fflush(stdout);
+  }
+
+  static vortik::PrintPanel* PrintPanel(vortik::TFormMain& form) {
+    return static_cast<vortik::PrintPage*>(form.page(vortik::PageId::kPrint))->panel();
+  }
+
+  // Sends the emulated tool one of the demo's requests (it gets no answer).
+  static void AskTool(vortik::TFormMain& form, uint16_t code) {
+    uint8_t frame[vortik::kFrameOverhead];
+    const int length = vortik::BuildFrame(frame, code, nullptr, 0);
+    form.SyncUart().SendData(frame, length);
   }
 
   static void Click(QWidget* widget) {
@@ -123,8 +158,11 @@ class Director : public QObject {
         waitFrom_ = clock_.elapsed();
         return;
       case Phase::kWaitGone:
-        // The tool restarts after its upgrade: gone from the status line, then back.
+        // The tool restarts after its upgrade: gone from the status line, then back. The Print
+        // tab opens meanwhile, so the demo's push on opening it does not come: the scene below
+        // asks the tool for what it shows.
         if (sawGone_) {
+          form->SwitchTabImgBtn(1);
           phase_ = Phase::kWaitBack;
         } else if (clock_.elapsed() - waitFrom_ > kRestartWaitMs) {
           Finish(*form, "demo: the tool did not restart");
@@ -132,11 +170,68 @@ class Director : public QObject {
         return;
       case Phase::kWaitBack:
         if (form->state().comPort > 0) {
-          Finish(*form, nullptr);
+          phase_ = Phase::kBack;
+          waitFrom_ = clock_.elapsed();
         } else if (clock_.elapsed() - waitFrom_ > kRestartWaitMs) {
           Finish(*form, "demo: the tool did not come back");
         }
         return;
+      case Phase::kBack:
+        if (clock_.elapsed() - waitFrom_ < kSettleMs) return;
+        std::printf("demo: the tool pushes a capture and is unplugged in the middle of it\n");
+        std::fflush(stdout);
+        AskTool(*form, vortik::kCodeDemoPushCutCapture);
+        phase_ = Phase::kCutCapture;
+        waitFrom_ = clock_.elapsed();
+        unplugged_ = false;
+        return;
+      case Phase::kCutCapture: {
+        // The chart shows what came of the capture once it has ended without its end frame.
+        if (form->state().comPort <= 0) unplugged_ = true;
+        const bool ended = form->state().waveLength > 0 && form->state().waveRestart;
+        if (unplugged_ && ended && PrintPanel(*form)->Chart1->isVisible()) {
+          if (endedAt_ < 0) endedAt_ = clock_.elapsed();
+          if (clock_.elapsed() - endedAt_ < kPaintMs) return;
+          std::printf("demo: the capture ended with %d samples\n", form->state().waveLength / 2);
+          Shoot(*form, "demo_capture_unplugged");
+          phase_ = Phase::kWaitReplug;
+          waitFrom_ = clock_.elapsed();
+        } else if (clock_.elapsed() - waitFrom_ > kRestartWaitMs) {
+          Finish(*form, "demo: the cut-off capture did not end on the chart");
+        }
+        return;
+      }
+      case Phase::kWaitReplug:
+        if (form->state().comPort > 0) {
+          phase_ = Phase::kReplugged;
+          waitFrom_ = clock_.elapsed();
+        } else if (clock_.elapsed() - waitFrom_ > kRestartWaitMs) {
+          Finish(*form, "demo: the tool was not plugged in again");
+        }
+        return;
+      case Phase::kReplugged:
+        if (clock_.elapsed() - waitFrom_ < kSettleMs) return;
+        std::printf("demo: the tool, plugged in again, pushes a report\n");
+        std::fflush(stdout);
+        AskTool(*form, vortik::kCodeDemoPushReport);
+        phase_ = Phase::kReport;
+        waitFrom_ = clock_.elapsed();
+        reportAt_ = -1;
+        return;
+      case Phase::kReport: {
+        vortik::PrintPanel* page = PrintPanel(*form);
+        const bool shown = !page->Chart1->isVisible() &&
+                           page->RichEdit->ReportPlainText().contains(QStringLiteral("firmware"));
+        if (shown) {
+          if (reportAt_ < 0) reportAt_ = clock_.elapsed();
+          if (clock_.elapsed() - reportAt_ < kPaintMs) return;
+          Shoot(*form, "demo_report_after_replug");
+          Finish(*form, nullptr);
+        } else if (clock_.elapsed() - waitFrom_ > kRestartWaitMs) {
+          Finish(*form, "demo: the report after the replug did not show");
+        }
+        return;
+      }
       case Phase::kDone:
         return;
     }
@@ -162,6 +257,9 @@ class Director : public QObject {
   Phase phase_ = Phase::kWaitReady;
   bool shotDuring_ = false;
   qint64 boxSeenAt_ = -1;
+  bool unplugged_ = false;  // the tool was seen gone after it was asked for the cut-off capture
+  qint64 endedAt_ = -1;     // when the cut-off capture was first seen ended on the chart
+  qint64 reportAt_ = -1;    // when the report after the replug was first seen
 };
 
 void StartDirector() {

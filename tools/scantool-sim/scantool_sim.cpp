@@ -436,17 +436,37 @@ void ScanToolSim::Wake() {
 void ScanToolSim::Restart() {
   ClosePty();
   if (options_.onRestart) options_.onRestart(false);
-  // Down for a while; a stop ends the wait.
+  if (StayUnplugged(options_.restartDownMs) && Replug() && options_.onRestart) {
+    options_.onRestart(true);
+  }
+}
+
+bool ScanToolSim::StayUnplugged(int ms) {
   pollfd wake{wakeFd_[0], POLLIN, 0};
-  const uint64_t until = NowNs() + uint64_t(options_.restartDownMs) * 1'000'000;
+  const uint64_t until = NowNs() + uint64_t(ms) * 1'000'000;
   while (!stop_ && NowNs() < until) {
     (void)poll(&wake, 1, static_cast<int>((until - NowNs()) / 1'000'000) + 1);
     char drain[64];
     while (read(wakeFd_[0], drain, sizeof drain) > 0) {
     }
   }
-  if (stop_) return;
-  if (Replug() && options_.onRestart) options_.onRestart(true);
+  return !stop_;
+}
+
+void ScanToolSim::PushCutCapture() {
+  constexpr int kPayload = 2000;
+  std::vector<uint8_t> bytes =
+      CaptureFrames(CaptureSamples(CaptureShape::kCranking, 20000), kPayload, false);
+  // Eight whole frames (the resting battery, the dip of the start and the first of the cranking),
+  // then half of the ninth.
+  bytes.resize(8 * static_cast<size_t>(kPayload + kFrameOverhead) + kPayload / 2);
+  Push(std::move(bytes));
+  (void)WaitPushed(10000);
+  // Closing a terminal throws away what its reader has not taken yet: a moment for the
+  // application's next read, so what it shows does not depend on when its timer last ran.
+  usleep(500 * 1000);
+  ClosePty();
+  if (StayUnplugged(options_.restartDownMs)) (void)Replug();
 }
 
 void ScanToolSim::ClosePty() {
@@ -655,9 +675,17 @@ void ScanToolSim::HandleFrame(const uint8_t* frame, int length, uint64_t complet
       Push(SampleReport());
       Push(CaptureFrames(CaptureSamples(CaptureShape::kCranking, 20000), 2000, true), 4000);
       return;
-    } else {
+    } else if (command == kCodeDemoPushReport) {
+      Push(SampleReport());
+      return;
+    } else if (command != kCodeDemoPushCutCapture) {
       return;  // a command the tool does not know gets no answer
     }
+  }
+  if (command == kCodeDemoPushCutCapture) {
+    // Outside the lock: the plug is pulled on this thread once the bytes are out.
+    PushCutCapture();
+    return;
   }
   std::vector<uint8_t> reply =
       BuildReply(ReplyCode(command), replyPayload.data(), static_cast<int>(replyPayload.size()));

@@ -174,6 +174,11 @@ class ScanToolSim {
   void Wake();
   // The restart of restartAfterBurnMs, on the tool's thread.
   void Restart();
+  // With the terminal closed: waits `ms` (a stop ends the wait); false when stopped.
+  bool StayUnplugged(int ms);
+  // The demo's capture cut off by the plug (kCodeDemoPushCutCapture), on the tool's thread: part
+  // of a capture pushed, the terminal closed in the middle of a frame, back after restartDownMs.
+  void PushCutCapture();
 
   Options options_;
   mutable std::mutex mutex_;  // identity, faults, observations, pty
