@@ -69,10 +69,13 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
   // The pictures of the first paint decode on a worker thread, in the order they are drawn,
   // while the language table is read, the fonts are loaded and the first page is built; the
   // background, by far the largest, comes last.
+  const std::vector<std::string> pagePictures = InternetUpgradePage::FirstPictures();
   std::vector<std::string> firstPictures;
-  for (int i = 0; i < kTabCount; ++i)
+  firstPictures.reserve(kTabCount + pagePictures.size() + 1);
+  for (int i = 0; i < kTabCount; ++i) {
     firstPictures.push_back(TabPictureName(i, i == state_.curTab));
-  for (std::string& name : InternetUpgradePage::FirstPictures()) firstPictures.push_back(name);
+  }
+  firstPictures.insert(firstPictures.end(), pagePictures.begin(), pagePictures.end());
   firstPictures.push_back(kBackgroundPicture);
   bitmapFactory_->Prefetch(firstPictures);
 
