@@ -9,6 +9,7 @@ bus as name changes. Last, on the DTC Lookup page, types a code into the search 
 editable text, finds the code's row as one list item named by its code and meaning, and moves
 the focus to the list to see the focused row told by its name.
 """
+import os
 import subprocess
 import sys
 import time
@@ -109,6 +110,12 @@ def main():
     pyatspi.Registry.registerEventListener(on_name_changed,
                                            "object:property-change:accessible-name")
     pyatspi.Registry.registerEventListener(on_focused, "object:state-changed:focused")
+    # The window is started only now (see run_atspi_test.sh): it asks the bus at its start which
+    # events have listeners, and one registered later may be missed on a loaded machine.
+    ready = os.environ.get("ATSPI_LISTENING_FILE")
+    if ready:
+        with open(ready, "w") as f:
+            f.write("listening\n")
     app = wait_for("the VORTIK application on the accessibility bus", application, 30)
     window = wait_for("its window", lambda: app.childCount > 0 and app.getChildAtIndex(0), 30)
     # The window shows its first page once it has been built.

@@ -61,13 +61,23 @@ pids+=($!)
 pids+=($!)
 for _ in $(seq 100); do [ -e "$demo_dir/tty" ] && break; sleep 0.1; done
 
+# The screen reader's listeners are on the bus before the window starts, as a screen reader
+# that runs before an application is started: the window learns of them as it starts.
+ATSPI_LISTENING_FILE="$work/listening" /usr/bin/python3 "$here/atspi_check.py" "$work/sim.log" &
+checker=$!
+pids+=("$checker")
+for _ in $(seq 300); do
+  [ -s "$work/listening" ] || ! kill -0 "$checker" 2>/dev/null && break
+  sleep 0.1
+done
+
 cd "$build/dist"
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb QT_ACCESSIBILITY=1 \
   ./vortik-demo >"$work/window.log" 2>&1 &
 pids+=($!)
 
 status=0
-/usr/bin/python3 "$here/atspi_check.py" "$work/sim.log" || status=$?
+wait "$checker" || status=$?
 if [ $status -ne 0 ]; then
   echo "--- emulated tool"; cat "$work/sim.log"
   echo "--- window"; cat "$work/window.log"
