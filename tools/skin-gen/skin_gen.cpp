@@ -23,6 +23,8 @@
 #include <functional>
 #include <vector>
 
+#include "skin/ui/skin_colours.h"
+
 namespace {
 
 // --- palette ------------------------------------------------------------------------------------
@@ -31,11 +33,7 @@ const QColor kBackground(2, 33, 81);
 const QColor kTitleTop(1, 17, 48);
 const QColor kTitleBottom(3, 30, 74);
 const QColor kLine(16, 62, 128);
-const QColor kAccent(0x00, 0xEF, 0x60);
-const QColor kSky(0x2F, 0x8C, 0xFF);
 const QColor kGlyph(222, 232, 246);
-const QColor kListBack(0x12, 0x44, 0x83);
-const QColor kEditBack(0x17, 0x4E, 0x8F);
 const QColor kHotLight(0, 102, 204);
 
 QString gOutDir;
@@ -336,7 +334,8 @@ void DrawChevron(QPainter& p, QPointF c, qreal s, bool right, const QColor& colo
 
 void DrawLogo(QPainter& p, QPointF c, qreal r) {
   // Three nested arcs turning around a centre dot: a vortex.
-  const QColor colours[3] = {kAccent, QColor(0x19, 0xC8, 0xB4), kSky};
+  const QColor colours[3] = {vortik::kSkinAccentGreen, QColor(0x19, 0xC8, 0xB4),
+                             vortik::kSkinSelectionBlue};
   for (int i = 0; i < 3; ++i) {
     const qreal rr = r * (1.0 - i * 0.28);
     QConicalGradient g(c, 90 + i * 120);
@@ -424,7 +423,7 @@ QImage DrawTab(const QImage& main, int left, bool current, const IconFn& icon, q
     p.setPen(QPen(QColor(120, 186, 255), 1));
     p.drawPath(tab);
     p.setClipPath(tab);
-    p.fillRect(QRectF(2, 54.5, 228, 4.5), kAccent);
+    p.fillRect(QRectF(2, 54.5, 228, 4.5), vortik::kSkinAccentGreen);
     p.setClipping(false);
   } else {
     p.fillPath(tab, Vertical(2, 59, QColor(0x0B, 0x33, 0x70), QColor(0x07, 0x26, 0x58)));
@@ -478,7 +477,7 @@ QImage DrawCheckButton(const QImage& main, int state) {
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(2, 33, 81, state == 2 ? 230 : 210));
   p.drawEllipse(c, 17, 17);
-  DrawRefresh(p, c, 9, state == 1 ? QColor(140, 255, 190) : kAccent, 2.6);
+  DrawRefresh(p, c, 9, state == 1 ? QColor(140, 255, 190) : vortik::kSkinAccentGreen, 2.6);
   p.end();
   return Flatten(layer, main, QPoint(376, 578));
 }
@@ -552,9 +551,9 @@ QImage DrawEmblem(const QImage& main) {
   QPainter p(&image);
   Smooth(p);
   p.setPen(QPen(Qt::white, 3.2));
-  p.setBrush(QColor(0x12, 0x44, 0x83));
+  p.setBrush(vortik::kSkinListBlue);
   p.drawEllipse(QPointF(25, 25), 21, 21);
-  p.setPen(Stroke(kAccent, 3.4));
+  p.setPen(Stroke(vortik::kSkinAccentGreen, 3.4));
   p.drawLine(QPointF(25, 35), QPointF(25, 16));
   p.drawLine(QPointF(25, 15), QPointF(17.5, 22.5));
   p.drawLine(QPointF(25, 15), QPointF(32.5, 22.5));
@@ -579,7 +578,8 @@ constexpr qreal kIconStroke = kIconVortex * 0.19;  // arc width
 constexpr qreal kIconDot = kIconVortex * 0.14;     // radius of the centre dot
 
 std::vector<IconArc> IconArcs() {
-  const QColor colours[3] = {kAccent, QColor(0x19, 0xC8, 0xB4), kSky};
+  const QColor colours[3] = {vortik::kSkinAccentGreen, QColor(0x19, 0xC8, 0xB4),
+                             vortik::kSkinSelectionBlue};
   std::vector<IconArc> arcs;
   for (int i = 0; i < 3; ++i)
     arcs.push_back({kIconVortex * (1.0 - i * 0.3), 90.0 + i * 120.0, colours[i]});
@@ -683,7 +683,7 @@ QImage DrawPrintButton(const QImage& main, int left, bool lit, const ButtonIconF
   if (lit) {
     p.fillPath(shape,
                Vertical(r.top(), r.bottom(), QColor(0xCF, 0xE6, 0xFF), QColor(0x9F, 0xCA, 0xFA)));
-    p.setPen(QPen(kSky, 1.5));
+    p.setPen(QPen(vortik::kSkinSelectionBlue, 1.5));
   } else {
     p.fillPath(shape,
                Vertical(r.top(), r.bottom(), QColor(0xF7, 0xFA, 0xFE), QColor(0xD6, 0xE3, 0xF4)));
@@ -706,7 +706,7 @@ QImage DrawDtcFrame() {
   const QRectF outer(10.5, 52.5, 939, 440);
   QPainterPath frame;
   frame.addRoundedRect(outer, 12, 12);
-  p.fillPath(frame, kListBack);
+  p.fillPath(frame, vortik::kSkinListBlue);
   QPainterPath band;
   band.addRect(QRectF(10, 52, 940, 44));
   band = band.intersected(frame);
@@ -752,8 +752,8 @@ QImage DrawSearchFrame(const QImage& backdrop, bool editing) {
   const QRectF r(1, 1, 215, 31);
   QPainterPath shape;
   shape.addRoundedRect(r, 8, 8);
-  p.fillPath(shape, kEditBack);
-  p.setPen(QPen(editing ? kAccent : QColor(0x4A, 0x8B, 0xE0), editing ? 2 : 1.2));
+  p.fillPath(shape, vortik::kSkinEditBlue);
+  p.setPen(QPen(editing ? vortik::kSkinAccentGreen : QColor(0x4A, 0x8B, 0xE0), editing ? 2 : 1.2));
   p.drawPath(shape);
   if (!editing) DrawMagnifier(p, QPointF(18, 16.5), 18, Qt::white, 2.2);
   p.end();

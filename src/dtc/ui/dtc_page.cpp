@@ -16,6 +16,7 @@
 #include "skin/ui/accessibility.h"
 #include "skin/ui/picture_control.h"
 #include "skin/ui/row_table.h"
+#include "skin/ui/skin_colours.h"
 
 namespace vortik {
 
@@ -30,12 +31,10 @@ constexpr QPoint kSearchTyping(145, 12);
 constexpr QPoint kSearchCleared(175, 12);
 constexpr int kSearchHeight = 25;
 
-const QColor kListBackground(0x12, 0x44, 0x83);
 const QColor kListText(0x00, 0xFF, 0xE4);
 const QColor kGridLines(0x3C, 0x6C, 0xA8);
 const QColor kFocusedText(0xFF, 0xFF, 0x00);
 const QColor kFocusedBackground(0x00, 0x00, 0xFF);
-const QColor kSearchBackground(0x17, 0x4E, 0x8F);
 const QColor kWhite(0xFF, 0xFF, 0xFF);
 // The ideographic space that leads the contents column.
 const QChar kIdeographicSpace(0x3000);
@@ -144,7 +143,7 @@ void DtcLookupPage::BuildControls(TBitmapFactory& pictures) {
   searchFont.setBold(true);
   EditSearch->setFont(searchFont);
   QPalette searchPalette = EditSearch->palette();
-  searchPalette.setColor(QPalette::Base, kSearchBackground);
+  searchPalette.setColor(QPalette::Base, kSkinEditBlue);
   searchPalette.setColor(QPalette::Text, kWhite);
   EditSearch->setPalette(searchPalette);
   EditSearch->installEventFilter(this);
@@ -203,8 +202,8 @@ void DtcLookupPage::BuildControls(TBitmapFactory& pictures) {
   DTCLookupList->setItemDelegate(new FocusedRowDelegate(DTCLookupList));
   QPalette listPalette = DTCLookupList->palette();
   for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-    listPalette.setColor(group, QPalette::Base, kListBackground);
-    listPalette.setColor(group, QPalette::Window, kListBackground);
+    listPalette.setColor(group, QPalette::Base, kSkinListBlue);
+    listPalette.setColor(group, QPalette::Window, kSkinListBlue);
     listPalette.setColor(group, QPalette::Text, kListText);
     listPalette.setColor(group, QPalette::Mid, kGridLines);
   }

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QWidget>
 
+#include "skin/ui/skin_colours.h"
+
 namespace vortik {
 
 // Colours of the skin pictures: the page blue, the list blue, the edit blue, the tab row's
@@ -40,29 +42,23 @@ QString SkinWidgetStyle() {
 }
 
 QPalette SkinPalette() {
-  const QColor page(0x0b, 0x2f, 0x66);
-  const QColor list(0x12, 0x44, 0x83);
-  const QColor edit(0x17, 0x4e, 0x8f);
-  const QColor button(0x1c, 0x5f, 0xb8);
-  const QColor selection(0x2f, 0x8c, 0xff);
-  const QColor dimmed(0x8a, 0xa2, 0xc4);
-  QPalette palette(button, page);
+  QPalette palette(kSkinButtonBlue, kSkinPageBlue);
   for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
     const bool disabled = group == QPalette::Disabled;
-    const QColor text = disabled ? dimmed : QColor(Qt::white);
-    palette.setColor(group, QPalette::Window, page);
+    const QColor text = disabled ? kSkinDimmedText : QColor(Qt::white);
+    palette.setColor(group, QPalette::Window, kSkinPageBlue);
     palette.setColor(group, QPalette::WindowText, text);
-    palette.setColor(group, QPalette::Base, list);
-    palette.setColor(group, QPalette::AlternateBase, edit);
+    palette.setColor(group, QPalette::Base, kSkinListBlue);
+    palette.setColor(group, QPalette::AlternateBase, kSkinEditBlue);
     palette.setColor(group, QPalette::Text, text);
-    palette.setColor(group, QPalette::Button, button);
+    palette.setColor(group, QPalette::Button, kSkinButtonBlue);
     palette.setColor(group, QPalette::ButtonText, text);
-    palette.setColor(group, QPalette::Highlight, selection);
+    palette.setColor(group, QPalette::Highlight, kSkinSelectionBlue);
     palette.setColor(group, QPalette::HighlightedText, Qt::white);
-    palette.setColor(group, QPalette::PlaceholderText, dimmed);
-    palette.setColor(group, QPalette::ToolTipBase, edit);
+    palette.setColor(group, QPalette::PlaceholderText, kSkinDimmedText);
+    palette.setColor(group, QPalette::ToolTipBase, kSkinEditBlue);
     palette.setColor(group, QPalette::ToolTipText, Qt::white);
-    palette.setColor(group, QPalette::Link, QColor(0x00, 0xef, 0x60));
+    palette.setColor(group, QPalette::Link, kSkinAccentGreen);
   }
   return palette;
 }
