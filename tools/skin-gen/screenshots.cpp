@@ -341,7 +341,11 @@ bool ShootAccess(const QString& folder, const QString& langCopy) {
   } languages[] = {{2, "en"}, {1, "cn"}};
   for (const auto& l : languages) {
     vortik::WriteStoredLanguage(langCopy.toStdString(), l.language);
-    vortik::TFormMain form(ShotConfig(langCopy));
+    vortik::AppConfig config = ShotConfig(langCopy);
+    // Rendered at ratios the offscreen screen does not have: the drawings at twice the size are
+    // asked for, as a high-resolution screen gets them.
+    config.doubledPictures = true;
+    vortik::TFormMain form(config);
     vortik::InstallDialogs(&form, PrintedMessages());
     form.internetUpgradePage()->TimerCheckInternet->stop();
     form.show();
