@@ -55,6 +55,7 @@ TEST(TextFit, ALabelFitsOnlyWhenItsDrawnTextLiesInside) {
        true,
        1.0,
        false},
+      {"an empty caption, not yet given its text", QString(), {width, 34}, true, 1.0, true},
   };
   for (const auto& c : cases) {
     ClickLabel label(nullptr, "caption", 0, 0, c.box.width(), c.box.height());
@@ -93,6 +94,12 @@ TEST(TextFit, ALongCaptionShrinksToTheLargestSizeThatFitsAndStopsAtTheFloor) {
   EXPECT_FALSE(FitLabelText(&tab, 19, 18));
   EXPECT_TRUE(FitLabelText(&tab, 19, 18, FitWrap::kWhenTooLong));
   EXPECT_TRUE(tab.wordWrap());
+
+  // An empty caption keeps its designed size for the text it is given later.
+  ClickLabel empty(nullptr, "step", 0, 0, 40, 20);
+  empty.setFont(Face(20));
+  EXPECT_TRUE(FitLabelText(&empty, 20, 13));
+  EXPECT_EQ(empty.font().pixelSize(), 20);
 }
 
 }  // namespace

@@ -81,6 +81,9 @@ QRectF TextExtent(const QFont& font, const QString& text, const QRectF& box,
 }
 
 bool TextFitsLabel(const QLabel& label) {
+  // Nothing drawn fits any place; an empty caption keeps its designed size for the text it
+  // gets later.
+  if (label.text().isEmpty()) return true;
   const QRectF box = label.contentsRect();
   const QRectF used = TextExtent(label.font(), label.text(), box, label.alignment(),
                                  label.wordWrap(), LineSpacingOf(label));

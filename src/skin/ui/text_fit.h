@@ -19,6 +19,7 @@ QRectF TextExtent(const QFont& font, const QString& text, const QRectF& box,
                   Qt::Alignment alignment, bool wrap, qreal lineSpacing = 1.0);
 
 // Whether the label's text, in its font, wrapped as it wraps, lies inside its contents rectangle.
+// An empty text fits.
 bool TextFitsLabel(const QLabel& label);
 
 // How a caption that is too long for its place may use more lines.
