@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <system_error>
 #include <utility>
 
 #include "app/ui/developer_buttons.h"
@@ -112,8 +113,18 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
   setWindowTitle(QStringLiteral("VORTIK"));
   QApplication::setApplicationDisplayName(QStringLiteral("VORTIK"));
   StyleWindow();
-  // Only the pixmap is kept: the decoded bitmap goes once it has been converted.
-  bkPixmap_ = SkinPixmap(bitmapFactory_->LoadBitmapA(kBackgroundPicture, false).get());
+  // The largest picture's conversion (a few milliseconds) runs on a thread of its own while
+  // the captions are fitted and the window is shown; only the pixmap is kept, the decoded
+  // bitmap goes with the conversion.
+  const BitmapRef background = bitmapFactory_->LoadBitmapA(kBackgroundPicture, false);
+  try {
+    bkImages_ =
+        std::async(std::launch::async, [background] { return ToSkinImages(background.get()); });
+  } catch (const std::system_error&) {
+    // No thread to be had: converted at the first paint.
+    bkImages_ =
+        std::async(std::launch::deferred, [background] { return ToSkinImages(background.get()); });
+  }
   setFixedSize(kWindowWidth, kWindowHeight);
 
   ApplyLanguage(*language_);
@@ -328,6 +339,7 @@ void TFormMain::UpdateInternetState(bool connected) {
 
 void TFormMain::paintEvent(QPaintEvent* /*event*/) {
   if (!scrollBarsStyled_) QTimer::singleShot(0, this, &TFormMain::StyleScrollBars);
+  if (bkImages_.valid()) bkPixmap_ = SkinPixmap(bkImages_.get());
   QPainter painter(this);
   if (bkPixmap_.isNull()) {
     painter.fillRect(rect(), kBackgroundColour);

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -175,6 +176,9 @@ class TFormMain : public QWidget, public Host {
   std::unique_ptr<TBitmapFactory> bitmapFactory_;
   std::unique_ptr<LanguageTable> language_;  // applied to each page as it is built
   SkinPixmap bkPixmap_;
+  // The background in the screen's pixel format, converted beside the rest of start-up; it
+  // becomes bkPixmap_ at the first paint.
+  std::future<SkinImages> bkImages_;
   bool scrollBarsStyled_ = false;  // the scroll-bar style is set (after the first paint)
 
   QPushButton* SpeedButtonSetting = nullptr;

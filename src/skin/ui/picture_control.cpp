@@ -11,6 +11,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <algorithm>
+#include <utility>
 
 namespace vortik {
 
@@ -65,11 +66,18 @@ qreal PaintRatio(QPainter& painter) {
   return painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
 }
 
-SkinPixmap::SkinPixmap(const Bitmap* bitmap) {
-  if (bitmap == nullptr) return;
-  normal_ = QPixmap::fromImage(ToQImage(bitmap), Qt::NoFormatConversion);
-  if (bitmap->doubled) {
-    doubled_ = QPixmap::fromImage(ToQImage(bitmap->doubled.get()), Qt::NoFormatConversion);
+SkinImages ToSkinImages(const Bitmap* bitmap) {
+  if (bitmap == nullptr) return {};
+  return {ToQImage(bitmap), bitmap->doubled ? ToQImage(bitmap->doubled.get()) : QImage()};
+}
+
+SkinPixmap::SkinPixmap(const Bitmap* bitmap) : SkinPixmap(ToSkinImages(bitmap)) {}
+
+SkinPixmap::SkinPixmap(SkinImages images) {
+  // The images are already in the raster engine's formats: the pixmaps take their pixels over.
+  normal_ = QPixmap::fromImage(std::move(images.normal), Qt::NoFormatConversion);
+  if (!images.doubled.isNull()) {
+    doubled_ = QPixmap::fromImage(std::move(images.doubled), Qt::NoFormatConversion);
     doubled_.setDevicePixelRatio(2);
   }
 }

@@ -77,11 +77,20 @@ class PictureControl : public QWidget {
 // A copy of `bitmap` as an image (24-bit pictures are opaque); null for none.
 QImage ToQImage(const Bitmap* bitmap);
 
+// A skin picture as images for both kinds of screen. Made on any thread (a large picture's
+// conversion need not hold up the GUI thread); the pixmaps are made from it on the GUI thread.
+struct SkinImages {
+  QImage normal;
+  QImage doubled;  // the drawing at twice the size; null when the picture has none
+};
+SkinImages ToSkinImages(const Bitmap* bitmap);
+
 // A skin picture as pixmaps for both kinds of screen: the window's background, a dialog's.
 class SkinPixmap {
  public:
   SkinPixmap() = default;
   explicit SkinPixmap(const Bitmap* bitmap);
+  explicit SkinPixmap(SkinImages images);
   bool isNull() const { return normal_.isNull(); }
   // The doubled drawing (device pixel ratio 2) for a ratio above 1, when there is one.
   const QPixmap& ForRatio(qreal ratio) const;
