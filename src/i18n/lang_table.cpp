@@ -52,8 +52,11 @@ LanguageTable LoadLanguageTable(const std::string& textsPath, const std::string&
   (void)platform::EnsureProfileFile(textsPath);
   const platform::ProfileFile texts = platform::ProfileFile::Read(textsPath);
   LanguageTable table;
-  table.langIndex = StoredLanguageIn(
-      texts, choicePath == textsPath ? texts : platform::ProfileFile::Read(choicePath));
+  if (choicePath == textsPath) {
+    table.langIndex = StoredLanguageIn(texts, texts);
+  } else {
+    table.langIndex = StoredLanguageIn(texts, platform::ProfileFile::Read(choicePath));
+  }
   table.section = LanguageSection(table.langIndex);
   for (TextId id : AllTextIds()) {
     table.texts.Set(id, texts.GetString(table.section, TextKey(id), TextDefault(id)));

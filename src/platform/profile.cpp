@@ -119,13 +119,13 @@ Decoded DecodeFile(const std::string& bytes) {
     d.encoding = ProfileEncoding::kUtf16Be;
   }
   if (!d.prefix.empty()) {
-    size_t n = (bytes.size() - 2) / 2;
-    d.text.reserve(n);
+    const size_t n = (bytes.size() - 2) / 2;
+    d.text.resize(n);
+    const bool little = d.body == Body::kUtf16Le;
     for (size_t k = 0; k < n; ++k) {
-      unsigned a = u8(2 + 2 * k);
-      unsigned b = u8(3 + 2 * k);
-      d.text.push_back(
-          static_cast<char16_t>(d.body == Body::kUtf16Le ? (b << 8) | a : (a << 8) | b));
+      const unsigned a = u8(2 + 2 * k);
+      const unsigned b = u8(3 + 2 * k);
+      d.text[k] = static_cast<char16_t>(little ? (b << 8) | a : (a << 8) | b);
     }
     if ((bytes.size() - 2) % 2 != 0) d.suffix = bytes.substr(bytes.size() - 1);
     return d;
@@ -186,12 +186,16 @@ bool IsBlank(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\r' || c == u'\v' || c == u'\f';
 }
 
-std::u16string Trim(std::u16string_view s) {
+std::u16string_view TrimView(std::u16string_view s) {
   size_t b = 0;
   size_t e = s.size();
   while (b < e && IsBlank(s[b])) ++b;
   while (e > b && IsBlank(s[e - 1])) --e;
-  return std::u16string(s.substr(b, e - b));
+  return s.substr(b, e - b);
+}
+
+std::u16string Trim(std::u16string_view s) {
+  return std::u16string(TrimView(s));
 }
 
 // Letter case folding for names: ASCII, Latin-1, Greek and Cyrillic capitals.
@@ -210,6 +214,15 @@ std::u16string Fold(std::u16string_view s) {
   return out;
 }
 
+// Whether `name` folds to `folded`.
+bool FoldsTo(std::u16string_view name, std::u16string_view folded) {
+  if (name.size() != folded.size()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (FoldChar(name[i]) != folded[i]) return false;
+  }
+  return true;
+}
+
 // One line of the text: [begin, end) without its terminator; `next` is where the next begins.
 struct Line {
   size_t begin;
@@ -217,21 +230,26 @@ struct Line {
   size_t next;
 };
 
-// Lines end with CR LF, LF or CR alone.
-std::vector<Line> SplitLines(const std::u16string& text) {
-  std::vector<Line> lines;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find_first_of(u"\r\n", pos);
-    if (end == std::u16string::npos) end = text.size();
+// The lines of a text in order. Lines end with CR LF, LF or CR alone.
+class LineCursor {
+ public:
+  explicit LineCursor(std::u16string_view text) : text_(text) {}
+  bool Next(Line* line) {
+    if (pos_ >= text_.size()) return false;
+    size_t end = pos_;
+    while (end < text_.size() && text_[end] != u'\r' && text_[end] != u'\n') ++end;
     size_t next = end;
-    if (next < text.size() && text[next] == u'\r') ++next;
-    if (next < text.size() && text[next] == u'\n' && (next == end || text[end] == u'\r')) ++next;
-    lines.push_back({pos, end, next});
-    pos = next;
+    if (next < text_.size() && text_[next] == u'\r') ++next;
+    if (next < text_.size() && text_[next] == u'\n' && (next == end || text_[end] == u'\r')) ++next;
+    *line = {pos_, end, next};
+    pos_ = next;
+    return true;
   }
-  return lines;
-}
+
+ private:
+  std::u16string_view text_;
+  size_t pos_ = 0;
+};
 
 // The line end a write uses: the file's own (CR LF, LF or CR), CR LF for a file of one line.
 std::u16string LineEndOf(const std::u16string& text) {
@@ -244,11 +262,12 @@ std::u16string LineEndOf(const std::u16string& text) {
 // kOther: a comment, or a line without '=', which names no key.
 enum class LineKind { kBlank, kSection, kKey, kOther };
 
+// The names and the value are views into the parsed line.
 struct ParsedLine {
   LineKind kind = LineKind::kBlank;
-  std::u16string name;   // section or key name, trimmed, not folded
-  std::u16string value;  // trimmed, quotes not yet removed
-  size_t indent = 0;     // leading blanks of a key line
+  std::u16string_view name;   // section or key name, trimmed, not folded
+  std::u16string_view value;  // trimmed, quotes not yet removed
+  size_t indent = 0;          // leading blanks of a key line
 };
 
 ParsedLine ParseLine(std::u16string_view line) {
@@ -256,12 +275,12 @@ ParsedLine ParseLine(std::u16string_view line) {
   size_t b = 0;
   while (b < line.size() && IsBlank(line[b])) ++b;
   std::u16string_view rest = line.substr(b);
-  if (Trim(rest).empty()) return p;
+  if (TrimView(rest).empty()) return p;
   if (rest[0] == u'[') {
     size_t close = rest.rfind(u']');
     p.kind = LineKind::kSection;
-    p.name = Trim(close == std::u16string_view::npos || close == 0 ? rest.substr(1)
-                                                                   : rest.substr(1, close - 1));
+    p.name = TrimView(close == std::u16string_view::npos || close == 0 ? rest.substr(1)
+                                                                       : rest.substr(1, close - 1));
     return p;
   }
   size_t eq = rest.find(u'=');
@@ -271,12 +290,12 @@ ParsedLine ParseLine(std::u16string_view line) {
   }
   p.kind = LineKind::kKey;
   p.indent = b;
-  p.name = Trim(rest.substr(0, eq));
-  p.value = Trim(rest.substr(eq + 1));
+  p.name = TrimView(rest.substr(0, eq));
+  p.value = TrimView(rest.substr(eq + 1));
   return p;
 }
 
-std::u16string Unquote(std::u16string value) {
+std::u16string_view Unquote(std::u16string_view value) {
   if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
       value.back() == value.front()) {
     return value.substr(1, value.size() - 2);
@@ -284,11 +303,11 @@ std::u16string Unquote(std::u16string value) {
   return value;
 }
 
-std::u16string CutValue(std::u16string value) {
+std::u16string_view CutValue(std::u16string_view value) {
   if (value.size() > kProfileValueMaxUnits) {
-    value.resize(kProfileValueMaxUnits);
+    value = value.substr(0, kProfileValueMaxUnits);
     // Never leave half of a surrogate pair at the cut.
-    if (value.back() >= 0xD800 && value.back() <= 0xDBFF) value.pop_back();
+    if (value.back() >= 0xD800 && value.back() <= 0xDBFF) value.remove_suffix(1);
   }
   return value;
 }
@@ -420,13 +439,23 @@ ProfileFile ProfileFile::Read(const std::string& path) {
   Decoded d = DecodeFile(bytes);
   profile.loaded_ = true;
   profile.encoding_ = d.encoding;
-  std::u16string section;
-  for (const Line& line : SplitLines(d.text)) {
-    ParsedLine p = ParseLine(std::u16string_view(d.text).substr(line.begin, line.end - line.begin));
+  profile.text_ = std::move(d.text);
+  // Keys before the first section header belong to a section without a name.
+  profile.sections_.emplace_back();
+  const std::u16string_view text = profile.text_;
+  LineCursor lines(text);
+  Line line{};
+  while (lines.Next(&line)) {
+    const ParsedLine p = ParseLine(text.substr(line.begin, line.end - line.begin));
     if (p.kind == LineKind::kSection) {
-      section = Fold(p.name);
+      profile.sections_.push_back(Fold(p.name));
     } else if (p.kind == LineKind::kKey) {
-      profile.entries_.push_back({section, Fold(p.name), std::move(p.value)});
+      // Offsets into the text: the file is at most kMaxProfileBytes, so they fit.
+      profile.entries_.push_back({static_cast<uint32_t>(profile.sections_.size() - 1),
+                                  static_cast<uint32_t>(p.name.data() - text.data()),
+                                  static_cast<uint32_t>(p.name.size()),
+                                  static_cast<uint32_t>(p.value.data() - text.data()),
+                                  static_cast<uint32_t>(p.value.size())});
     }
   }
   return profile;
@@ -434,10 +463,16 @@ ProfileFile ProfileFile::Read(const std::string& path) {
 
 std::optional<std::string> ProfileFile::Find(const std::string& section,
                                              const std::string& key) const {
-  std::u16string s = Fold(Trim(Utf8ToUtf16(section)));
-  std::u16string k = Fold(Trim(Utf8ToUtf16(key)));
+  const std::u16string s = Fold(TrimView(Utf8ToUtf16(section)));
+  const std::u16string k = Fold(TrimView(Utf8ToUtf16(key)));
+  std::vector<bool> inSection(sections_.size());
+  for (size_t i = 0; i < sections_.size(); ++i) inSection[i] = sections_[i] == s;
+  const std::u16string_view text = text_;
   for (const Entry& e : entries_) {
-    if (e.key == k && e.section == s) return Utf16ToUtf8(CutValue(Unquote(e.value)));
+    if (inSection[e.section] && FoldsTo(text.substr(e.keyBegin, e.keyLength), k)) {
+      return Utf16ToUtf8(
+          std::u16string(CutValue(Unquote(text.substr(e.valueBegin, e.valueLength)))));
+    }
   }
   return std::nullopt;
 }
@@ -536,11 +571,14 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
   bool inSection = false;
   bool sectionFound = false;
   size_t insertAt = 0;  // end of the section's last non-blank line
-  for (const Line& line : SplitLines(text)) {
-    ParsedLine p = ParseLine(std::u16string_view(text).substr(line.begin, line.end - line.begin));
+  LineCursor lines(text);
+  Line line{};
+  while (lines.Next(&line)) {
+    const ParsedLine p =
+        ParseLine(std::u16string_view(text).substr(line.begin, line.end - line.begin));
     if (p.kind == LineKind::kSection) {
       if (inSection) break;  // the key was not in the first matching section
-      inSection = Fold(p.name) == foldedSection;
+      inSection = FoldsTo(p.name, foldedSection);
       if (inSection) {
         sectionFound = true;
         insertAt = line.end;
@@ -549,8 +587,9 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
     }
     if (!inSection || p.kind == LineKind::kBlank) continue;
     insertAt = line.end;
-    if (p.kind == LineKind::kKey && Fold(p.name) == foldedKey) {
-      std::u16string replacement = text.substr(line.begin, p.indent) + p.name + u"=" + newValue;
+    if (p.kind == LineKind::kKey && FoldsTo(p.name, foldedKey)) {
+      const std::u16string replacement =
+          text.substr(line.begin, p.indent) + std::u16string(p.name) + u"=" + newValue;
       text.replace(line.begin, line.end - line.begin, replacement);
       return ReplaceFileContents(path, EncodeKeepingReading(d));
     }

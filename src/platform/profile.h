@@ -43,11 +43,16 @@ class ProfileFile {
   ProfileEncoding encoding() const { return encoding_; }
 
  private:
+  // A key line: its section, and where its name and value lie in text_.
   struct Entry {
-    std::u16string section;  // folded for comparison
-    std::u16string key;      // folded for comparison
-    std::u16string value;
+    uint32_t section;  // index into sections_
+    uint32_t keyBegin;
+    uint32_t keyLength;
+    uint32_t valueBegin;
+    uint32_t valueLength;
   };
+  std::u16string text_;                   // the decoded file
+  std::vector<std::u16string> sections_;  // section names folded for comparison, in file order
   std::vector<Entry> entries_;
   ProfileEncoding encoding_ = ProfileEncoding::kUtf16Le;
   bool loaded_ = false;
