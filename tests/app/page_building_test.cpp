@@ -175,6 +175,11 @@ TEST_F(PageBuilding, EachPageReachedFirstByTabMenuOrKeyShowsTheChosenLanguage) {
         EXPECT_EQ(label->font().families().contains(QString::fromUtf8(kChineseFontName)),
                   language == kChinese);
       }
+      if (route.page == PageId::kDtcLookup) {
+        // Screen readers name the list as its tab is named.
+        EXPECT_EQ(Find("DTCLookupList")->accessibleName().toStdString(),
+                  table.texts[TextId::LabelDtcLoopup]);
+      }
       if (route.page == PageId::kDtcLookup && language == kGerman) {
         // The German correction of the DTC headings: 13 points.
         EXPECT_EQ(Find("Label_Brands")->font().pixelSize(), PointsToPixels(13));

@@ -143,8 +143,10 @@ TEST_F(DtcPageTest, FileChangedOnDiskBetweenTwoSearches) {
   EXPECT_EQ(Cell(1, 0), " P0011");
 }
 
-TEST_F(DtcPageTest, DoubleClickShowsTheContentsColumn) {
-  Open("P0420 Generic Catalyst system efficiency below threshold, bank 1\n");
+TEST_F(DtcPageTest, DoubleClickOrEnterShowsTheContentsColumn) {
+  Open(
+      "P0420 Generic Catalyst system efficiency below threshold, bank 1\n"
+      "P0430 Generic Catalyst system efficiency below threshold, bank 2\n");
   QTableWidget* list = List();
   page_->DtcListDblClick();  // nothing selected: nothing shown
   EXPECT_TRUE(host_.messages.empty());
@@ -161,6 +163,17 @@ TEST_F(DtcPageTest, DoubleClickShowsTheContentsColumn) {
   QApplication::sendEvent(viewport, &release);
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.messages[0], "\u3000Catalyst system efficiency below threshold, bank 1");
+
+  // From the keyboard: the arrow keys reach the next row, Enter (either key) opens it.
+  for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+    list->setCurrentCell(0, 0);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(list, &down);
+    QKeyEvent enter(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(list, &enter);
+    EXPECT_EQ(host_.messages.back(), "\u3000Catalyst system efficiency below threshold, bank 2");
+  }
+  EXPECT_EQ(host_.messages.size(), 3u);
 }
 
 TEST_F(DtcPageTest, EachLineShownAsUtf8OrElseLatin1) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -215,6 +216,8 @@ void DtcLookupPage::BuildControls(TBitmapFactory& pictures) {
   DTCLookupList->setFont(listFont);
   connect(DTCLookupList, &QTableWidget::cellDoubleClicked, this,
           [this](int, int) { DtcListDblClick(); });
+  // Enter on the focused row does what a double click does, for those without a mouse.
+  DTCLookupList->installEventFilter(this);
 }
 
 void DtcLookupPage::InitDtcList() {
@@ -258,6 +261,12 @@ bool DtcLookupPage::eventFilter(QObject* watched, QEvent* event) {
              EditSearch->text().isEmpty()) {
     // Left empty: back beside the magnifier.
     EditSearch->setGeometry(QRect(kSearchCleared, QSize(EditSearch->width(), kSearchHeight)));
+  } else if (watched == DTCLookupList && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      DtcListDblClick();
+      return true;
+    }
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -62,7 +62,7 @@ constexpr LangCaption kAccessibleNames[] = {
     {TextId::ButtonMenu, "SpeedButtonMenu"},     {TextId::LanguageSettings, "SpeedButtonSetting"},
     {TextId::ButtonMinimize, "btn_minimize"},    {TextId::ButtonClose, "SpeedButton4"},
     {TextId::ButtonPreviousPage, "Button_Prev"}, {TextId::ButtonNextPage, "Button_Next"},
-    {TextId::LabelUpgrade, "ProgressBar10"},
+    {TextId::LabelUpgrade, "ProgressBar10"},     {TextId::LabelDtcLoopup, "DTCLookupList"},
 };
 
 // The labels that language 1 sets in its own face.
