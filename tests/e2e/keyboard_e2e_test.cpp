@@ -108,26 +108,6 @@ class KeyboardOnly : public ::testing::Test {
 };
 
 TEST_F(KeyboardOnly, ShortcutsAndTheTabRowChangePage) {
-  struct Step {
-    Qt::Key key;
-    Qt::KeyboardModifiers modifiers;
-    PageId page;
-  };
-  const Step steps[] = {
-      {Qt::Key_2, Qt::ControlModifier, PageId::kPrint},
-      {Qt::Key_3, Qt::ControlModifier, PageId::kDtcLookup},
-      {Qt::Key_4, Qt::ControlModifier, PageId::kFeedback},
-      {Qt::Key_PageDown, Qt::ControlModifier, PageId::kInternetUpgrade},  // round the row
-      {Qt::Key_PageUp, Qt::ControlModifier, PageId::kFeedback},
-      {Qt::Key_1, Qt::ControlModifier, PageId::kInternetUpgrade},
-      {Qt::Key_F1, Qt::NoModifier, PageId::kManual},
-      {Qt::Key_PageDown, Qt::ControlModifier, PageId::kInternetUpgrade},
-  };
-  for (const Step& step : steps) {
-    Key(step.key, step.modifiers);
-    EXPECT_EQ(form->currentPage(), step.page) << QTest::toString(step.key);
-  }
-
   // The window starts with the focus on its first control, the menu button; Tab walks the
   // title band from the left, then the tabs, then the page.
   EXPECT_EQ(Focused(), QStringLiteral("SpeedButtonMenu"));
@@ -136,6 +116,40 @@ TEST_F(KeyboardOnly, ShortcutsAndTheTabRowChangePage) {
       "SpeedButtonSetting", "btn_minimize", "SpeedButton4", "TabImgBtn0",
       "TabImgBtn1",         "TabImgBtn2",   "TabImgBtn3",   "Button_InternetUpdate"};
   EXPECT_EQ(walk, expected);
+
+  // A page changed from the keyboard takes the focus to its tab, from which Tab goes on along
+  // the tab row into that page (the control that had it may be on the page that went); F1's
+  // page has no tab.
+  struct Step {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    PageId page;
+    const char* focused;
+  };
+  const Step steps[] = {
+      {Qt::Key_2, Qt::ControlModifier, PageId::kPrint, "TabImgBtn1"},
+      {Qt::Key_3, Qt::ControlModifier, PageId::kDtcLookup, "TabImgBtn2"},
+      {Qt::Key_4, Qt::ControlModifier, PageId::kFeedback, "TabImgBtn3"},
+      {Qt::Key_PageDown, Qt::ControlModifier, PageId::kInternetUpgrade, "TabImgBtn0"},  // round
+      {Qt::Key_PageUp, Qt::ControlModifier, PageId::kFeedback, "TabImgBtn3"},
+      {Qt::Key_1, Qt::ControlModifier, PageId::kInternetUpgrade, "TabImgBtn0"},
+      {Qt::Key_F1, Qt::NoModifier, PageId::kManual, "TabImgBtn0"},
+      {Qt::Key_PageDown, Qt::ControlModifier, PageId::kInternetUpgrade, "TabImgBtn0"},
+  };
+  for (const Step& step : steps) {
+    Key(step.key, step.modifiers);
+    EXPECT_EQ(form->currentPage(), step.page) << QTest::toString(step.key);
+    EXPECT_EQ(Focused(), QString::fromLatin1(step.focused)) << QTest::toString(step.key);
+  }
+  Key(Qt::Key_4, Qt::ControlModifier);
+  Key(Qt::Key_Tab);
+  EXPECT_TRUE(form->builtPage(PageId::kFeedback)->isAncestorOf(QApplication::focusWidget()))
+      << Focused().toStdString();
+  Key(Qt::Key_1, Qt::ControlModifier);
+  const std::vector<QString> intoPage = {"TabImgBtn1", "TabImgBtn2", "TabImgBtn3",
+                                         "Button_InternetUpdate"};
+  EXPECT_EQ(TabTo(QStringLiteral("Button_InternetUpdate")), intoPage);
+
   // Shift+Tab goes back; Space on a tab, then Enter on another, switch to their pages.
   Key(Qt::Key_Backtab, Qt::ShiftModifier);
   EXPECT_EQ(Focused(), QStringLiteral("TabImgBtn3"));

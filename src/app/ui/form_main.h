@@ -145,6 +145,8 @@ class TFormMain : public QWidget, public Host {
   void BuildKeyboard();
   // The tab after (step 1) or before (step -1) the current one, round the row.
   void StepTab(int step);
+  // Changes page as the tab does and gives the tab the focus.
+  void SwitchTabFromKeyboard(int tab);
   void StyleWindow();
   void StyleScrollBars();
   void FitTabCaptions();

@@ -1,5 +1,6 @@
-// The window's keyboard: Ctrl+1 to Ctrl+4 and Ctrl+PgUp/PgDn change page, and Tab walks the
-// title band's buttons, the tab row and then the controls of the page that shows.
+// The window's keyboard: Ctrl+1 to Ctrl+4 and Ctrl+PgUp/PgDn change page (and take the focus to
+// its tab), and Tab walks the title band's buttons, the tab row and then the controls of the
+// page that shows.
 #include <QKeySequence>
 #include <QPushButton>
 #include <QShortcut>
@@ -26,7 +27,7 @@ void TFormMain::BuildKeyboard() {
     QShortcut* shortcut =
         MakeShortcut(this, QKeySequence(static_cast<int>(Qt::CTRL) | (Qt::Key_1 + i)),
                      QStringLiteral("ShortcutTab%1").arg(i + 1));
-    connect(shortcut, &QShortcut::activated, this, [this, i] { SwitchTabImgBtn(i); });
+    connect(shortcut, &QShortcut::activated, this, [this, i] { SwitchTabFromKeyboard(i); });
   }
   connect(MakeShortcut(this, QKeySequence(Qt::CTRL | Qt::Key_PageDown),
                        QStringLiteral("ShortcutNextTab")),
@@ -51,7 +52,15 @@ void TFormMain::StepTab(int step) {
     // A page of the menu shows: forward starts at the first tab, backward at the last.
     next = step > 0 ? 0 : kTabCount - 1;
   }
-  SwitchTabImgBtn(next);
+  SwitchTabFromKeyboard(next);
+}
+
+void TFormMain::SwitchTabFromKeyboard(int tab) {
+  SwitchTabImgBtn(tab);
+  // The focus goes to the chosen tab: the control that had it may be on the page that went, and
+  // from the tab Tab goes on along the tab row into the page that came.
+  if (state_.curTab == tab)
+    tabImages_.at(static_cast<size_t>(tab))->setFocus(Qt::ShortcutFocusReason);
 }
 
 }  // namespace vortik
