@@ -212,6 +212,8 @@ def check_dtc_list(window, buttons):
     print("trouble codes: %d rows, the first %r" % (len(rows), rows[0].name))
     check(all(r.getRole() == pyatspi.ROLE_LIST_ITEM and r.name.strip() for r in rows),
           "every row of the trouble-code list is a named list item")
+    print("trouble-code list named %r" % codes.name)
+    check(codes.name == "DTC Lookup", "the trouble-code list is named as its tab")
 
     boxes = [n for n, _ in walk(window)
              if n.getRole() in (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY) and n.name == "Search"]
