@@ -123,7 +123,15 @@ uint32_t TSyncUart::CollectReply(uint32_t startMs, uint8_t* rx, uint32_t rxLengt
     PumpEvents();
     if (wait == platform::WaitResult::kReady && rx != nullptr && received < rxLength) {
       const uint32_t space = std::min<uint32_t>(rxLength - received, INT_MAX);
-      received += static_cast<uint32_t>(RecvData(rx + received, static_cast<int>(space)));
+      const int got = RecvData(rx + received, static_cast<int>(space));
+      received += static_cast<uint32_t>(got);
+      // Readable but nothing to read: a device that hung up (an unplugged tool) reads as ended at
+      // once, every time. Up to an interval of the time left is slept, so that the wait does not
+      // spin the processor.
+      const int32_t left = static_cast<int32_t>(startMs + timeoutMs - platform::TickCountMs());
+      if (got == 0 && left > 0) {
+        platform::SleepMs(std::min<uint32_t>(intervalMs, static_cast<uint32_t>(left)));
+      }
     }
     const int32_t left = static_cast<int32_t>(startMs + timeoutMs - platform::TickCountMs());
     if (left <= 0 || received >= rxLength) break;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -108,6 +109,13 @@ TEST_F(SyncUartOnTool, WaitRunsWindowEventsAtMostEveryFewMilliseconds) {
   EXPECT_LE(pumps.size(), span / kEventPumpIntervalMs + 2) << "over " << span << " ms";
 }
 
+// Processor time of the calling thread so far.
+double ThreadCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
 TEST_F(SyncUartOnTool, ZeroTimeoutStillWaitsAndReadsOnce) {
   Bytes rx;
   EXPECT_EQ(Exchange(Request(kCmdQueryId), rx, 22, 0, 1000), 22u);
@@ -124,8 +132,12 @@ TEST_F(SyncUartOnTool, ClosedOrUnpluggedPortWaitsTheTimeoutAndReturnsNothing) {
   ASSERT_TRUE(uart.Open());
   tool.Unplug();
   start = platform::TickCountMs();
+  const double cpuBefore = ThreadCpuMs();
   EXPECT_EQ(Exchange(Request(kCmdQueryId), rx, 22, 200, 20), 0u);
   EXPECT_GE(Since(start), 200u);
+  // The hung-up port reads as ended at once, every time: the wait sleeps, it does not spin
+  // (spinning took the whole 200 ms of processor time).
+  EXPECT_LT(ThreadCpuMs() - cpuBefore, 100.0);
   EXPECT_TRUE(uart.Active());  // stays open until discovery closes it
 }
 
