@@ -29,6 +29,7 @@
 #include "dtc/dtc_file.h"
 #include "feedback/feedback.h"
 #include "i18n/lang_table.h"
+#include "platform/clock.h"
 #include "platform/connectivity.h"
 #include "platform/device_enum.h"
 #include "platform/file_ops.h"
@@ -44,6 +45,8 @@ namespace vortik::cli {
 namespace {
 
 constexpr uint32_t kToolBaud = 1000000;
+// How long the listening loop waits for the tool's bytes before it looks at its timers again.
+constexpr int kListenTickMs = 20;
 
 // --- JSON ---------------------------------------------------------------------------------------
 
@@ -718,10 +721,13 @@ class CliRun {
     while (!Interrupted()) {
       const auto now = std::chrono::steady_clock::now();
       if (o_.seconds > 0 && now - start >= std::chrono::seconds(o_.seconds)) break;
-      uart_.WaitReadable(20);
-      receiver.UartReadTimerTimer(
+      const bool readable = uart_.WaitReadable(kListenTickMs);
+      const int got = receiver.UartReadTimerTimer(
           [this](uint8_t* buffer, int capacity) { return uart_.RecvData(buffer, capacity); },
           [this](int timeoutMs) { return uart_.WaitReadable(timeoutMs); });
+      // Readable with nothing to read: the tool has hung up (unplugged), and its port reads as
+      // ended at once until the check below sees it gone. The tick is slept instead of spun.
+      if (readable && got == 0) platform::SleepMs(kListenTickMs);
       // The capture timer of the Print page: once a second.
       if (now - lastTick >= std::chrono::seconds(1)) {
         lastTick = now;

@@ -1,6 +1,7 @@
 #include "cli/cli_child.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,8 +69,13 @@ pid_t StartCli(const CliEnv& env, const std::vector<std::string>& args) {
 CliResult WaitCli(const CliEnv& env, pid_t pid) {
   CliResult result;
   int status = 0;
-  if (pid <= 0 || ::waitpid(pid, &status, 0) != pid) return result;
+  rusage usage{};
+  if (pid <= 0 || ::wait4(pid, &status, 0, &usage) != pid) return result;
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  const auto ms = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_usec) / 1000.0;
+  };
+  result.cpuMs = ms(usage.ru_utime) + ms(usage.ru_stime);
   result.out = ReadAll(env.home + "/stdout.txt");
   result.err = ReadAll(env.home + "/stderr.txt");
   return result;

@@ -14,6 +14,7 @@ struct CliResult {
   int exitCode = -1;  // 128 + n when ended by signal n
   std::string out;
   std::string err;
+  double cpuMs = 0;  // the child's processor time, user and system
 };
 
 struct CliEnv {

@@ -366,6 +366,31 @@ TEST_F(Cli, ListenWritesTheReportAndTheCapture) {
   EXPECT_NE(std::string(report.begin(), report.end()).find("Battery test"), std::string::npos);
 }
 
+// An unplugged tool ends `listen` with the tool gone. The hung-up port is readable at once with
+// nothing to read until the loop sees, once a second, that the device has gone: the loop waits
+// in between, it does not spin a processor.
+TEST_F(Cli, ListenEndsWhenTheToolIsUnpluggedWithoutSpinning) {
+  StartTool();
+  // What starting and a second of listening cost, for comparison.
+  const CliResult quiet = WaitCli(env, StartCli(env, Args({"listen", "--seconds", "1"})));
+  ASSERT_EQ(quiet.exitCode, 0) << quiet.err;
+
+  const pid_t pid = StartCli(env, Args({"listen", "--seconds", "20"}));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  tool->Unplug();
+  const auto unplugged = std::chrono::steady_clock::now();
+  const CliResult result = WaitCli(env, pid);
+  const double waited =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - unplugged)
+          .count();
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  EXPECT_EQ(Json(result.out).Text({"outcome"}), "tool_gone") << result.out;
+  EXPECT_LT(waited, 5000);
+  // Spinning took the whole time from the unplug to the check on top of the rest.
+  EXPECT_LT(result.cpuMs, quiet.cpuMs + waited / 2)
+      << "quiet " << quiet.cpuMs << " ms, waited " << waited << " ms";
+}
+
 TEST_F(Cli, InterruptDuringTheBurnFinishesTheBlockAndSaysTheToolWaits) {
   Serve();
   StartTool(sim::DemoIdentity(), /*wireModel=*/true);
