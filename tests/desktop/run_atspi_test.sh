@@ -7,6 +7,7 @@
 set -euo pipefail
 build=$(cd "${1:?usage: run_atspi_test.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/desktop_env.sh"
 launcher=/usr/libexec/at-spi-bus-launcher
 
 missing=()
@@ -15,10 +16,7 @@ command -v dbus-launch >/dev/null || missing+=("dbus-launch (dbus-x11)")
 command -v xdotool >/dev/null || missing+=("xdotool")
 [ -x "$launcher" ] || missing+=("at-spi-bus-launcher (at-spi2-core)")
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || missing+=("pyatspi (python3-pyatspi)")
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "SKIPPED: not installed: ${missing[*]}; scripts/install-deps installs them"
-  exit 77
-fi
+skip_if_missing "${missing[@]}"
 
 demo_dir=/tmp/vortik-demo
 mkdir -p "$demo_dir"
@@ -30,28 +28,10 @@ if [ -e "$demo_dir/tty" ]; then
   exit 1
 fi
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  [ -n "${DBUS_SESSION_BUS_PID:-}" ] && kill "$DBUS_SESSION_BUS_PID" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-
-# -noreset: by default the server resets whenever its last client leaves, and a client that
-# connects during the reset (the window, after the bus launchers come and go) is refused.
-Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" \
-  2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-if [ ! -s "$work/display" ]; then
-  echo "FAILED: Xvfb did not start"; cat "$work/xvfb.log"; exit 1
-fi
-export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+make_workspace
+# The window connects after the bus launchers come and go: the display must not reset between.
+start_xvfb
+export DISPLAY=$display
 
 eval "$(dbus-launch --sh-syntax)"
 "$launcher" --launch-immediately >"$work/bus.log" 2>&1 &

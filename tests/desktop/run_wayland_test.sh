@@ -5,32 +5,20 @@
 # is not installed (scripts/install-deps installs both).
 set -euo pipefail
 build=$(cd "${1:?usage: run_wayland_test.sh BUILD_DIR}" && pwd)
+source "$(dirname "$0")/desktop_env.sh"
 
-plugin=$(find /usr/lib/*/qt6/plugins/platforms /usr/lib/qt6/plugins/platforms \
-  -name 'libqwayland-generic.so' 2>/dev/null | head -n 1 || true)
+plugin=$(qt_wayland_plugin)
 missing=()
 command -v weston >/dev/null || missing+=("weston")
 [ -n "$plugin" ] || missing+=("Qt's Wayland platform (qt6-wayland)")
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "SKIPPED: not installed: ${missing[*]}; scripts/install-deps installs them"
-  exit 77
-fi
+skip_if_missing "${missing[@]}"
 
-work=$(mktemp -d)
-weston_pid=""
-cleanup() {
-  [ -n "$weston_pid" ] && kill "$weston_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+make_workspace
 socket=vortik-test-$$
 
 weston --backend=headless-backend.so --socket="$socket" --idle-time=0 --width=1280 \
   --height=800 >"$work/weston.log" 2>&1 &
-weston_pid=$!
+pids+=($!)
 for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/$socket" ] && break; sleep 0.1; done
 if [ ! -S "$XDG_RUNTIME_DIR/$socket" ]; then
   echo "FAILED: weston did not start"; cat "$work/weston.log"; exit 1

@@ -9,40 +9,19 @@
 # Exits 77 (skipped) only when a program is not installed (scripts/install-deps installs them).
 set -euo pipefail
 build=$(cd "${1:?usage: run_wayland_window_test.sh BUILD_DIR}" && pwd)
+source "$(dirname "$0")/desktop_env.sh"
 
-plugin=$(find /usr/lib/*/qt6/plugins/platforms /usr/lib/qt6/plugins/platforms \
-  -name 'libqwayland-generic.so' 2>/dev/null | head -n 1 || true)
+plugin=$(qt_wayland_plugin)
 missing=()
 command -v weston >/dev/null || missing+=("weston")
 command -v Xvfb >/dev/null || missing+=("Xvfb (xvfb)")
 command -v xdotool >/dev/null || missing+=("xdotool")
 [ -n "$plugin" ] || missing+=("Qt's Wayland platform (qt6-wayland)")
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "SKIPPED: not installed: ${missing[*]}; scripts/install-deps installs them"
-  exit 77
-fi
+skip_if_missing "${missing[@]}"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+make_workspace
 socket=vortik-test-$$
-
-# -noreset: the display stays up for weston however its clients come and go.
-Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" \
-  2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-if [ ! -s "$work/display" ]; then
-  echo "FAILED: Xvfb did not start"; cat "$work/xvfb.log"; exit 1
-fi
-display=":$(tr -d '[:space:]' <"$work/display")"
+start_xvfb
 
 # The window's size (960x700): the kiosk shell shows it at the screen's origin.
 DISPLAY=$display weston --backend=x11-backend.so --use-pixman --shell=kiosk-shell.so \
