@@ -169,21 +169,14 @@ class Director : public QObject {
         }
         return;
       case Phase::kWaitBack:
-        if (form->state().comPort > 0) {
-          phase_ = Phase::kBack;
-          waitFrom_ = clock_.elapsed();
-        } else if (clock_.elapsed() - waitFrom_ > kRestartWaitMs) {
-          Finish(*form, "demo: the tool did not come back");
-        }
+        Await(*form, form->state().comPort > 0, Phase::kBack, "demo: the tool did not come back");
         return;
       case Phase::kBack:
-        if (clock_.elapsed() - waitFrom_ < kSettleMs) return;
-        std::printf("demo: the tool pushes a capture and is unplugged in the middle of it\n");
-        std::fflush(stdout);
-        AskTool(*form, vortik::kCodeDemoPushCutCapture);
-        phase_ = Phase::kCutCapture;
-        waitFrom_ = clock_.elapsed();
-        unplugged_ = false;
+        if (AskWhenSettled(
+                *form, vortik::kCodeDemoPushCutCapture, Phase::kCutCapture,
+                "demo: the tool pushes a capture and is unplugged in the middle of it")) {
+          unplugged_ = false;
+        }
         return;
       case Phase::kCutCapture: {
         // The chart shows what came of the capture once it has ended without its end frame.
@@ -202,21 +195,14 @@ class Director : public QObject {
         return;
       }
       case Phase::kWaitReplug:
-        if (form->state().comPort > 0) {
-          phase_ = Phase::kReplugged;
-          waitFrom_ = clock_.elapsed();
-        } else if (clock_.elapsed() - waitFrom_ > kRestartWaitMs) {
-          Finish(*form, "demo: the tool was not plugged in again");
-        }
+        Await(*form, form->state().comPort > 0, Phase::kReplugged,
+              "demo: the tool was not plugged in again");
         return;
       case Phase::kReplugged:
-        if (clock_.elapsed() - waitFrom_ < kSettleMs) return;
-        std::printf("demo: the tool, plugged in again, pushes a report\n");
-        std::fflush(stdout);
-        AskTool(*form, vortik::kCodeDemoPushReport);
-        phase_ = Phase::kReport;
-        waitFrom_ = clock_.elapsed();
-        reportAt_ = -1;
+        if (AskWhenSettled(*form, vortik::kCodeDemoPushReport, Phase::kReport,
+                           "demo: the tool, plugged in again, pushes a report")) {
+          reportAt_ = -1;
+        }
         return;
       case Phase::kReport: {
         vortik::PrintPanel* page = PrintPanel(*form);
@@ -235,6 +221,29 @@ class Director : public QObject {
       case Phase::kDone:
         return;
     }
+  }
+
+  // Moves on to `next`, whose wait starts now, once `done`; ends the demo with `failure` when
+  // the wait has lasted kRestartWaitMs.
+  void Await(vortik::TFormMain& form, bool done, Phase next, const char* failure) {
+    if (done) {
+      phase_ = next;
+      waitFrom_ = clock_.elapsed();
+    } else if (clock_.elapsed() - waitFrom_ > kRestartWaitMs) {
+      Finish(form, failure);
+    }
+  }
+
+  // Once the connection has settled: says what comes, asks the tool for it with `code` and moves
+  // on to `next`, whose wait starts now. False while it is still settling.
+  bool AskWhenSettled(vortik::TFormMain& form, uint16_t code, Phase next, const char* says) {
+    if (clock_.elapsed() - waitFrom_ < kSettleMs) return false;
+    std::printf("%s\n", says);
+    std::fflush(stdout);
+    AskTool(form, code);
+    phase_ = next;
+    waitFrom_ = clock_.elapsed();
+    return true;
   }
 
   void Finish(vortik::TFormMain& form, const char* problem) {
