@@ -121,21 +121,20 @@ uint32_t TSyncUart::CollectReply(uint32_t startMs, uint8_t* rx, uint32_t rxLengt
         port_ ? port_->WaitReadable(waitMs) : platform::WaitResult::kError;
     if (wait == platform::WaitResult::kError) platform::SleepMs(intervalMs);
     PumpEvents();
+    bool readNothing = false;
     if (wait == platform::WaitResult::kReady && rx != nullptr && received < rxLength) {
       const uint32_t space = std::min<uint32_t>(rxLength - received, INT_MAX);
       const int got = RecvData(rx + received, static_cast<int>(space));
       received += static_cast<uint32_t>(got);
-      // Readable but nothing to read: a device that hung up (an unplugged tool) reads as ended at
-      // once, every time. Up to an interval of the time left is slept, so that the wait does not
-      // spin the processor.
-      const int32_t left = static_cast<int32_t>(startMs + timeoutMs - platform::TickCountMs());
-      if (got == 0 && left > 0) {
-        platform::SleepMs(std::min<uint32_t>(intervalMs, static_cast<uint32_t>(left)));
-      }
+      readNothing = got == 0;
     }
     const int32_t left = static_cast<int32_t>(startMs + timeoutMs - platform::TickCountMs());
     if (left <= 0 || received >= rxLength) break;
     if (complete && received > 0 && complete(rx, received)) break;
+    // Readable but nothing to read: a device that hung up (an unplugged tool) reads as ended at
+    // once, every time. Up to an interval of the time left is slept, so that the wait does not
+    // spin the processor.
+    if (readNothing) platform::SleepMs(std::min<uint32_t>(intervalMs, static_cast<uint32_t>(left)));
   }
   return received;
 }

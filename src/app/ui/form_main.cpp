@@ -115,15 +115,14 @@ TFormMain::TFormMain(AppConfig config, Services services, QWidget* parent)
   StyleWindow();
   // The largest picture's conversion (a few milliseconds) runs on a thread of its own while
   // the captions are fitted and the window is shown; only the pixmap is kept, the decoded
-  // bitmap goes with the conversion.
-  const BitmapRef background = bitmapFactory_->LoadBitmapA(kBackgroundPicture, false);
+  // bitmap goes once the pixmap is made.
+  const auto convert = [background = bitmapFactory_->LoadBitmapA(kBackgroundPicture, false)] {
+    return ToSkinImages(background.get());
+  };
   try {
-    bkImages_ =
-        std::async(std::launch::async, [background] { return ToSkinImages(background.get()); });
+    bkImages_ = std::async(std::launch::async, convert);
   } catch (const std::system_error&) {
-    // No thread to be had: converted at the first paint.
-    bkImages_ =
-        std::async(std::launch::deferred, [background] { return ToSkinImages(background.get()); });
+    bkImages_ = std::async(std::launch::deferred, convert);  // no thread: at the first paint
   }
   setFixedSize(kWindowWidth, kWindowHeight);
 
