@@ -212,6 +212,39 @@ TEST_F(DtcPageTest, FocusedRowIsYellowOnBlueInBold) {
   EXPECT_EQ(yellowPixels(other), 0);
 }
 
+// The focused row is drawn apart, all of it: when the keys move the focus, both rows are
+// drawn again whole, not only the cells the table view updates.
+TEST_F(DtcPageTest, MovingTheFocusDrawsBothRowsAgainWhole) {
+  Open(Table(3));
+  QTableWidget* list = List();
+  page_->activateWindow();
+  list->setFocus();
+  // As the focus comes in by Tab: the first row current, none selected yet.
+  list->selectionModel()->setCurrentIndex(list->model()->index(0, 0),
+                                          QItemSelectionModel::NoUpdate);
+  list->clearSelection();
+  QApplication::processEvents();
+  ASSERT_TRUE(list->hasFocus());
+  struct PaintedRegion : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+      return false;
+    }
+  } paints;
+  list->viewport()->installEventFilter(&paints);
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QApplication::sendEvent(list, &down);
+  QApplication::processEvents();
+  list->viewport()->removeEventFilter(&paints);
+  ASSERT_EQ(list->currentRow(), 1);
+  for (int row : {0, 1}) {
+    const QRect whole = list->visualRect(list->model()->index(row, 0))
+                            .united(list->visualRect(list->model()->index(row, 2)));
+    EXPECT_TRUE(QRegion(whole).subtracted(paints.painted).isEmpty()) << "row " << row;
+  }
+}
+
 // Screen readers get the list as one item per row, named by the row's code, maker and meaning,
 // with the row the arrow keys reach as the focused one; the search box has a name.
 TEST_F(DtcPageTest, ScreenReadersReadEachRowAsOneNamedItem) {

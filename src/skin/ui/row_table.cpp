@@ -172,11 +172,16 @@ void RowTable::currentChanged(const QModelIndex& current, const QModelIndex& pre
   // NOLINTNEXTLINE(bugprone-parent-virtual-call)
   QAbstractItemView::currentChanged(current, previous);
   const bool sameRow = previous.isValid() && previous.row() == current.row();
+  if (!sameRow) {
+    UpdateRow(previous.row());
+    UpdateRow(current.row());
+  }
   if (current.isValid() && !sameRow && hasFocus()) TellRow(this, QAccessible::Focus, current.row());
 }
 
 void RowTable::focusInEvent(QFocusEvent* event) {
   QTableWidget::focusInEvent(event);
+  UpdateRow(currentIndex().row());
   // The window tells that the table has the focus once this returns; the row follows, so a
   // screen reader reads the row the keys will move from.
   QMetaObject::invokeMethod(
@@ -187,6 +192,16 @@ void RowTable::focusInEvent(QFocusEvent* event) {
         }
       },
       Qt::QueuedConnection);
+}
+
+void RowTable::focusOutEvent(QFocusEvent* event) {
+  QTableWidget::focusOutEvent(event);
+  UpdateRow(currentIndex().row());
+}
+
+void RowTable::UpdateRow(int row) {
+  if (row < 0 || row >= rowCount()) return;
+  viewport()->update(QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row)));
 }
 
 void RowTable::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {

@@ -18,12 +18,18 @@ class RowTable : public QTableWidget {
   QString RowText(int row) const;
 
  protected:
-  // The table view tells assistive technology about cells; these tell it about rows.
+  // The table view tells assistive technology about cells; these tell it about rows. They also
+  // draw again the whole rows that gain or lose the current place or the focus, where the view
+  // draws only the current cell again (a delegate may draw that row apart, all of it).
   void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
   void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                    const QList<int>& roles) override;
+
+ private:
+  void UpdateRow(int row);
 };
 
 }  // namespace vortik
